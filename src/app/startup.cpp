@@ -1,0 +1,33 @@
+#include "app/startup.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "mesh/error.h"
+
+ViewFit fitView(const Mesh& mesh) {
+    Vector lo, hi;
+    mesh.boundingBox(lo, hi);
+    ViewFit fit;
+    fit.center = (hi + lo) * 0.5f;
+    float h = maxOf(hi.x - fit.center.x, fit.center.x - lo.x);
+    h = maxOf(maxOf(hi.y - fit.center.y, fit.center.y - lo.y), h);
+    h = maxOf(maxOf(hi.z - fit.center.z, fit.center.z - lo.z), h);
+    if (h != 0) fit.scale = static_cast<float>(1.0 / h);
+    return fit;
+}
+
+void loadControlMesh(int argc, char** argv, Mesh& mesh) {
+    if (argc <= 1) fatalError("\nSyntax: facetry [input] [output]\n", nullptr);
+    FILE* input = std::fopen(argv[1], "rt");
+    // A directory opens for reading on some systems but holds no mesh.
+    struct stat info;
+    if (input && fstat(fileno(input), &info) == 0 && S_ISDIR(info.st_mode)) {
+        std::fclose(input);
+        input = nullptr;
+    }
+    if (!input) fatalError("cannot open %s", argv[1]);
+    mesh.read(input);
+    std::fclose(input);
+}

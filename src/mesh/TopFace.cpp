@@ -1,0 +1,39 @@
+#include "mesh/TopFace.h"
+
+#include "math/check.h"
+#include "mesh/topedge.h"
+#include "mesh/topvertex.h"
+
+void TopFace::setVertices(int valence, TopVertex* const* vertices_) {
+    FACETRY_ASSERT(valence>=3 && vertices_);
+    count = valence;
+    verts = new TopVertex*[valence];
+    for (int i = 0; i < valence; ++i) verts[i] = vertices_[i];
+    for (int i = 0; i < valence; ++i) {
+        TopEdge* e = verts[i]->edgeTo(vertex(i + 1));
+        FACETRY_ASSERT(e);
+        e->addFace(this);
+        verts[i]->addFace(this);
+    }
+}
+
+TopEdge* TopFace::edge(int i) const { return vertex(i)->edgeTo(vertex(i + 1)); }
+
+bool TopFace::incident(const TopEdge* e) const {
+    for (int i = 0; i < count; ++i)
+        if (edge(i) == e) return true;
+    return false;
+}
+
+// For v at position j > 0 this gives edge j-1 then edge j; for j = 0, edge 0
+// then edge valence()-1.
+void TopFace::edgesAt(const TopVertex* v, TopEdge*& e1, TopEdge*& e2) const {
+    FACETRY_ASSERT(v);
+    int found = 0;
+    e1 = e2 = nullptr;
+    for (int i = 0; i < count && found < 2; ++i) {
+        TopEdge* e = edge(i);
+        if (e && e->incident(v)) (found++ == 0 ? e1 : e2) = e;
+    }
+    FACETRY_ASSERT(found == 2);
+}

@@ -1,0 +1,35 @@
+#pragma once
+// TopFace: a face as pure topology: its vertices in order around it. Edge i
+// joins vertex i to vertex i+1; every index is taken cyclically.
+
+class TopVertex;
+class TopEdge;
+
+// i modulo n in 0..n-1, also for negative i.
+inline int wrapIndex(int i, int n) {
+    int r = i % n;
+    return r < 0 ? r + n : r;
+}
+
+class TopFace {
+public:
+    TopFace() = default;
+    TopFace(const TopFace&) = delete;
+    TopFace& operator=(const TopFace&) = delete;
+    ~TopFace() { delete[] verts; }
+
+    // Late initialisation: copies the list, then joins every edge and vertex of
+    // the face. All its edges must exist already.
+    void setVertices(int valence, TopVertex* const* vertices_);
+
+    int valence() const { return count; }
+    TopVertex* vertex(int i) const { return verts[wrapIndex(i, count)]; }
+    TopEdge* edge(int i) const;
+    bool incident(const TopEdge* e) const;
+    // The two edges of this face that meet at v, in face order (see the source).
+    void edgesAt(const TopVertex* v, TopEdge*& e1, TopEdge*& e2) const;
+
+private:
+    int count = 0;                 // number of vertices, at least 3 once set
+    TopVertex** verts = nullptr;   // count vertices in order around the face
+};

@@ -1,0 +1,159 @@
+#include "mesh/mesh.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <new>
+
+#include "mesh/error.h"
+#include "mesh/meshbuilder.h"
+#include "mesh/textscanner.h"
+
+namespace {
+
+constexpr int kMaxFaceValence = 20;
+constexpr float kVertexPointSize = 7;
+
+std::string format(const char* pattern, int value) {
+    char text[160];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+}  // namespace
+
+Mesh::~Mesh() { clear(); }
+
+void Mesh::clear() {
+    delete[] faces;
+    delete[] edges;
+    delete[] vertices;
+    faces = nullptr;
+    edges = nullptr;
+    vertices = nullptr;
+    numV = numE = numF = 0;
+}
+
+void Mesh::read(FILE* input) {
+    try {
+        load(input, [](const std::string& message) { reportError("%s", message.c_str()); });
+    } catch (const LoadError& error) {
+        fatalError("%s", error.what());
+    }
+}
+
+void Mesh::load(FILE* input, const MessageSink& report) {
+    FACETRY_ASSERT(!numV && !numE && !numF && input);
+    try {
+        TextScanner in(input);
+        int vertexCount = 0, edgeCount = 0, faceCount = 0;
+        if (!in.readCount("numV", vertexCount) || vertexCount < 0) throw LoadError("parse error, numVertices");
+        // Vertices are taken as they come, so a count the file does not live
+        // up to costs no memory.
+        MeshBuilder builder(report);
+        for (int i = 0; i < vertexCount; ++i) {
+            float x, y, z;
+            if (!in.readFloat(x) || !in.readFloat(y) || !in.readFloat(z))
+                throw LoadError(format("parse error, vertex %d", i));
+            builder.addVertex(Vector(x, y, z));
+        }
+        if (!in.readCount("numE", edgeCount) || edgeCount < 0) throw LoadError("parse error: numEdges");
+        if (!in.readCount("numF", faceCount) || faceCount < 0) throw LoadError("parse error: numFaces");
+        builder.setEdgeLimit(edgeCount);
+
+        // Face records: indices ended by -1. A dropped face lowers the count,
+        // and the next record is read into the same slot.
+        int list[kMaxFaceValence];
+        for (int slot = 0; slot < faceCount;) {
+            int count = 0;
+            bool good = true;
+            for (;;) {
+                int index;
+                if (!in.readInt(index) || index < -1 || index >= vertexCount)
+                    throw LoadError(format("PARSE ERROR: face %d", slot));
+                if (index == -1) break;
+                if (count == kMaxFaceValence) {
+                    report(format("PARSE ERROR: face %d has too high valence", slot));
+                    good = false;
+                    // Pass over the rest of the record, through its -1.
+                    do {
+                        if (!in.readInt(index)) throw LoadError(format("PARSE ERROR: face %d", slot));
+                    } while (index != -1);
+                    break;
+                }
+                list[count++] = index;
+            }
+            if (good && count < 3) {
+                report(format("parse error, vertex %d valence out of range", count));
+                good = false;
+            }
+            if (good && builder.addFace(list, count))
+                ++slot;
+            else
+                --faceCount;
+        }
+        if (builder.edgeCount() != edgeCount)
+            report(format("PARSE WARNING: %d actual edges in mesh", builder.edgeCount()));
+        builder.finish(*this);
+    } catch (const std::bad_alloc&) {
+        clear();
+        throw LoadError("ERROR: not enough memory to load the mesh");
+    }
+}
+
+int Mesh::totalValence() const {
+    int total = 0;
+    for (int i = 0; i < numF; ++i) total += faces[i].valence();
+    return total;
+}
+
+void Mesh::boundingBox(Vector& min, Vector& max) const {
+    FACETRY_ASSERT(numV);
+    min = max = vertices[0].position();
+    for (int i = 1; i < numV; ++i) {
+        min = componentMin(min, vertices[i].position());
+        max = componentMax(max, vertices[i].position());
+    }
+}
+
+void Mesh::drawVertices() const {
+    glPointSize(kVertexPointSize);
+    for (int i = 0; i < numV; ++i) {
+        const MeshVertex& v = vertices[i];
+        glLoadName(static_cast<GLuint>(v.id));
+        glBegin(GL_POINTS);
+        Vector p = v.position();
+        glVertex3f(p.x, p.y, p.z);
+        glEnd();
+    }
+}
+
+void Mesh::drawEdges() const {
+    glBegin(GL_LINES);
+    for (int i = 0; i < numE; ++i) {
+        Vector a = edges[i].vertex(0)->position(), b = edges[i].vertex(1)->position();
+        glVertex3f(a.x, a.y, a.z);
+        glVertex3f(b.x, b.y, b.z);
+    }
+    glEnd();
+    drawVertices();
+}
+
+void Mesh::print() const {
+    std::printf("[MESH]\nnumVertices=%d", numV);
+    for (int i = 0; i < numV; ++i) {
+        std::printf("\n\t");
+        vertices[i].print();
+    }
+    std::printf("\nnumEdges=%d{", numE);
+    for (int i = 0; i < numE; ++i) {
+        std::printf("\n\t");
+        edges[i].print();
+    }
+    std::printf("\nnumFaces=%d", numF);
+    for (int i = 0; i < numF; ++i) {
+        std::printf("\n\t");
+        faces[i].print();
+    }
+    std::printf("\n");
+}

@@ -1,0 +1,80 @@
+#pragma once
+// Mesh: the control mesh the user edits. It comes into being once, from a
+// text file (read) or from indexed data (MeshBuilder), and afterwards only its
+// vertex positions change.
+//
+// Invariants after loading: every id equals the element's array position;
+// every edge belongs to one or two accepted faces; the faces around every
+// vertex that has any form one fan, and its rings are in cyclic order; every
+// face's centroid is the average of its vertex positions.
+
+#include <cstdio>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "math/vector.h"
+#include "mesh/meshelements.h"
+
+// A fatal input error, carrying the message the program prints for it.
+class LoadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Where loading reports what it drops and warns about without stopping.
+using MessageSink = std::function<void(const std::string&)>;
+
+class Mesh {
+public:
+    Mesh() = default;
+    ~Mesh();
+    Mesh(const Mesh&) = delete;
+    Mesh& operator=(const Mesh&) = delete;
+
+    // Fills an empty mesh from the text format. Warnings go to standard
+    // error; a fatal input error prints its message and exits with status -1.
+    void read(FILE* input);
+    // The same reading for callers that go on after bad input: fatal errors
+    // are thrown as LoadError, warnings go to `report`. The mesh is left
+    // empty when it throws.
+    void load(FILE* input, const MessageSink& report);
+
+    MeshVertex* vertex(int i) const {
+        FACETRY_ASSERT(0<=i && i<numV);
+        return &vertices[i];
+    }
+    MeshEdge* edge(int i) const {
+        FACETRY_ASSERT(0<=i && i<numE);
+        return &edges[i];
+    }
+    MeshFace* face(int i) const {
+        FACETRY_ASSERT(0<=i && i<numF);
+        return &faces[i];
+    }
+    int numVertices() const { return numV; }
+    int numEdges() const { return numE; }
+    int numFaces() const { return numF; }
+    // The number of face corners.
+    int totalValence() const;
+    // Componentwise minimum and maximum of the vertex positions.
+    void boundingBox(Vector& min, Vector& max) const;
+
+    // Every vertex as a point of size 7 under its id as selection name.
+    void drawVertices() const;
+    // Every edge as a line, then the vertices over them.
+    void drawEdges() const;
+    // Diagnostic dump of every element on standard output.
+    void print() const;
+
+private:
+    friend class MeshBuilder;
+    void clear();
+
+    int numV = 0;                   // number of vertices
+    MeshVertex* vertices = nullptr; // numV vertices in file order
+    int numE = 0;                   // number of edges
+    MeshEdge* edges = nullptr;      // numE edges in order of first use
+    int numF = 0;                   // number of accepted faces
+    MeshFace* faces = nullptr;      // numF faces in file order
+};

@@ -1,0 +1,68 @@
+#include "mesh/meshelements.h"
+
+#include <cstdio>
+
+int MeshVertex::counter = 0;
+int MeshEdge::counter = 0;
+int MeshFace::counter = 0;
+
+// Boundary rules: the cubic B-spline curve rules along the boundary.
+constexpr float kBoundaryVertexSelf = 0.75f;      // 3/4
+constexpr float kBoundaryVertexNeighbour = 0.125f; // 1/8
+constexpr float kMidpoint = 0.5f;                 // 1/2
+constexpr float kInteriorEdgeWeight = 0.25f;      // 1/4 of ends and face points
+
+void MeshVertex::setPosition(const Vector& p) {
+    Vector d = p - pos;
+    pos = p;
+    for (int i = 0; i < faceVal(); ++i) {
+        MeshFace* f = face(i);
+        f->center += d / static_cast<float>(f->valence());
+    }
+}
+
+Vector MeshVertex::vertexPoint() const {
+    if (edgeVal() == 0) return pos;  // a vertex no face uses is not part of the surface
+    if (onBoundary()) {
+        Vector a = edge(0)->otherVertex(this)->position();
+        Vector b = edge(edgeVal() - 1)->otherVertex(this)->position();
+        return pos * kBoundaryVertexSelf + (a + b) * kBoundaryVertexNeighbour;
+    }
+    // ((n-2) P + average of neighbours + average of face points) / n, expanded.
+    int n = faceVal();
+    Vector s;
+    for (int i = 0; i < n; ++i) s += face(i)->centroid() + edge(i)->otherVertex(this)->position();
+    float selfWeight = static_cast<float>(1.0 - 2.0 / n);
+    return s / static_cast<float>(n * n) + pos * selfWeight;
+}
+
+void MeshVertex::print() const {
+    std::printf("[v%d e:{", id);
+    for (int i = 0; i < edgeVal(); ++i) std::printf(i ? " %d" : "%d", edge(i)->id);
+    std::printf("} f:{");
+    for (int i = 0; i < faceVal(); ++i) std::printf(i ? " %d" : "%d", face(i)->id);
+    std::printf("}]");
+}
+
+Vector MeshEdge::edgePoint() const {
+    Vector a = vertex(0)->position(), b = vertex(1)->position();
+    if (onBoundary()) return (a + b) * kMidpoint;
+    return (((a + b) + face(0)->centroid()) + face(1)->centroid()) * kInteriorEdgeWeight;
+}
+
+void MeshEdge::print() const {
+    std::printf("[e%d v:{%d %d}, f:{%d %d}]", id, vertex(0)->id, vertex(1)->id, face(0) ? face(0)->id : -1,
+                face(1) ? face(1)->id : -1);
+}
+
+void MeshFace::computeCentroid() {
+    center = Vector();
+    for (int i = 0; i < valence(); ++i) center += vertex(i)->position();
+    center /= static_cast<float>(valence());
+}
+
+void MeshFace::print() const {
+    std::printf("[f%d v:{", id);
+    for (int i = 0; i < valence(); ++i) std::printf(i ? " %d" : "%d", vertex(i)->id);
+    std::printf("}]");
+}

@@ -1,0 +1,44 @@
+#include "mesh/topedge.h"
+
+#include "math/check.h"
+#include "mesh/TopFace.h"
+#include "mesh/error.h"
+#include "mesh/topvertex.h"
+
+void TopEdge::setVertices(TopVertex* v0_, TopVertex* v1_) {
+    FACETRY_ASSERT(!v0 && !v1 && v0_ && v1_ && v0_!=v1_);
+    v0 = v0_;
+    v1 = v1_;
+    v0_->addEdge(this);
+    v1_->addEdge(this);
+}
+
+void TopEdge::addFace(TopFace* f) {
+    FACETRY_ASSERT(f && !incident(f));
+    if (!f0)
+        f0 = f;
+    else if (!f1)
+        f1 = f;
+    else
+        fatalError("%s", "Non-manifold geometry -- too many faces incident to edge");
+}
+
+bool TopEdge::incident(const TopVertex* v) const {
+    FACETRY_ASSERT(v);
+    return v == v0 || v == v1;
+}
+
+bool TopEdge::incident(const TopFace* f) const {
+    FACETRY_ASSERT(f);
+    return f == f0 || f == f1;
+}
+
+bool TopEdge::incident(const TopEdge* e) const {
+    FACETRY_ASSERT(e);
+    return incident(e->v0) || incident(e->v1);
+}
+
+TopVertex* TopEdge::otherVertex(const TopVertex* v) const {
+    FACETRY_ASSERT(incident(v));
+    return v == v0 ? v1 : v0;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// TopEdge: an edge as pure topology: two distinct ends and at most two faces,
+// the faces in the order they were attached (not by side).
+
+class TopVertex;
+class TopFace;
+
+class TopEdge {
+public:
+    TopEdge() = default;
+    TopEdge(const TopEdge&) = delete;
+    TopEdge& operator=(const TopEdge&) = delete;
+
+    // Late initialisation: joins the edge rings of v0_, then v1_.
+    void setVertices(TopVertex* v0_, TopVertex* v1_);
+    // Attaches a face; a third face ends the program (non-manifold input).
+    void addFace(TopFace* f);
+
+    bool incident(const TopVertex* v) const;
+    bool incident(const TopFace* f) const;
+    // Whether the two edges share an end.
+    bool incident(const TopEdge* e) const;
+
+    TopVertex* vertex(int i) const { return i == 0 ? v0 : v1; }
+    TopFace* face(int i) const { return i == 0 ? f0 : f1; }
+    // An edge with fewer than two faces lies on the boundary.
+    bool onBoundary() const { return !(f0 && f1); }
+    TopVertex* otherVertex(const TopVertex* v) const;
+
+protected:
+    TopVertex* v0 = nullptr;  // first end, in the direction of the face that made the edge
+    TopVertex* v1 = nullptr;  // second end
+    TopFace* f0 = nullptr;    // first face attached
+    TopFace* f1 = nullptr;    // second face attached, null on a boundary edge
+};

@@ -1,0 +1,60 @@
+#include "mesh/topvertex.h"
+
+#include "mesh/TopFace.h"
+#include "mesh/topedge.h"
+
+bool TopVertex::onBoundary() const {
+    FACETRY_ASSERT(faceVal()==edgeVal() || faceVal()+1==edgeVal());
+    return faceVal() != edgeVal();
+}
+
+void TopVertex::addEdge(TopEdge* e) {
+    FACETRY_ASSERT(e);
+    edgeRing.push_back(e);
+}
+
+void TopVertex::addFace(TopFace* f) {
+    FACETRY_ASSERT(f);
+    faceRing.push_back(f);
+}
+
+TopEdge* TopVertex::edgeTo(const TopVertex* v) const {
+    FACETRY_ASSERT(v);
+    for (TopEdge* e : edgeRing)
+        if (e->incident(v)) return e;
+    return nullptr;
+}
+
+void TopVertex::orderRings() {
+    std::vector<TopEdge*> edges;
+    std::vector<TopFace*> faces;
+    edges.reserve(edgeRing.size());
+    faces.reserve(faceRing.size());
+
+    // A boundary vertex starts at its first boundary edge, so the walk can
+    // run across the whole fan to the other boundary edge.
+    TopEdge* e = edge(0);
+    if (onBoundary()) {
+        int i = 0;
+        while (i < edgeVal() && !edgeRing[i]->onBoundary()) ++i;
+        FACETRY_ASSERT(i<edgeVal());
+        e = edgeRing[i];
+    }
+    TopFace* f = e->face(0);
+    for (int step = 0; step < edgeVal(); ++step) {
+        FACETRY_ASSERT(e);
+        edges.push_back(e);
+        if (f) {
+            faces.push_back(f);
+            TopEdge *e1, *e2;
+            f->edgesAt(this, e1, e2);
+            FACETRY_ASSERT(e==e1 || e==e2);
+            e = (e == e1) ? e2 : e1;
+            FACETRY_ASSERT(e->face(0)==f || e->face(1)==f);
+            f = (e->face(0) == f) ? e->face(1) : e->face(0);
+        }
+    }
+    edgeRing.swap(edges);
+    faceRing.swap(faces);
+    if (onBoundary()) FACETRY_ASSERT(edge(0)->onBoundary() && edge(edgeVal()-1)->onBoundary());
+}
