@@ -1,0 +1,230 @@
+// The topology bases: cyclic indices, edge and face queries, and the ring
+// order that orderRings leaves at every vertex of the meshes of the catalogue.
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "meshtext.h"
+#include "mesh/TopFace.h"
+#include "mesh/topedge.h"
+#include "mesh/topvertex.h"
+
+namespace {
+
+const char* kQuad = "numV = 4 0 0 0 1 0 0 1 1 0 0 1 0 numE = 4 numF = 1 0 1 2 3 -1";
+
+// Whether face f lies on both edges a and b.
+bool between(const TopFace* f, const TopEdge* a, const TopEdge* b) { return a->incident(f) && b->incident(f); }
+
+// The lowest-numbered edge at v, boundary edges only if `boundary`: the edge
+// v received first, since edges join their ends' rings in order of id.
+const MeshEdge* firstReceived(const MeshVertex* v, bool boundary) {
+    const MeshEdge* best = nullptr;
+    for (int i = 0; i < v->edgeVal(); ++i)
+        if ((!boundary || v->edge(i)->onBoundary()) && (!best || v->edge(i)->id < best->id)) best = v->edge(i);
+    return best;
+}
+
+// The ring facts at one vertex after loading.
+void checkRings(const MeshVertex* v) {
+    const int n = v->edgeVal();
+    if (n == 0) return;
+    if (v->onBoundary()) {
+        ASSERT_EQ(v->faceVal(), n - 1);
+        EXPECT_TRUE(v->edge(0)->onBoundary());
+        EXPECT_TRUE(v->edge(n - 1)->onBoundary());
+        for (int i = 0; i < n - 1; ++i) EXPECT_TRUE(between(v->face(i), v->edge(i), v->edge(i + 1))) << "face " << i;
+    } else {
+        ASSERT_EQ(v->faceVal(), n);
+        for (int i = 0; i < n; ++i)
+            EXPECT_TRUE(between(v->face(i), v->edge(i), v->edge((i + 1) % n))) << "face " << i;
+    }
+    // The walk starts at the first edge received and first crosses its face(0).
+    EXPECT_EQ(v->edge(0), firstReceived(v, v->onBoundary()));
+    EXPECT_EQ(v->face(0), v->edge(0)->face(0));
+    std::set<const TopEdge*> edges;
+    std::set<const TopFace*> faces;
+    for (int i = 0; i < n; ++i) edges.insert(v->edge(i));
+    for (int i = 0; i < v->faceVal(); ++i) faces.insert(v->face(i));
+    EXPECT_EQ(int(edges.size()), n) << "an edge appears twice in the ring";
+    EXPECT_EQ(int(faces.size()), v->faceVal()) << "a face appears twice in the ring";
+}
+
+// Edges: distinct ends, one or two faces, the direction of their first face.
+void checkEdge(const MeshEdge* e) {
+    EXPECT_NE(e->vertex(0), e->vertex(1));
+    ASSERT_NE(e->face(0), nullptr) << "an edge without a face";
+    EXPECT_EQ(e->onBoundary(), e->face(1) == nullptr);
+    const MeshFace* f = e->face(0);
+    bool sameDirection = false;
+    for (int i = 0; i < f->valence(); ++i)
+        sameDirection |= f->vertex(i) == e->vertex(0) && f->vertex(i + 1) == e->vertex(1);
+    EXPECT_TRUE(sameDirection) << "edge " << e->id << " does not run along its first face";
+}
+
+}  // namespace
+
+TEST(WrapIndex, StaysInRangeAlsoForNegativeIndices) {
+    struct Case { int i, n, expected; };
+    for (Case c : {Case{0, 4, 0}, Case{3, 4, 3}, Case{4, 4, 0}, Case{9, 4, 1}, Case{-1, 4, 3}, Case{-4, 4, 0},
+                   Case{-5, 4, 3}, Case{-21, 20, 19}})
+        EXPECT_EQ(wrapIndex(c.i, c.n), c.expected) << c.i << " mod " << c.n;
+}
+
+TEST(Topology, SingleQuadCornersAreBoundaryVertices) {
+    Loaded q = loadText(kQuad);
+    ASSERT_EQ(q.fatal, "");
+    const MeshFace* f = q.mesh->face(0);
+    for (int i = 0; i < 4; ++i) {
+        const MeshVertex* v = q.mesh->vertex(i);
+        EXPECT_TRUE(v->onBoundary());
+        ASSERT_EQ(v->edgeVal(), 2);
+        ASSERT_EQ(v->faceVal(), 1);
+        EXPECT_TRUE(v->edge(0)->onBoundary() && v->edge(1)->onBoundary());
+        EXPECT_EQ(v->face(0), f);
+    }
+    // Face vertex indices wrap: -1 is the last, valence() the first.
+    EXPECT_EQ(f->vertex(-1), q.mesh->vertex(3));
+    EXPECT_EQ(f->vertex(4), q.mesh->vertex(0));
+    EXPECT_EQ(f->vertex(-5), q.mesh->vertex(3));
+    EXPECT_EQ(f->edge(3), q.mesh->edge(3));
+    EXPECT_EQ(f->edge(-1), q.mesh->edge(3));
+}
+
+TEST(Topology, QuadRingsTurnOppositeWaysAtItsFirstTwoVertices) {
+    // Seen from +z the quad runs counter-clockwise.
+    Loaded q = loadText(kQuad);
+    ASSERT_EQ(q.fatal, "");
+    auto turn = [](const MeshVertex* v) {
+        Vector a = v->edge(0)->otherVertex(v)->position() - v->position();
+        Vector b = v->edge(1)->otherVertex(v)->position() - v->position();
+        return cross(a, b).z;
+    };
+    EXPECT_GT(turn(q.mesh->vertex(0)), 0) << "vertex 0 should turn counter-clockwise";
+    EXPECT_LT(turn(q.mesh->vertex(1)), 0) << "vertex 1 should turn clockwise";
+}
+
+TEST(Topology, EdgeEndsAndFacesForAnyIndex) {
+    Loaded two = loadText(meshText({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 1, 0}}, 7,
+                                   {{0, 1, 4, 3}, {1, 2, 5, 4}}));
+    ASSERT_EQ(two.fatal, "");
+    ASSERT_TRUE(two.messages.empty());
+    ASSERT_EQ(two.mesh->numEdges(), 7);
+    // Edges in order of first use: 0-1, 1-4, 4-3, 3-0, then 1-2, 2-5, 5-4.
+    const MeshEdge* shared = two.mesh->edge(1);
+    ASSERT_EQ(two.mesh->vertex(1)->edgeTo(two.mesh->vertex(4)), shared);
+    ASSERT_EQ(two.mesh->vertex(4)->edgeTo(two.mesh->vertex(1)), shared);
+    EXPECT_EQ(two.mesh->vertex(0)->edgeTo(two.mesh->vertex(4)), nullptr);
+    EXPECT_FALSE(two.mesh->vertex(0)->adjacent(two.mesh->vertex(2)));
+    // The shared edge was made by the first quad, from vertex 1 to vertex 4.
+    EXPECT_EQ(shared->vertex(0), two.mesh->vertex(1));
+    EXPECT_EQ(shared->face(0), two.mesh->face(0));
+    EXPECT_EQ(shared->face(1), two.mesh->face(1));
+    for (int i : {1, 2, -1, 7}) {
+        EXPECT_EQ(shared->vertex(i), two.mesh->vertex(4)) << i;
+        EXPECT_EQ(shared->face(i), two.mesh->face(1)) << i;
+    }
+    EXPECT_FALSE(shared->onBoundary());
+    for (int e = 0; e < 7; ++e) {
+        if (e == 1) continue;
+        EXPECT_TRUE(two.mesh->edge(e)->onBoundary()) << e;
+        EXPECT_EQ(two.mesh->edge(e)->face(1), nullptr) << e;
+    }
+    EXPECT_EQ(shared->otherVertex(two.mesh->vertex(4)), two.mesh->vertex(1));
+    EXPECT_TRUE(shared->incident(two.mesh->edge(0)));   // 0-1 meets 1-4 at vertex 1
+    EXPECT_TRUE(shared->incident(two.mesh->edge(6)));   // 5-4 meets it at vertex 4
+    EXPECT_FALSE(shared->incident(two.mesh->edge(5)));  // 2-5 does not touch it
+}
+
+TEST(Topology, EdgesAtFollowsTheFacePositionOfTheVertex) {
+    Loaded pt = loadText(catalogueText("pentagon and triangle"));
+    ASSERT_EQ(pt.fatal, "");
+    const MeshFace* pentagon = pt.mesh->face(1);
+    ASSERT_EQ(pentagon->valence(), 5);
+    for (int j = 0; j < 5; ++j) {
+        TopEdge *e1, *e2;
+        pentagon->edgesAt(pentagon->vertex(j), e1, e2);
+        if (j == 0) {
+            EXPECT_EQ(e1, pentagon->edge(0));
+            EXPECT_EQ(e2, pentagon->edge(4));
+        } else {
+            EXPECT_EQ(e1, pentagon->edge(j - 1)) << j;
+            EXPECT_EQ(e2, pentagon->edge(j)) << j;
+        }
+        EXPECT_TRUE(pentagon->incident(e1) && pentagon->incident(e2));
+    }
+    EXPECT_FALSE(pentagon->incident(pt.mesh->face(0)->edge(1)));  // 0-5 is the triangle's alone
+}
+
+TEST(Topology, CubeVerticesAreInteriorWithThreeEdgesAndFaces) {
+    Loaded cube = loadText(catalogueText("cube"));
+    ASSERT_EQ(cube.fatal, "");
+    ASSERT_TRUE(cube.messages.empty());
+    EXPECT_EQ(cube.mesh->numVertices(), 8);
+    EXPECT_EQ(cube.mesh->numEdges(), 12);
+    EXPECT_EQ(cube.mesh->numFaces(), 6);
+    for (int v = 0; v < 8; ++v) {
+        const MeshVertex* vertex = cube.mesh->vertex(v);
+        EXPECT_FALSE(vertex->onBoundary());
+        ASSERT_EQ(vertex->edgeVal(), 3);
+        ASSERT_EQ(vertex->faceVal(), 3);
+        for (int i = 0; i < 3; ++i) {
+            TopEdge *e1, *e2;
+            vertex->face(i)->edgesAt(vertex, e1, e2);
+            std::set<TopEdge*> got{e1, e2}, want{vertex->edge(i), vertex->edge((i + 1) % 3)};
+            EXPECT_EQ(got, want) << "vertex " << v << " face " << i;
+        }
+    }
+}
+
+TEST(Topology, OpenFanIsOrderedFromBoundaryToBoundary) {
+    Loaded fan = loadText(catalogueText("open fan"));
+    ASSERT_EQ(fan.fatal, "");
+    const MeshVertex* hub = fan.mesh->vertex(0);
+    ASSERT_TRUE(hub->onBoundary());
+    ASSERT_EQ(hub->edgeVal(), 6);
+    ASSERT_EQ(hub->faceVal(), 5);
+    // The spokes in the order of the fan: to 1, 2, ..., 6.
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(hub->edge(i)->otherVertex(hub), fan.mesh->vertex(i + 1)) << i;
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(hub->face(i), fan.mesh->face(i)) << i;
+}
+
+TEST(Topology, EveryCatalogueMeshKeepsItsRingInvariants) {
+    for (const NamedMesh& m : meshCatalogue()) {
+        SCOPED_TRACE(m.name);
+        Loaded l = loadText(m.text);
+        ASSERT_EQ(l.fatal, "");
+        EXPECT_TRUE(l.messages.empty());
+        const Mesh& mesh = *l.mesh;
+        for (int i = 0; i < mesh.numVertices(); ++i) {
+            EXPECT_EQ(mesh.vertex(i)->id, i);
+            checkRings(mesh.vertex(i));
+        }
+        for (int i = 0; i < mesh.numEdges(); ++i) {
+            EXPECT_EQ(mesh.edge(i)->id, i);
+            checkEdge(mesh.edge(i));
+        }
+        for (int i = 0; i < mesh.numFaces(); ++i) {
+            EXPECT_EQ(mesh.face(i)->id, i);
+            for (int k = 0; k < mesh.face(i)->valence(); ++k)
+                EXPECT_NE(mesh.face(i)->edge(k), nullptr) << "face " << i << " edge " << k;
+        }
+    }
+}
+
+TEST(Topology, EulerCharacteristicOfTheCatalogue) {
+    // V - E + F: 2 for the sphere-like meshes, 0 for the torus, 1 for discs.
+    const std::vector<std::pair<std::string, int>> expected = {
+        {"cube", 2}, {"antiprism", 2}, {"patch", 1}, {"torus", 0}, {"single quad", 1},
+        {"tetrahedron", 2}, {"grid patch", 1}, {"pyramid", 2}, {"open fan", 1}, {"pentagon and triangle", 1}};
+    std::vector<NamedMesh> catalogue = meshCatalogue();
+    ASSERT_EQ(catalogue.size(), expected.size());
+    for (size_t k = 0; k < catalogue.size(); ++k) {
+        Loaded l = loadText(catalogue[k].text);
+        ASSERT_EQ(l.fatal, "") << catalogue[k].name;
+        EXPECT_EQ(catalogue[k].name, expected[k].first);
+        EXPECT_EQ(l.mesh->numVertices() - l.mesh->numEdges() + l.mesh->numFaces(), expected[k].second)
+            << catalogue[k].name;
+    }
+}
