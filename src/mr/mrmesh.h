@@ -77,7 +77,8 @@ private:
     void buildQuadPath(const Mesh& mesh);
     void buildRefinementPath(const Mesh& mesh);
     void linkAll();
-    void refineAll();
+    bool refineAll();
+    void rebuildTo(int level);
 
     bool allQuads = true;          // every control face is a quad; selects the edit rule
     int numV = 0;                  // number of vertices
