@@ -1,10 +1,93 @@
-// Drawing of the surface in its four display modes.
+// Drawing of the surface in its four display modes. Every face draws its own
+// grid of the current level, so a side shared by two faces is drawn by both.
+#include <GL/gl.h>
+
+#include "math/colors.h"
+#include "mr/mrdraw.h"
 #include "mr/mrmesh.h"
 
-void MrMesh::drawVertices() const {}
-void MrMesh::drawEdges() const {}
-void MrMesh::drawColoredEdges() const {}
-void MrMesh::drawFaces() const {}
-void MrFace::drawVertices() const {}
-void MrFace::drawEdges() const {}
-void MrFace::drawFaces() const {}
+namespace {
+
+// The point size of the "Vertices" mode, in pixels.
+constexpr float kSurfacePointSize = 1.0f;
+
+inline void emitPoint(const Vector& p) { glVertex3f(p.x, p.y, p.z); }
+
+// The Newell normal of the cell A, B, C, D: twice its vector area when it is
+// planar, still usable when it is not; OpenGL normalises it.
+Vector cellNormal(const Vector& a, const Vector& b, const Vector& c, const Vector& d) {
+    return cross(a, b) + cross(b, c) + cross(c, d) + cross(d, a);
+}
+
+}  // namespace
+
+const Color& edgePaletteColor(int k) {
+    // Filled on first use, so it never depends on the order in which the
+    // named colours of other files come into being.
+    static const Color palette[kEdgePaletteSize] = {
+        lightGrey, lightRed, lightYellow, lightGreen, lightCyan, lightBlue, lightMagenta,
+        darkGrey,  darkRed,  darkYellow,  darkGreen,  darkCyan,  darkBlue,  darkMagenta};
+    return palette[k % kEdgePaletteSize];
+}
+
+void MrMesh::drawVertices() const {
+    glPointSize(kSurfacePointSize);
+    for (int k = 0; k < numF; ++k) faces[k].drawVertices();
+}
+
+void MrMesh::drawEdges() const {
+    for (int k = 0; k < numF; ++k) faces[k].drawEdges();
+}
+
+void MrMesh::drawColoredEdges() const {
+    for (int k = 0; k < numF; ++k) {
+        setColor(edgePaletteColor(k));
+        faces[k].drawEdges();
+    }
+}
+
+void MrMesh::drawFaces() const {
+    for (int k = 0; k < numF; ++k) faces[k].drawFaces();
+}
+
+void MrFace::drawVertices() const {
+    const int n = gridSize();
+    glBegin(GL_POINTS);
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) emitPoint(grid(i, j));
+    glEnd();
+}
+
+void MrFace::drawEdges() const {
+    const int n = gridSize();
+    // lines of constant i first, then lines of constant j
+    for (int i = 0; i < n; ++i) {
+        glBegin(GL_LINE_STRIP);
+        for (int j = 0; j < n; ++j) emitPoint(grid(i, j));
+        glEnd();
+    }
+    for (int i = 0; i < n; ++i) {
+        glBegin(GL_LINE_STRIP);
+        for (int j = 0; j < n; ++j) emitPoint(grid(j, i));
+        glEnd();
+    }
+}
+
+void MrFace::drawFaces() const {
+    const int n = gridSize();
+    for (int i = 0; i + 1 < n; ++i) {
+        // The strip pairs A,B then D,C, so each cell is the quad A,B,C,D and
+        // the quad between two cells collapses to a line.
+        glBegin(GL_QUAD_STRIP);
+        for (int j = 0; j + 1 < n; ++j) {
+            Vector a = grid(i, j), b = grid(i + 1, j), c = grid(i + 1, j + 1), d = grid(i, j + 1);
+            Vector normal = cellNormal(a, b, c, d);
+            glNormal3f(normal.x, normal.y, normal.z);
+            emitPoint(a);
+            emitPoint(b);
+            emitPoint(d);
+            emitPoint(c);
+        }
+        glEnd();
+    }
+}

@@ -1,0 +1,84 @@
+#include "app/commands.h"
+
+#include <cctype>
+#include <cstdlib>
+
+void meshMenu(Viewer& viewer, int value) {
+    viewer.view.meshDisplay = value;
+    viewer.redisplay();
+}
+
+void mrMeshMenu(Viewer& viewer, int value) {
+    viewer.view.mrMeshDisplay = value;
+    viewer.redisplay();
+}
+
+void refineMenu(Viewer& viewer, int value) {
+    switch (value) {
+        case kRefineSubdivide:
+            // A level refused for lack of memory has said so itself; the
+            // picture stays as it was.
+            viewer.mrMesh->subdivide();
+            break;
+        case kRefineUndivide:
+            viewer.mrMesh->undivide();
+            break;
+        case kRefineReset:
+            viewer.mrMesh->reset();
+            break;
+        default:
+            return;
+    }
+    viewer.redisplay();
+}
+
+void zoomMenu(Viewer& viewer, int value) {
+    if (value == kZoomIn)
+        viewer.view.zoomIn();
+    else if (value == kZoomOut)
+        viewer.view.zoomOut();
+    else
+        return;
+    viewer.redisplay();
+}
+
+void mainMenu(Viewer&, int value) {
+    if (value == kMainQuit) std::exit(0);
+}
+
+KeyCommand keyCommand(int key) {
+    switch (std::toupper(key & 0xff)) {
+        case '+':
+        case '=':
+            return {KeyCommand::kZoom, kZoomIn};
+        case '-':
+            return {KeyCommand::kZoom, kZoomOut};
+        case 'S':
+            return {KeyCommand::kRefine, kRefineSubdivide};
+        case 'D':
+            return {KeyCommand::kRefine, kRefineUndivide};
+        case 'R':
+            return {KeyCommand::kRefine, kRefineReset};
+        case 'Q':
+            return {KeyCommand::kMain, kMainQuit};
+        default:
+            return {};
+    }
+}
+
+void keyboard(Viewer& viewer, int key) {
+    KeyCommand command = keyCommand(key);
+    switch (command.menu) {
+        case KeyCommand::kZoom:
+            zoomMenu(viewer, command.value);
+            break;
+        case KeyCommand::kRefine:
+            refineMenu(viewer, command.value);
+            break;
+        case KeyCommand::kMain:
+            mainMenu(viewer, command.value);
+            break;
+        case KeyCommand::kNone:
+            break;
+    }
+}

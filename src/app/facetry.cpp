@@ -1,0 +1,5 @@
+// facetry FILE: loads a control mesh, lays a Catmull-Clark surface over it
+// and opens it for viewing and editing.
+#include "app/main.h"
+
+int main(int argc, char** argv) { runViewer(argc, argv); }

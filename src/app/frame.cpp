@@ -1,0 +1,61 @@
+#include "app/frame.h"
+
+#include <GL/gl.h>
+
+#include "math/colors.h"
+
+void drawSurface(const MrMesh& mrMesh, int mode) {
+    switch (mode) {
+        case kDisplayVertices:
+            glDisable(GL_LIGHTING);
+            mrMesh.drawVertices();
+            break;
+        case kDisplayEdges:
+            glDisable(GL_LIGHTING);
+            mrMesh.drawEdges();
+            break;
+        case kDisplayColoredEdges:
+            glDisable(GL_LIGHTING);
+            mrMesh.drawColoredEdges();
+            break;
+        case kDisplayFaces:
+            // the faces take the current colour through the colour material
+            glEnable(GL_LIGHTING);
+            glShadeModel(GL_FLAT);
+            mrMesh.drawFaces();
+            break;
+        default:
+            break;
+    }
+}
+
+void drawControlMesh(const Mesh& mesh, int mode) {
+    switch (mode) {
+        case kDisplayVertices:
+            setColor(green);
+            mesh.drawVertices();
+            break;
+        case kDisplayEdges:
+            // drawEdges draws the vertices again on top, in the edge colour
+            setColor(green);
+            mesh.drawVertices();
+            setColor(darkGreen);
+            mesh.drawEdges();
+            break;
+        default:
+            break;
+    }
+}
+
+void drawFrame(const Viewer& viewer) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    setModelview(viewer.view);
+    setColor(grey);
+    drawSurface(*viewer.mrMesh, viewer.view.mrMeshDisplay);
+    glDisable(GL_LIGHTING);
+    drawControlMesh(*viewer.mesh, viewer.view.meshDisplay);
+    glDisable(GL_LIGHTING);
+    // the guides sit in world space, untouched by rotation, zoom and scale
+    glLoadIdentity();
+    viewer.arcball.draw();
+}
