@@ -1,0 +1,35 @@
+#pragma once
+// The meshes every surface invariant is checked over, written out in the
+// control-mesh text format and loaded the way the program loads its files.
+// Positions carry a small irregular offset so that no symmetry can hide a
+// point read from the wrong place.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mesh/mesh.h"
+#include "reference_subdivision.h"
+
+// One control mesh of the catalogue.
+struct CatalogueMesh {
+    std::string name;       // a C identifier, used in test names
+    RefMesh control;        // positions (exact floats) and faces
+    bool allQuads = false;  // level 0 of the surface is the control mesh itself
+    int unusedVertex = -1;  // a vertex no face uses, or -1
+};
+
+// Closed quads (cube, torus), closed triangles (octahedron), mixed polygons
+// with a valence-5 vertex (pyramid), an open quad fan with a valence-5 centre,
+// an open mixed patch with corners, and two meshes with an unused vertex.
+const std::vector<CatalogueMesh>& meshCatalogue();
+
+// The mesh in the control-mesh text format, numE the exact edge count.
+std::string meshText(const RefMesh& mesh);
+
+// Loads control-mesh text through Mesh::load, as the program reads a file.
+// Messages the loader reports go to `messages` when given. Throws LoadError.
+std::unique_ptr<Mesh> loadMesh(const std::string& text, std::vector<std::string>* messages = nullptr);
+
+// The diagonal of the mesh's bounding box: the scale of its tolerances.
+double meshSize(const RefMesh& mesh);
