@@ -1,10 +1,9 @@
 #include "app/startup.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 
 #include "mesh/error.h"
+#include "mesh/meshfile.h"
 
 ViewFit fitView(const Mesh& mesh) {
     Vector lo, hi;
@@ -20,14 +19,6 @@ ViewFit fitView(const Mesh& mesh) {
 
 void loadControlMesh(int argc, char** argv, Mesh& mesh) {
     if (argc <= 1) fatalError("\nSyntax: facetry [input] [output]\n", nullptr);
-    FILE* input = std::fopen(argv[1], "rt");
-    // A directory opens for reading on some systems but holds no mesh.
-    struct stat info;
-    if (input && fstat(fileno(input), &info) == 0 && S_ISDIR(info.st_mode)) {
-        std::fclose(input);
-        input = nullptr;
-    }
-    if (!input) fatalError("cannot open %s", argv[1]);
-    mesh.read(input);
-    std::fclose(input);
+    // .obj and .off by their extension, anything else as the text format.
+    readMeshFile(argv[1], mesh);
 }

@@ -1,0 +1,67 @@
+#include "mesh/meshfile.h"
+
+#include <sys/stat.h>
+
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+
+#include "mesh/error.h"
+
+namespace {
+
+enum class MeshFormat { Text, Obj, Off };
+
+// Whether `path` ends in `extension` (given in lower case), in any case.
+bool hasExtension(const std::string& path, const char* extension) {
+    const std::string ext(extension);
+    if (path.size() <= ext.size()) return false;
+    for (std::size_t k = 0; k < ext.size(); ++k)
+        if (std::tolower(static_cast<unsigned char>(path[path.size() - ext.size() + k])) != ext[k]) return false;
+    return true;
+}
+
+MeshFormat formatOf(const std::string& path) {
+    if (hasExtension(path, ".obj")) return MeshFormat::Obj;
+    if (hasExtension(path, ".off")) return MeshFormat::Off;
+    return MeshFormat::Text;
+}
+
+// A directory opens for reading on some systems but holds no mesh.
+bool isDirectory(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
+void loadMeshFile(const std::string& path, Mesh& mesh, const MessageSink& report) {
+    const LoadError cannotOpen("cannot open " + path);
+    if (isDirectory(path)) throw cannotOpen;
+    const MeshFormat format = formatOf(path);
+    if (format == MeshFormat::Obj) {
+        std::ifstream input(path, std::ios::binary);
+        if (!input) throw cannotOpen;
+        loadObj(input, path, mesh, report);
+        return;
+    }
+    std::unique_ptr<FILE, FileCloser> input(std::fopen(path.c_str(), "rt"));
+    if (!input) throw cannotOpen;
+    if (format == MeshFormat::Off)
+        loadOff(input.get(), path, mesh, report);
+    else
+        mesh.load(input.get(), report);
+}
+
+void readMeshFile(const std::string& path, Mesh& mesh) {
+    try {
+        loadMeshFile(path, mesh, [](const std::string& message) { reportError("%s", message.c_str()); });
+    } catch (const LoadError& error) {
+        fatalError("%s", error.what());
+    }
+}
