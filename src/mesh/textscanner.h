@@ -11,6 +11,13 @@
 class TextScanner {
 public:
     explicit TextScanner(FILE* input) : in(input) {}
+    // Gives the character read ahead back to the stream, so that reading
+    // stops right after the last token taken, as scanf does.
+    ~TextScanner() {
+        if (pending >= 0) std::ungetc(pending, in);
+    }
+    TextScanner(const TextScanner&) = delete;
+    TextScanner& operator=(const TextScanner&) = delete;
 
     // " %d": an optionally signed decimal integer that fits in 32 bits.
     bool readInt(int& value);
