@@ -103,14 +103,14 @@ std::string readFile(const std::string& path) {
     return out.str();
 }
 
-std::string captureStdout(const std::function<void()>& action) {
-    std::fflush(stdout);
+std::string captureOutput(FILE* stream, const std::function<void()>& action) {
+    std::fflush(stream);
     FILE* sink = std::tmpfile();
-    int saved = dup(fileno(stdout));
-    dup2(fileno(sink), fileno(stdout));
+    int saved = dup(fileno(stream));
+    dup2(fileno(sink), fileno(stream));
     action();
-    std::fflush(stdout);
-    dup2(saved, fileno(stdout));
+    std::fflush(stream);
+    dup2(saved, fileno(stream));
     close(saved);
     std::rewind(sink);
     std::string text;

@@ -4,6 +4,7 @@
 // of small meshes the invariant tests run over, and capturing what a call
 // prints on standard output.
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -43,5 +44,7 @@ std::string catalogueText(const std::string& name);
 // The contents of a file; empty if it cannot be read.
 std::string readFile(const std::string& path);
 
-// Runs `action` and returns what it wrote to standard output (C stdio).
-std::string captureStdout(const std::function<void()>& action);
+// Runs `action` and returns what it wrote to `stream` (stdout or stderr).
+std::string captureOutput(FILE* stream, const std::function<void()>& action);
+inline std::string captureStdout(const std::function<void()>& action) { return captureOutput(stdout, action); }
+inline std::string captureStderr(const std::function<void()>& action) { return captureOutput(stderr, action); }
