@@ -1,0 +1,81 @@
+#include "exercise.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "mesh/mesh.h"
+#include "mr/mrmesh.h"
+
+namespace {
+
+// Closes a stdio stream when it goes out of scope.
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<FILE, FileCloser>;
+
+// The bytes as a read-only stream; an empty input gives an empty stream.
+File openBytes(const std::uint8_t* data, std::size_t size) {
+    static char nothing[1];
+    void* buffer = size ? const_cast<std::uint8_t*>(data) : static_cast<void*>(nothing);
+    return File(fmemopen(buffer, size, "r"));
+}
+
+bool loadMesh(MeshFormat format, const std::uint8_t* data, std::size_t size, Mesh& mesh,
+              ExerciseOutcome& outcome) {
+    MessageSink count = [&outcome](const std::string&) { ++outcome.messages; };
+    try {
+        switch (format) {
+        case MeshFormat::Text: {
+            File input = openBytes(data, size);
+            if (!input) return false;
+            mesh.load(input.get(), count);
+            break;
+        }
+        case MeshFormat::Obj:
+        case MeshFormat::Off:
+            return false;
+        }
+    } catch (const LoadError& error) {
+        outcome.error = error.what();
+        return false;
+    }
+    return true;
+}
+
+// Refines, edits one control vertex (moving it a little, as a drag does),
+// and steps back a level: every level operation the surface has.
+int workSurface(Mesh& mesh) {
+    MrMesh surface;
+    surface.setMemoryProbe([] { return kExerciseMemoryBudget; });
+    surface.build(mesh);
+    for (int level = 0; level < kExerciseLevels; ++level)
+        if (!surface.subdivide()) break;
+    MeshVertex* moved = mesh.vertex(0);
+    moved->setPosition(moved->position() + Vector(0.25f, -0.5f, 1.0f));
+    surface.vertexMoved(moved);
+    int reached = surface.curRes();
+    surface.undivide();
+    return reached;
+}
+
+}  // namespace
+
+ExerciseOutcome exerciseReader(MeshFormat format, const std::uint8_t* data, std::size_t size) {
+    ExerciseOutcome outcome;
+    Mesh mesh;
+    if (!loadMesh(format, data, size, mesh, outcome)) return outcome;
+    outcome.loaded = true;
+    outcome.levels = workSurface(mesh);
+    return outcome;
+}
+
+MeshFormat formatOfFile(const std::string& path) {
+    auto endsWith = [&path](const char* suffix) {
+        std::string s(suffix);
+        return path.size() >= s.size() && path.compare(path.size() - s.size(), s.size(), s) == 0;
+    };
+    if (endsWith(".obj")) return MeshFormat::Obj;
+    if (endsWith(".off")) return MeshFormat::Off;
+    return MeshFormat::Text;
+}

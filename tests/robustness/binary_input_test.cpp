@@ -1,0 +1,103 @@
+// Hostile input to the real facetry binary: files it cannot read, and
+// standard input streams of hundreds of megabytes to a gigabyte. Each run
+// must end with the loader's message and exit status -1 (255), within a time
+// limit and a resident-memory bound.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "process_run.h"
+
+namespace {
+
+constexpr long long kGigabyte = 1LL << 30;
+constexpr double kTimeLimitSeconds = 120;
+// Peak resident memory any run may reach (the sanitizer builds need room).
+constexpr long kMemoryBoundKb = 256 * 1024;
+constexpr int kFatalStatus = 255;  // exit(-1)
+
+ProgramRun runFacetry(const std::vector<std::string>& arguments, const StdinFeeder& feeder = nullptr) {
+    ProgramRun run = runProgram(FACETRY_BINARY, arguments, kTimeLimitSeconds, feeder);
+    std::printf("fed %lld bytes; %.3f s, peak %ld KB, status %d\n", run.bytesFed, run.seconds,
+                run.peakResidentKb, run.exitStatus);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_LT(run.peakResidentKb, kMemoryBoundKb);
+    return run;
+}
+
+// A fresh directory under the system's temporary directory, removed at the end.
+class ScratchDirectory {
+public:
+    ScratchDirectory() {
+        char pattern[] = "/tmp/facetry-robustness-XXXXXX";
+        path = mkdtemp(pattern) ? pattern : "";
+    }
+    ~ScratchDirectory() {
+        std::error_code ignored;
+        if (!path.empty()) std::filesystem::remove_all(path, ignored);
+    }
+    std::string path;  // absolute, or empty when it could not be made
+};
+
+}  // namespace
+
+TEST(UnusableFile, DirectoryCannotBeOpened) {
+    ScratchDirectory scratch;
+    ASSERT_FALSE(scratch.path.empty());
+    ProgramRun run = runFacetry({scratch.path});
+    EXPECT_EQ(run.errorOutput, "cannot open " + scratch.path + "\n");
+    EXPECT_EQ(run.exitStatus, kFatalStatus);
+}
+
+TEST(UnusableFile, UnreadableFileCannotBeOpened) {
+    ScratchDirectory scratch;
+    ASSERT_FALSE(scratch.path.empty());
+    const std::string file = scratch.path + "/locked.mesh";
+    std::ofstream(file) << "numV = 0\n";
+    ASSERT_EQ(chmod(file.c_str(), 0), 0);
+    if (access(file.c_str(), R_OK) == 0)
+        GTEST_SKIP() << "this user (root) reads files whatever their mode; nothing unreadable to test";
+    ProgramRun run = runFacetry({file});
+    EXPECT_EQ(run.errorOutput, "cannot open " + file + "\n");
+    EXPECT_EQ(run.exitStatus, kFatalStatus);
+}
+
+TEST(UnusableFile, MissingFileCannotBeOpened) {
+    ProgramRun run = runFacetry({"/nonexistent/facetry/none.mesh"});
+    EXPECT_EQ(run.errorOutput, "cannot open /nonexistent/facetry/none.mesh\n");
+    EXPECT_EQ(run.exitStatus, kFatalStatus);
+}
+
+// A gigabyte line of digits as the first coordinate: the reader gives up
+// after a few hundred of them instead of buffering the line.
+TEST(HugeStream, GigabyteLineOfDigitsIsRefusedQuickly) {
+    ProgramRun run = runFacetry({"/dev/stdin"}, [](int fd) {
+        return feedRepeated(fd, "numV = 3\n", "1234567890", kGigabyte, "\n");
+    });
+    EXPECT_EQ(run.errorOutput, "parse error, vertex 0\n");
+    EXPECT_EQ(run.exitStatus, kFatalStatus);
+    EXPECT_LT(run.bytesFed, kGigabyte);
+}
+
+// Inputs the reader must read to the end: a face that never ends and a sea
+// of whitespace. Memory stays flat however long they are.
+TEST(HugeStream, EndlessFaceAndEndlessWhitespaceAreReadToTheEnd) {
+    const long long size = 512LL << 20;
+    ProgramRun face = runFacetry({"/dev/stdin"}, [size](int fd) {
+        return feedRepeated(fd, "numV = 3 0 0 0 1 0 0 0 1 0 numE = 3 numF = 1\n", "2 0 1 ", size);
+    });
+    EXPECT_EQ(face.errorOutput, "PARSE ERROR: face 0 has too high valence\nPARSE ERROR: face 0\n");
+    EXPECT_EQ(face.exitStatus, kFatalStatus);
+    EXPECT_EQ(face.bytesFed, size);
+
+    ProgramRun blank = runFacetry({"/dev/stdin"}, [size](int fd) { return feedRepeated(fd, "", " \n\t", size); });
+    EXPECT_EQ(blank.errorOutput, "parse error, numVertices\n");
+    EXPECT_EQ(blank.exitStatus, kFatalStatus);
+    EXPECT_EQ(blank.bytesFed, size);
+}
