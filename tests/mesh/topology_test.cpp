@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 #include "meshtext.h"
 #include "mesh/TopFace.h"
@@ -227,4 +228,57 @@ TEST(Topology, EulerCharacteristicOfTheCatalogue) {
         EXPECT_EQ(l.mesh->numVertices() - l.mesh->numEdges() + l.mesh->numFaces(), expected[k].second)
             << catalogue[k].name;
     }
+}
+
+TEST(TopologyDeathTest, PreconditionsNameTheirExpression) {
+    TopVertex a, b, c, lone;
+    TopEdge ab, bc, ca;
+    ab.setVertices(&a, &b);
+    bc.setVertices(&b, &c);
+    ca.setVertices(&c, &a);
+    TopVertex* corners[3] = {&a, &b, &c};
+    TopFace face;
+    face.setVertices(3, corners);
+    EXPECT_DEATH(a.edge(2), "Assertion failed: 0<=i && i<edgeVal\\(\\), file src/mesh/topvertex.h");
+    EXPECT_DEATH(a.face(-1), "Assertion failed: 0<=i && i<faceVal\\(\\), file src/mesh/topvertex.h");
+    EXPECT_DEATH(a.addEdge(nullptr), "Assertion failed: e, file src/mesh/topvertex.cpp");
+    EXPECT_DEATH(a.addFace(nullptr), "Assertion failed: f, file src/mesh/topvertex.cpp");
+    EXPECT_DEATH(a.edgeTo(nullptr), "Assertion failed: v, file src/mesh/topvertex.cpp");
+    EXPECT_DEATH(ab.setVertices(&b, &c), "Assertion failed: !v0 && !v1 && v0_ && v1_ && v0_!=v1_, file src/mesh/topedge.cpp");
+    TopEdge unset;
+    EXPECT_DEATH(unset.setVertices(&a, &a), "Assertion failed: !v0 && !v1 && v0_ && v1_ && v0_!=v1_");
+    EXPECT_DEATH(ab.otherVertex(&c), "Assertion failed: incident\\(v\\), file src/mesh/topedge.cpp");
+    EXPECT_DEATH(ab.addFace(&face), "Assertion failed: f && !incident\\(f\\), file src/mesh/topedge.cpp");
+    TopFace small;
+    EXPECT_DEATH(small.setVertices(2, corners), "Assertion failed: valence>=3 && vertices_, file src/mesh/TopFace.cpp");
+    TopVertex* open[3] = {&a, &b, &lone};  // no edge joins b and the lone vertex
+    TopFace unjoined;
+    EXPECT_DEATH(unjoined.setVertices(3, open), "Assertion failed: e, file src/mesh/TopFace.cpp");
+    TopEdge *e1, *e2;
+    EXPECT_DEATH(face.edgesAt(&lone, e1, e2), "Assertion failed: found == 2, file src/mesh/TopFace.cpp");
+    // Two faces and no edge: neither interior nor boundary.
+    lone.addFace(&face);
+    lone.addFace(&face);
+    EXPECT_DEATH(lone.onBoundary(),
+                 "Assertion failed: faceVal\\(\\)==edgeVal\\(\\) \\|\\| faceVal\\(\\)\\+1==edgeVal\\(\\), "
+                 "file src/mesh/topvertex.cpp");
+}
+
+TEST(TopologyDeathTest, ThirdFaceOnAnEdgeIsFatal) {
+    TopVertex a, b, c, d, e;
+    TopEdge ab, bc, ca, bd, da, be, ea;
+    for (auto [edge, v, w] : {std::tuple{&ab, &a, &b}, {&bc, &b, &c}, {&ca, &c, &a}, {&bd, &b, &d}, {&da, &d, &a},
+                              {&be, &b, &e}, {&ea, &e, &a}})
+        edge->setVertices(v, w);
+    TopVertex* first[3] = {&a, &b, &c};
+    TopVertex* second[3] = {&b, &a, &d};
+    TopFace f1, f2;
+    f1.setVertices(3, first);
+    f2.setVertices(3, second);
+    EXPECT_EQ(ab.face(0), &f1);
+    EXPECT_EQ(ab.face(1), &f2);
+    TopVertex* third[3] = {&a, &b, &e};
+    TopFace f3;
+    EXPECT_EXIT(f3.setVertices(3, third), testing::ExitedWithCode(255),
+                "^Non-manifold geometry -- too many faces incident to edge\n$");
 }
