@@ -1,0 +1,26 @@
+#pragma once
+// The control meshes the benchmark runs on: four generated deterministically
+// (no downloads, no randomness) and the bundled examples. Every mesh is given
+// as control-mesh text, so it goes through the same loader as a file.
+
+#include <string>
+#include <vector>
+
+// One benchmark input.
+struct BenchMesh {
+    std::string name;  // short label for the table
+    std::string text;  // the mesh in the control-mesh text format
+};
+
+// A closed torus of 100 x 100 quads.
+BenchMesh quadTorus();
+// A closed geodesic sphere of 50,000 triangles (an icosahedron whose faces are
+// cut into 50 x 50 triangles, projected onto the unit sphere).
+BenchMesh triangleSphere();
+// A closed torus of triangles, quads, pentagons and hexagons.
+BenchMesh mixedTorus();
+// An open height field of quads with a rectangular hole: an outer and an
+// inner boundary, convex and concave corners.
+BenchMesh openPatch();
+// The examples bundled in `directory` (examples/*.mesh), sorted by name.
+std::vector<BenchMesh> bundledExamples(const std::string& directory);

@@ -1,0 +1,180 @@
+// Facetry's load, build, refinement and edits, timed.
+#include "facetrytimings.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "allocationcounter.h"
+#include "stopwatch.h"
+
+namespace {
+
+// Sends standard output to /dev/null while it lives (build prints a line).
+class SilentStdout {
+public:
+    SilentStdout() {
+        std::fflush(stdout);
+        saved = dup(STDOUT_FILENO);
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        close(null);
+    }
+    ~SilentStdout() {
+        std::fflush(stdout);
+        dup2(saved, STDOUT_FILENO);
+        close(saved);
+    }
+    SilentStdout(const SilentStdout&) = delete;
+    SilentStdout& operator=(const SilentStdout&) = delete;
+
+private:
+    int saved;  // the real standard output
+};
+
+// The control vertex the drag moves: the first one from the middle of the
+// array on that some face uses.
+MeshVertex* draggedVertex(const Mesh& mesh) {
+    for (int k = 0; k < mesh.numVertices(); ++k) {
+        MeshVertex* v = mesh.vertex((mesh.numVertices() / 2 + k) % mesh.numVertices());
+        if (v->faceVal() > 0) return v;
+    }
+    return nullptr;
+}
+
+// The samples of one level over the repetitions.
+struct LevelSamples {
+    std::vector<double> subdivide, refine, undivide, vertexMoved;
+    std::size_t peakBytes = 0, pointBytes = 0, weldedPoints = 0;
+};
+
+// Moves `v` by `offset` along x and carries it into the surface; returns the
+// time of vertexMoved alone.
+double timedDrag(MrMesh& surface, MeshVertex* v, float offset) {
+    Vector p = v->position();
+    v->setPosition(Vector(p.x + offset, p.y, p.z));
+    Stopwatch watch;
+    surface.vertexMoved(v);
+    return watch.seconds();
+}
+
+// One repetition: levels 1..maxLevel on a fresh surface over a fresh mesh.
+void runOnce(const std::string& meshText, int maxLevel, std::vector<double>& loads, std::vector<double>& builds,
+             std::vector<LevelSamples>& levels) {
+    Stopwatch loadWatch;
+    std::unique_ptr<Mesh> mesh = loadText(meshText);
+    loads.push_back(loadWatch.seconds());
+    MeshVertex* dragged = draggedVertex(*mesh);
+    float offset = static_cast<float>(1e-3 * meshSize(*mesh));
+
+    std::size_t before = allocationcounter::inUse();
+    Stopwatch buildWatch;
+    std::unique_ptr<MrMesh> surface = buildQuietly(*mesh);
+    builds.push_back(buildWatch.seconds());
+
+    double refine = 0;
+    for (int level = 1; level <= maxLevel; ++level) {
+        allocationcounter::markPeak();
+        Stopwatch stepWatch;
+        if (!surface->subdivide()) break;
+        double step = stepWatch.seconds();
+        refine += step;
+        if (static_cast<int>(levels.size()) < level) levels.emplace_back();
+        LevelSamples& samples = levels[level - 1];
+        samples.subdivide.push_back(step);
+        samples.refine.push_back(refine);
+        samples.vertexMoved.push_back(timedDrag(*surface, dragged, level % 2 ? offset : -offset));
+        samples.peakBytes = std::max(samples.peakBytes, allocationcounter::peak() - before);
+        samples.pointBytes = storedPointBytes(*surface);
+        samples.weldedPoints = weldedPointCount(*surface);
+
+        Stopwatch undivideWatch;
+        surface->undivide();
+        samples.undivide.push_back(undivideWatch.seconds());
+        surface->subdivide();  // back to this level for the next step
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<Mesh> loadText(const std::string& meshText) {
+    FILE* input = fmemopen(const_cast<char*>(meshText.data()), meshText.size(), "r");
+    if (!input) throw LoadError("cannot open the mesh text");
+    auto mesh = std::make_unique<Mesh>();
+    std::string messages;
+    try {
+        mesh->load(input, [&](const std::string& message) { messages += message + "\n"; });
+    } catch (...) {
+        std::fclose(input);
+        throw;
+    }
+    std::fclose(input);
+    if (!messages.empty()) throw LoadError("the generated mesh is not clean: " + messages);
+    return mesh;
+}
+
+std::unique_ptr<MrMesh> buildQuietly(const Mesh& mesh) {
+    auto surface = std::make_unique<MrMesh>();
+    SilentStdout quiet;
+    surface->build(mesh);
+    return surface;
+}
+
+std::vector<Vector> weldedSurfacePoints(const MrMesh& surface) {
+    std::vector<Vector> points;
+    for (int v = 0; v < surface.numVertices(); ++v) points.push_back(surface.vertex(v)->position());
+    for (int e = 0; e < surface.numEdges(); ++e) {
+        const MrEdge* edge = surface.edge(e);
+        for (int k = 1; k + 1 < edge->pointCount(); ++k) points.push_back(edge->point(k));
+    }
+    for (int f = 0; f < surface.numFaces(); ++f) {
+        const MrFace* face = surface.face(f);
+        int n = face->gridSize();
+        for (int i = 1; i + 1 < n; ++i)
+            for (int j = 1; j + 1 < n; ++j) points.push_back(face->point(i, j));
+    }
+    return points;
+}
+
+std::size_t weldedPointCount(const MrMesh& surface) {
+    std::size_t count = surface.numVertices();
+    for (int e = 0; e < surface.numEdges(); ++e) count += surface.edge(e)->pointCount() - 2;
+    for (int f = 0; f < surface.numFaces(); ++f) {
+        std::size_t inner = surface.face(f)->gridSize() - 2;
+        count += inner * inner;
+    }
+    return count;
+}
+
+std::size_t storedPointBytes(const MrMesh& surface) {
+    std::size_t bytes = 24 * static_cast<std::size_t>(surface.numVertices());
+    for (int e = 0; e < surface.numEdges(); ++e) bytes += 12 * static_cast<std::size_t>(surface.edge(e)->pointCount());
+    for (int f = 0; f < surface.numFaces(); ++f) {
+        std::size_t n = surface.face(f)->gridSize();
+        bytes += 12 * n * n;
+    }
+    return bytes;
+}
+
+double meshSize(const Mesh& mesh) {
+    Vector low, high;
+    mesh.boundingBox(low, high);
+    Vector extent = high - low;
+    return std::sqrt(double(extent.x) * extent.x + double(extent.y) * extent.y + double(extent.z) * extent.z);
+}
+
+FacetryFigures runFacetry(const std::string& meshText, int maxLevel, int repetitions) {
+    std::vector<double> loads, builds;
+    std::vector<LevelSamples> levels;
+    for (int rep = 0; rep < repetitions; ++rep) runOnce(meshText, maxLevel, loads, builds, levels);
+    FacetryFigures figures;
+    figures.loadSeconds = median(loads);
+    figures.buildSeconds = median(builds);
+    for (const LevelSamples& samples : levels)
+        figures.levels.push_back({median(samples.subdivide), median(samples.refine), median(samples.undivide),
+                                  median(samples.vertexMoved), samples.peakBytes, samples.pointBytes,
+                                  samples.weldedPoints});
+    return figures;
+}

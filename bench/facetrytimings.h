@@ -1,0 +1,54 @@
+#pragma once
+// The Facetry side of the benchmark: load, build, the refinement to each
+// level, undivide, the drag cost (vertexMoved) and the peak heap at each
+// level, as medians over repetitions of the whole sequence.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "math/vector.h"
+#include "mesh/mesh.h"
+#include "mr/mrmesh.h"
+
+// Medians for one level L >= 1.
+struct FacetryLevelFigures {
+    double subdivideSeconds = 0;    // the one step from L-1 to L
+    double refineSeconds = 0;       // every step from 0 to L
+    double undivideSeconds = 0;     // undivide() from L
+    double vertexMovedSeconds = 0;  // vertexMoved() at L, one control vertex moved
+    std::size_t peakBytes = 0;      // heap the surface held at its peak while reaching and editing L
+    std::size_t pointBytes = 0;     // bytes of the points stored at L (24 per vertex, 12 per edge and grid point)
+    std::size_t weldedPoints = 0;   // distinct surface points at L
+};
+
+struct FacetryFigures {
+    double loadSeconds = 0;                   // Mesh::load of the text
+    double buildSeconds = 0;                  // MrMesh::build
+    std::vector<FacetryLevelFigures> levels;  // entry L-1 for level L; fewer when subdivide() refused
+};
+
+// Runs the sequence `repetitions` times for levels 1..maxLevel.
+FacetryFigures runFacetry(const std::string& meshText, int maxLevel, int repetitions);
+
+// Loads control-mesh text through Mesh::load; throws LoadError, and also
+// when the loader reports any dropped face or warning.
+std::unique_ptr<Mesh> loadText(const std::string& meshText);
+
+// Builds the surface over `mesh` without its progress line.
+std::unique_ptr<MrMesh> buildQuietly(const Mesh& mesh);
+
+// Every distinct point of the surface: the vertices, the inner points of
+// every edge and the inner points of every face grid.
+std::vector<Vector> weldedSurfacePoints(const MrMesh& surface);
+
+// The number of points weldedSurfacePoints() gives, without making them.
+std::size_t weldedPointCount(const MrMesh& surface);
+
+// The bytes of the points the surface stores at its level: 24 per vertex
+// (position and level-0 position), 12 per edge point and per grid point.
+std::size_t storedPointBytes(const MrMesh& surface);
+
+// The diagonal of the control mesh's bounding box.
+double meshSize(const Mesh& mesh);
