@@ -151,8 +151,9 @@ bool dragVectors(const float m[16], const View& view, Vector& dragRight, Vector&
     Vector up = unproject(linear, view.up) - o;
     dragRight = dragUp = Vector();
     float l = minOf(right.lengthSquared(), up.lengthSquared());
-    // A point-like mesh (scale 0) or a window without area allows no motion.
-    if (!(l > 0) || view.windowWidth <= 0 || view.windowHeight <= 0) return false;
+    // A point-like mesh (scale 0), a scale whose square overflows or a
+    // window without area allows no motion.
+    if (!(l > 0) || !std::isfinite(l) || view.windowWidth <= 0 || view.windowHeight <= 0) return false;
     float k = static_cast<float>(kDragSpan / l);
     right *= k / static_cast<float>(view.windowWidth);
     up *= k / static_cast<float>(view.windowHeight);
