@@ -1,0 +1,91 @@
+// facetry-refine: loads a control mesh exactly as the viewer does, builds the
+// same surface, refines it and writes it as a welded quad mesh, without a
+// window.
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "app/refineoptions.h"
+#include "mesh/meshfile.h"
+#include "mr/mrmesh.h"
+#include "mr/surfaceexport.h"
+
+namespace {
+
+// The exit status when a level is refused or the output cannot be written.
+constexpr int kFailureStatus = 1;
+constexpr std::size_t kMebibyte = 1024 * 1024;
+
+// Subdivides `surface` up to `level`, with one line per level on standard
+// error when `progress` is set. False when a level was refused.
+bool refineTo(MrMesh& surface, int level, bool progress) {
+    while (surface.curRes() < level) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!surface.subdivide()) return false;
+        if (progress) {
+            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+            std::fprintf(stderr, "level %d: %.3f s, %lld points\n", surface.curRes(), took.count(),
+                         WeldedSurface(surface).pointCount());
+        }
+    }
+    return true;
+}
+
+// Writes the surface to options.output; a failed write leaves no file behind.
+bool writeOutput(const MrMesh& surface, const RefineOptions& options) {
+    FILE* out = std::fopen(options.output.c_str(), "w");
+    if (!out) {
+        std::fprintf(stderr, "facetry-refine: cannot write %s: %s\n", options.output.c_str(), std::strerror(errno));
+        return false;
+    }
+    bool written = writeSurface(out, surface, options.format);
+    const int error = errno;
+    written = (std::fclose(out) == 0) && written;
+    if (!written) {
+        std::fprintf(stderr, "facetry-refine: cannot write %s: %s\n", options.output.c_str(),
+                     std::strerror(error ? error : errno));
+        std::remove(options.output.c_str());
+    }
+    return written;
+}
+
+// The memory guard's figure, lowered to the limit asked for on the command line.
+void applyMemoryLimit(MrMesh& surface, long long limitMiB) {
+    if (limitMiB < 0) return;
+    const std::size_t limit = static_cast<std::size_t>(limitMiB) * kMebibyte;
+    surface.setMemoryProbe([limit]() { return std::min(limit, systemAvailableMemory()); });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    RefineOptions options;
+    const std::string error = parseRefineOptions(argc, argv, options);
+    if (!error.empty()) {
+        std::fprintf(stderr, "facetry-refine: %s\nTry 'facetry-refine --help' for more information.\n",
+                     error.c_str());
+        return kUsageStatus;
+    }
+    if (options.help) {
+        std::fputs(kRefineUsage, stdout);
+        return 0;
+    }
+    Mesh mesh;
+    readMeshFile(options.input, mesh);
+    MrMesh surface;
+    applyMemoryLimit(surface, options.memoryLimitMiB);
+    surface.build(mesh);
+    if (!refineTo(surface, options.level, options.progress || isatty(STDERR_FILENO))) return kFailureStatus;
+    if (options.dump) {
+        mesh.print();
+        surface.print();
+    }
+    std::fflush(stdout);
+    if (!options.output.empty() && !writeOutput(surface, options)) return kFailureStatus;
+    return 0;
+}

@@ -1,0 +1,106 @@
+#include "app/refineoptions.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+const char* const kRefineUsage =
+    "Usage: facetry-refine INPUT [--level L] [--output FILE] [--dump] [--progress]\n"
+    "                      [--memory-limit MIB]\n"
+    "Refines the Catmull-Clark surface over a control mesh and writes it as one\n"
+    "welded quad mesh.\n"
+    "\n"
+    "  INPUT                the control mesh: .obj, .off, or Facetry's text format\n"
+    "  -l, --level L        refine L times after level 0 (default 0)\n"
+    "  -o, --output FILE    write the surface to FILE, as OBJ or OFF by its extension\n"
+    "                       (.obj or .off)\n"
+    "      --dump           print the control mesh and the surface, element by element\n"
+    "      --progress       report every level on standard error, even when it is not\n"
+    "                       a terminal\n"
+    "      --memory-limit MIB  refuse a level that would need more than MIB mebibytes\n"
+    "  -h, --help           show this help and exit\n"
+    "\n"
+    "Exit status: 0 on success, 2 for a command-line error, 255 for an input file\n"
+    "that cannot be read, 1 when a level is refused for memory or the output cannot\n"
+    "be written.\n";
+
+namespace {
+
+// A whole decimal number from 0 to `max`, nothing else.
+bool parseCount(const char* text, long long max, long long& value) {
+    if (*text < '0' || *text > '9') return false;
+    errno = 0;
+    char* end = nullptr;
+    long long v = std::strtoll(text, &end, 10);
+    if (errno != 0 || *end != '\0' || v > max) return false;
+    value = v;
+    return true;
+}
+
+// Splits "--name=value" into its parts; `value` stays null without "=".
+std::string optionName(const char* arg, const char*& value) {
+    const char* equals = std::strncmp(arg, "--", 2) == 0 ? std::strchr(arg, '=') : nullptr;
+    value = equals ? equals + 1 : nullptr;
+    return equals ? std::string(arg, equals) : std::string(arg);
+}
+
+std::string setOutput(const char* path, RefineOptions& options) {
+    if (!surfaceFormatFor(path, options.format))
+        return std::string("the output '") + path + "' must end in .obj or .off";
+    options.output = path;
+    return "";
+}
+
+// One option that takes a value; `value` is that value, or null when missing.
+std::string takeValue(const std::string& name, const char* value, RefineOptions& options) {
+    if (!value) return "option '" + name + "' needs a value";
+    long long number;
+    if (name == "--level" || name == "-l") {
+        if (!parseCount(value, INT_MAX, number)) return std::string("invalid level '") + value + "'";
+        options.level = static_cast<int>(number);
+        return "";
+    }
+    if (name == "--memory-limit") {
+        if (!parseCount(value, LLONG_MAX / (1024 * 1024), number))
+            return std::string("invalid memory limit '") + value + "'";
+        options.memoryLimitMiB = number;
+        return "";
+    }
+    return setOutput(value, options);
+}
+
+bool takesValue(const std::string& name) {
+    return name == "--level" || name == "-l" || name == "--output" || name == "-o" || name == "--memory-limit";
+}
+
+}  // namespace
+
+std::string parseRefineOptions(int argc, const char* const* argv, RefineOptions& options) {
+    bool optionsEnded = false;
+    int inputs = 0;
+    for (int k = 1; k < argc; ++k) {
+        const char* arg = argv[k];
+        if (optionsEnded || arg[0] != '-' || arg[1] == '\0') {
+            if (++inputs == 1) options.input = arg;
+            continue;
+        }
+        const char* inlineValue;
+        const std::string name = optionName(arg, inlineValue);
+        if (name == "--") optionsEnded = true;
+        else if (name == "--help" || name == "-h") options.help = true;
+        else if (name == "--dump") options.dump = true;
+        else if (name == "--progress") options.progress = true;
+        else if (takesValue(name)) {
+            const char* value = inlineValue ? inlineValue : (k + 1 < argc ? argv[++k] : nullptr);
+            std::string error = takeValue(name, value, options);
+            if (!error.empty()) return error;
+        } else
+            return "unknown option '" + name + "'";
+        if (inlineValue && !takesValue(name)) return "option '" + name + "' takes no value";
+    }
+    if (options.help) return "";
+    if (inputs == 0) return "missing the input file";
+    if (inputs > 1) return "more than one input file";
+    return "";
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The command line of facetry-refine, parsed without side effects so that
+// every usage error can be tested in-process.
+
+#include <string>
+
+#include "mr/surfaceexport.h"
+
+// What the command line asks for. After a successful parse without --help,
+// `input` is set, `level` >= 0, and `output` is empty or ends in .obj or .off
+// (with `format` matching it).
+struct RefineOptions {
+    std::string input;                        // the control mesh file
+    int level = 0;                            // refinement steps after level 0
+    std::string output;                       // where to write the surface; empty for nowhere
+    SurfaceFormat format = SurfaceFormat::Obj; // the output's format, from its extension
+    bool dump = false;                        // print the control mesh and the surface
+    bool progress = false;                    // report levels even when stderr is not a terminal
+    long long memoryLimitMiB = -1;            // refuse levels beyond this many MiB; -1 for no limit
+    bool help = false;                        // print the usage and stop
+};
+
+// The exit status of a command-line error.
+constexpr int kUsageStatus = 2;
+
+// The full --help text.
+extern const char* const kRefineUsage;
+
+// Parses argv[1..argc-1]. Returns an empty string on success, otherwise the
+// usage error to print (without the program name or a line break).
+std::string parseRefineOptions(int argc, const char* const* argv, RefineOptions& options);

@@ -1,0 +1,58 @@
+#pragma once
+// The surface at its current level as one welded quad mesh, and its writers.
+//
+// Welding follows the topology, never distances: every point the surface
+// stores in several elements is written once, under the element that owns it.
+// With V vertices, E edges, F faces and m = 2^level cells along a side:
+// - vertex v is point v;
+// - the inner point k steps from vertex(0) of edge e (0 < k < m) is point
+//   V + e(m-1) + k-1;
+// - the inner grid point (i, j) of face f (0 < i, j < m) is point
+//   V + E(m-1) + f(m-1)^2 + (i-1)(m-1) + j-1.
+// So there are V + E(m-1) + F(m-1)^2 points. The quads follow face by face,
+// m^2 per face, cell (i, j) as the corners (i, j), (i+1, j), (i+1, j+1),
+// (i, j+1): the same turning sense as the face's vertex(0) to vertex(3). A
+// closed surface therefore gives a closed quad mesh, every edge shared by
+// two quads that run along it in opposite directions.
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "mr/mrmesh.h"
+
+class WeldedSurface {
+public:
+    // Reads `surface` at its current level; it must stay unchanged while used.
+    explicit WeldedSurface(const MrMesh& surface);
+
+    long long pointCount() const;
+    long long quadCount() const;
+    // The number of distinct quad sides.
+    long long edgeCount() const;
+    // The welded index of grid point (i, j) of face f, 0 <= i, j <= m.
+    long long index(int f, int i, int j) const;
+
+    // Every point in index order.
+    void forEachPoint(const std::function<void(const Vector&)>& visit) const;
+    // Every quad, its four point indices in order around it.
+    void forEachQuad(const std::function<void(const long long* corners)>& visit) const;
+
+private:
+    long long sidePoint(const MrFace* face, int side, int k) const;
+
+    const MrMesh& surface;
+    int cells;            // m = 2^level: cells along a face side
+    long long edgeBase;   // index of the first inner edge point
+    long long faceBase;   // index of the first inner face point
+};
+
+enum class SurfaceFormat { Obj, Off };
+
+// The format named by the extension of `path` (.obj or .off in any case).
+// Returns false for any other name.
+bool surfaceFormatFor(const std::string& path, SurfaceFormat& format);
+
+// Writes the welded surface; coordinates with nine significant digits, which
+// bring every float back unchanged. Returns false when writing failed.
+bool writeSurface(FILE* out, const MrMesh& surface, SurfaceFormat format);
