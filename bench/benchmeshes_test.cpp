@@ -1,0 +1,80 @@
+// The generated benchmark meshes: loaded through the real loader without a
+// message, with the exact counts, Euler characteristic, boundary and mix of
+// polygons each generator promises, and the same text on every call.
+#include "benchmeshes.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "facetrytimings.h"
+
+namespace {
+
+struct Shape {
+    int vertices, edges, faces, boundaryEdges;
+};
+
+Shape shapeOf(const Mesh& mesh) {
+    Shape shape{mesh.numVertices(), mesh.numEdges(), mesh.numFaces(), 0};
+    for (int e = 0; e < mesh.numEdges(); ++e) shape.boundaryEdges += mesh.edge(e)->onBoundary();
+    return shape;
+}
+
+std::map<int, int> facesByValence(const Mesh& mesh) {
+    std::map<int, int> count;
+    for (int f = 0; f < mesh.numFaces(); ++f) ++count[mesh.face(f)->valence()];
+    return count;
+}
+
+void expectShape(const BenchMesh& input, Shape expected, int euler) {
+    SCOPED_TRACE(input.name);
+    std::unique_ptr<Mesh> mesh = loadText(input.text);  // throws on any loader message
+    Shape shape = shapeOf(*mesh);
+    EXPECT_EQ(shape.vertices, expected.vertices);
+    EXPECT_EQ(shape.edges, expected.edges);
+    EXPECT_EQ(shape.faces, expected.faces);
+    EXPECT_EQ(shape.boundaryEdges, expected.boundaryEdges);
+    EXPECT_EQ(shape.vertices - shape.edges + shape.faces, euler);
+}
+
+TEST(BenchMeshes, GeneratedMeshesHaveTheirCountsAndTopology) {
+    expectShape(quadTorus(), {10000, 20000, 10000, 0}, 0);
+    expectShape(triangleSphere(), {25002, 75000, 50000, 0}, 2);
+    expectShape(mixedTorus(), {1560, 3000, 1440, 0}, 0);
+    // 121 x 81 grid vertices less the 19 x 9 strictly inside the hole;
+    // 120 * 81 + 121 * 80 grid edges less the 20 * 9 + 19 * 10 inside it; the
+    // outer rim has 2 * (120 + 80) edges, the hole's rim 2 * (20 + 10).
+    expectShape(openPatch(), {9630, 19030, 9400, 460}, 0);
+}
+
+TEST(BenchMeshes, PolygonMixAndValences) {
+    std::unique_ptr<Mesh> mixed = loadText(mixedTorus().text);
+    EXPECT_EQ(facesByValence(*mixed), (std::map<int, int>{{3, 240}, {4, 840}, {5, 240}, {6, 120}}));
+    std::unique_ptr<Mesh> torus = loadText(quadTorus().text);
+    EXPECT_EQ(facesByValence(*torus), (std::map<int, int>{{4, 10000}}));
+
+    std::unique_ptr<Mesh> sphere = loadText(triangleSphere().text);
+    std::map<int, int> vertexValences;
+    for (int v = 0; v < sphere->numVertices(); ++v) ++vertexValences[sphere->vertex(v)->edgeVal()];
+    EXPECT_EQ(vertexValences, (std::map<int, int>{{5, 12}, {6, 24990}}));
+}
+
+TEST(BenchMeshes, GeneratorsAreDeterministic) {
+    EXPECT_EQ(quadTorus().text, quadTorus().text);
+    EXPECT_EQ(triangleSphere().text, triangleSphere().text);
+    EXPECT_EQ(mixedTorus().text, mixedTorus().text);
+    EXPECT_EQ(openPatch().text, openPatch().text);
+}
+
+TEST(BenchMeshes, BundledExamplesAreFoundAndLoad) {
+    std::vector<BenchMesh> examples = bundledExamples(FACETRY_SOURCE_DIR "/examples");
+    ASSERT_GE(examples.size(), 4u);
+    for (std::size_t k = 1; k < examples.size(); ++k) EXPECT_LT(examples[k - 1].name, examples[k].name);
+    for (const BenchMesh& example : examples) {
+        SCOPED_TRACE(example.name);
+        EXPECT_GT(loadText(example.text)->numFaces(), 0);
+    }
+}
+
+}  // namespace
