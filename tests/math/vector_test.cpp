@@ -25,3 +25,15 @@ TEST(VectorDeathTest, DivisionByZeroReportsTheExpression) {
     Vector v(1, 2, 3);
     EXPECT_DEATH(v /= 0, "Assertion failed: s, file src/math/vector.h");
 }
+
+TEST(Vector, DivisionMultipliesByTheReciprocal) {
+    // 5/3 rounds to 1.66666663f, but 5 times the float 1/3 rounds to
+    // 1.66666675f: the point rules depend on the second, bit for bit.
+    const float third = 1.0f / 3.0f;
+    EXPECT_NE(5 * third, 5.0f / 3.0f);
+    EXPECT_EQ((Vector(5, -5, 1) / 3).x, 5 * third);
+    EXPECT_EQ((Vector(5, -5, 1) / 3).y, -5 * third);
+    Vector v(5, 0, 0);
+    v /= 3;
+    EXPECT_EQ(v.x, 5 * third);
+}
