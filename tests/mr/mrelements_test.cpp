@@ -1,0 +1,137 @@
+// The surface elements on their own: linking, reset, the border copies, and
+// the order of the five passes of one refinement step.
+#include <gtest/gtest.h>
+
+#include "surface_probe.h"
+#include "test_support.h"
+
+namespace {
+
+// Two squares side by side, sharing the edge from (0,0,0) to (0,1,0).
+RefMesh twoSquares() {
+    return {{{0, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {-1, 1, 0}, {1, 0, 0}, {1, 1, 0}}, {{2, 0, 1, 3}, {0, 4, 5, 1}}};
+}
+
+// Runs passes 1 to 3 of a refinement step by hand: every vertex, then every
+// edge, then every face computes its next level.
+void refineOwnedPoints(MrMesh& mr) {
+    for (int i = 0; i < mr.numVertices(); ++i) mr.vertex(i)->refine();
+    for (int i = 0; i < mr.numEdges(); ++i) mr.edge(i)->refine();
+    for (int i = 0; i < mr.numFaces(); ++i) mr.face(i)->refine();
+}
+
+// Passes 4 and 5: the copies of the shared points.
+void copySharedPoints(MrMesh& mr) {
+    for (int i = 0; i < mr.numEdges(); ++i) mr.edge(i)->updateEnds();
+    for (int i = 0; i < mr.numFaces(); ++i) mr.face(i)->updateBoundary();
+}
+
+bool onGridBorder(int i, int j, int n) { return i == 0 || j == 0 || i == n - 1 || j == n - 1; }
+
+}  // namespace
+
+TEST(MrElements, LinkGivesEdgesTheirEndsAndFacesTheirCorners) {
+    Surface s = makeSurface(twoSquares());
+    EXPECT_EQ(levelMismatch(*s.mr, 0), "");
+    const MrFace* f = s.mr->face(0);
+    ASSERT_EQ(f->gridSize(), 2);
+    EXPECT_EQ(f->point(0, 0), Vector(-1, 0, 0));
+    EXPECT_EQ(f->point(1, 0), Vector(0, 0, 0));
+    EXPECT_EQ(f->point(1, 1), Vector(0, 1, 0));
+    EXPECT_EQ(f->point(0, 1), Vector(-1, 1, 0));
+    for (int i = 0; i < s.mr->numEdges(); ++i) {
+        const MrEdge* e = s.mr->edge(i);
+        ASSERT_EQ(e->pointCount(), 2);
+        EXPECT_EQ(e->point(0), e->vertex(0)->position());
+        EXPECT_EQ(e->point(1), e->vertex(1)->position());
+    }
+}
+
+TEST(MrElements, EdgeResetAtLevelZeroKeepsItsArrayAndRewritesTheEnds) {
+    Surface s = makeSurface(twoSquares());
+    MrEdge* e = s.mr->edge(0);
+    const Vector* before = e->pointData();
+    e->vertex(0)->setPosition(Vector(3, 4, 5));
+    e->reset();
+    EXPECT_EQ(e->pointData(), before);
+    EXPECT_EQ(e->pointCount(), 2);
+    EXPECT_EQ(e->point(0), Vector(3, 4, 5));
+    EXPECT_EQ(e->point(1), e->vertex(1)->position());
+}
+
+TEST(MrElements, VertexKeepsItsLevelZeroPositionThroughRefinement) {
+    Surface s = makeSurface(twoSquares(), 2);
+    MrVertex* v = s.mr->vertex(2);  // corner (-1,0,0)
+    ASSERT_NE(v->position(), Vector(-1, 0, 0));
+    v->reset();
+    EXPECT_EQ(v->curRes(), 0);
+    EXPECT_EQ(v->position(), Vector(-1, 0, 0));
+
+    MrVertex* w = s.mr->vertex(4);
+    w->setPosition(Vector(9, 8, 7));
+    EXPECT_EQ(w->curRes(), 2);
+    EXPECT_EQ(w->position(), Vector(9, 8, 7));
+    w->reset();
+    EXPECT_EQ(w->position(), Vector(9, 8, 7));
+}
+
+TEST(MrElements, BordersStayZeroUntilCopiedAndCentreIsLeftAlone) {
+    Surface byPasses = makeSurface(twoSquares());
+    Surface bySubdivide = makeSurface(twoSquares(), 1);
+    refineOwnedPoints(*byPasses.mr);
+    // Right after passes 1 to 3 the copies are still (0, 0, 0).
+    for (int i = 0; i < byPasses.mr->numEdges(); ++i) {
+        const MrEdge* e = byPasses.mr->edge(i);
+        ASSERT_EQ(e->pointCount(), 3);
+        EXPECT_EQ(e->point(0), Vector());
+        EXPECT_EQ(e->point(2), Vector());
+    }
+    const MrFace* f = byPasses.mr->face(1);
+    ASSERT_EQ(f->gridSize(), 3);
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            if (onGridBorder(i, j, 3)) {
+                EXPECT_EQ(f->point(i, j), Vector()) << i << "," << j;
+            }
+    // Face point of the square (0,0), (1,0), (1,1), (0,1).
+    const Vector centre = f->point(1, 1);
+    EXPECT_EQ(centre, Vector(0.5f, 0.5f, 0));
+
+    // updateBoundary at level 1 copies one point per side and the corners;
+    // (1, 1) keeps what the face computed.
+    copySharedPoints(*byPasses.mr);
+    EXPECT_EQ(f->point(1, 1), centre);
+    EXPECT_EQ(f->point(1, 0), Vector(0.5f, 0, 0));
+    EXPECT_EQ(sharedPointMismatch(*byPasses.mr), "");
+    std::string where;
+    EXPECT_TRUE(sameBits(surfacePoints(*byPasses.mr), surfacePoints(*bySubdivide.mr), &where)) << where;
+
+    // And once more from level 1 to level 2.
+    refineOwnedPoints(*byPasses.mr);
+    copySharedPoints(*byPasses.mr);
+    bySubdivide.mr->subdivide();
+    EXPECT_TRUE(sameBits(surfacePoints(*byPasses.mr), surfacePoints(*bySubdivide.mr), &where)) << where;
+}
+
+TEST(MrElementsDeathTest, OutOfRangeReadsAndLevelChecksNameTheirExpressions) {
+    Surface s = makeSurface(twoSquares());
+    MrMesh& mr = *s.mr;
+    EXPECT_DEATH(mr.edge(0)->point(2), assertionPattern("0<=i && i<d", "src/mr/mredge\\.(h|cpp)"));
+    EXPECT_DEATH(mr.edge(0)->point(-1), assertionPattern("0<=i && i<d", "src/mr/mredge\\.(h|cpp)"));
+    EXPECT_DEATH(mr.face(0)->point(0, 2), assertionPattern("in_bounds(i,j)", "src/mr/table.h"));
+
+    // Vertex 0 ends the shared edge; ahead of its edges, its ends disagree.
+    mr.vertex(0)->refine();
+    EXPECT_DEATH(mr.vertex(0)->refine(), assertionPattern("edge(0)->curRes() == res", "src/mr/mrvertex.cpp"));
+    int shared = -1;
+    for (int i = 0; i < mr.numEdges(); ++i)
+        if (mr.edge(i)->incident(mr.vertex(0)) && mr.edge(i)->incident(mr.vertex(1))) shared = i;
+    ASSERT_GE(shared, 0);
+    EXPECT_DEATH(mr.edge(shared)->updateEnds(),
+                 assertionPattern("vertex(0)->curRes()==res && vertex(1)->curRes()==res", "src/mr/mredge.cpp"));
+
+    // A face ahead of its edges and vertices.
+    mr.face(0)->refine();
+    EXPECT_DEATH(mr.face(0)->updateBoundary(), assertionPattern("edge(0)->curRes()==res", "src/mr/MrFace.cpp"));
+    EXPECT_DEATH(mr.edge(shared)->refine(), assertionPattern("face(0)->curRes() == res", "src/mr/mredge.cpp"));
+}
