@@ -88,12 +88,13 @@ RefMesh openPatch() {
     return m;
 }
 
-// Two quads sharing an edge, and vertex 3 that no face uses.
+// Two quads sharing an edge, and vertex 0 that no face uses: on the quad
+// path it is also the surface's first vertex, the one that tells the level.
 RefMesh quadsWithUnusedVertex() {
     RefMesh m;
-    const double p[7][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0.2}, {5, 5, 5}, {0, 1, 0}, {2, 0, 0.1}, {2, 1, 0}};
+    const double p[7][3] = {{5, 5, 5}, {0, 0, 0}, {1, 0, 0}, {1, 1, 0.2}, {0, 1, 0}, {2, 0, 0.1}, {2, 1, 0}};
     for (int i = 0; i < 7; ++i) m.points.push_back(jittered(i, p[i][0], p[i][1], p[i][2]));
-    m.faces = {{0, 1, 2, 4}, {1, 5, 6, 2}};
+    m.faces = {{1, 2, 3, 4}, {2, 5, 6, 3}};
     return m;
 }
 
@@ -126,7 +127,7 @@ const std::vector<CatalogueMesh>& meshCatalogue() {
         {"pyramid", pyramid(), false},
         {"quadFan", quadFan(), true},
         {"openPatch", openPatch(), false},
-        {"quadsWithUnusedVertex", quadsWithUnusedVertex(), true, 3},
+        {"quadsWithUnusedVertex", quadsWithUnusedVertex(), true, 0},
         {"trianglesWithUnusedVertex", trianglesWithUnusedVertex(), false, 0},
     };
     return catalogue;
