@@ -124,6 +124,7 @@ std::unique_ptr<MrMesh> buildQuietly(const Mesh& mesh) {
 
 std::vector<Vector> weldedSurfacePoints(const MrMesh& surface) {
     std::vector<Vector> points;
+    points.reserve(weldedPointCount(surface));
     for (int v = 0; v < surface.numVertices(); ++v) points.push_back(surface.vertex(v)->position());
     for (int e = 0; e < surface.numEdges(); ++e) {
         const MrEdge* edge = surface.edge(e);

@@ -1,8 +1,8 @@
 #pragma once
 // Checks that two point sets describe the same surface: the same number of
 // points, and every point of each set within a tolerance of a point of the
-// other. The points are looked up through a spatial hash whose cells are as
-// wide as the tolerance, so a query looks at 27 cells.
+// other. The points are looked up in a sorted grid of cells as wide as the
+// tolerance, so a query looks at no more than eight cells.
 
 #include <cstddef>
 #include <string>
