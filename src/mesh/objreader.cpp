@@ -4,7 +4,8 @@
 // where we must not be: a coordinate or an index it cannot read becomes 0
 // without a word. So every vertex and face line is also checked here against
 // the strict OBJ syntax, on the line's own text, which a small stream buffer
-// keeps together with its line number.
+// keeps together with its line number; the coordinates are converted from
+// that text too (see addVertex).
 
 #include <tiny_obj_loader.h>
 
@@ -69,10 +70,14 @@ void LineTrackingBuffer::take(char c) {
     }
     previous = c;
     if (c == '\n' || c == '\r') return;
-    if (lineText.size() < kMaxCheckedLine)
+    if (lineText.size() < kMaxCheckedLine) {
         lineText.push_back(c);
-    else
+    } else {
+        // The parser gathers each line whole: past the limit, reading stops,
+        // so that no line can make it hold more than that.
         overflow = true;
+        stopped = true;
+    }
 }
 
 // [+-] digits [. digits] [e [+-] digits], or with the digits after the point:
@@ -155,7 +160,7 @@ struct ObjState {
     [[noreturn]] void fail(const std::string& message) const {
         throw LoadError(name + ":" + std::to_string(buffer.line()) + ": " + message);
     }
-    void addVertex(float x, float y, float z);
+    void addVertex();
     void addFace(const tinyobj::index_t* corners, int count);
     void finishFaces(const MessageSink& report);
 
@@ -168,14 +173,22 @@ struct ObjState {
     std::exception_ptr error;           // the first error, raised once the parse has ended
 };
 
-void ObjState::addVertex(float x, float y, float z) {
+// The coordinates are converted here rather than taken from tinyobjloader,
+// whose conversion can miss by one unit in the last place where a decimal
+// lies exactly halfway between two floats: so an OBJ file gives the same
+// floats, and the same surface, as the text format with the same numbers.
+void ObjState::addVertex() {
     if (buffer.tooLong()) fail("vertex line too long");
     std::vector<std::string> words = statementArguments(buffer.text());
     bool good = words.size() >= 3 && words.size() <= 7;
     for (const std::string& word : words) good = good && isDecimal(word);
-    if (!good || !std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z))
-        fail("malformed vertex: expected v x y z [w] with finite numbers");
-    builder.addVertex(Vector(x, y, z));
+    float xyz[3] = {0, 0, 0};
+    for (int k = 0; good && k < 3; ++k) {
+        xyz[k] = std::strtof(words[k].c_str(), nullptr);
+        good = std::isfinite(xyz[k]);
+    }
+    if (!good) fail("malformed vertex: expected v x y z [w] with finite numbers");
+    builder.addVertex(Vector(xyz[0], xyz[1], xyz[2]));
     ++vertexCount;
 }
 
@@ -232,8 +245,8 @@ void guarded(void* data, Step step) {
     }
 }
 
-void onVertex(void* data, tinyobj::real_t x, tinyobj::real_t y, tinyobj::real_t z, tinyobj::real_t) {
-    guarded(data, [&](ObjState& state) { state.addVertex(x, y, z); });
+void onVertex(void* data, tinyobj::real_t, tinyobj::real_t, tinyobj::real_t, tinyobj::real_t) {
+    guarded(data, [&](ObjState& state) { state.addVertex(); });
 }
 
 void onFace(void* data, tinyobj::index_t* corners, int count) {
@@ -255,6 +268,7 @@ void loadObj(std::istream& input, const std::string& name, Mesh& mesh, const Mes
         // No material reader: a mtllib statement never opens another file.
         tinyobj::LoadObjWithCallback(tracked, callbacks, &state, nullptr, &warnings, &errors);
         if (state.error) std::rethrow_exception(state.error);
+        if (buffer.tooLong()) state.fail("line too long");
         state.finishFaces(report);
         state.builder.finish(mesh);
     } catch (const std::bad_alloc&) {

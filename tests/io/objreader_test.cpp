@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "io_support.h"
 
 namespace {
@@ -35,6 +37,21 @@ TEST(ObjReader, ReadsEveryIndexFormAndMergesObjectsAndGroups) {
     EXPECT_TRUE(result.messages.empty());
     expectSameShape(shapeCatalogue()[0], shapeOf(*result.mesh));
     EXPECT_EQ(12, result.mesh->numEdges());
+}
+
+// Decimals exactly halfway between two floats round to even, as in the text
+// format; a conversion in double precision can land on the other float.
+TEST(ObjReader, CoordinatesAreTheFloatsTheTextFormatReads) {
+    LoadResult text = loadObjText(
+        "v 2.83e9 0.147597e9 0.36e11\nv 0.1 -0 1e-45\nv 16777217 3.4028235e38 7e-9\nf 1 2 3\n");
+    ASSERT_EQ("", text.fatal);
+    const float expected[] = {2830000000.0f, 147597000.0f, 36000000000.0f, 0.1f, -0.0f, 1e-45f,
+                              16777217.0f, 3.4028235e38f, 7e-9f};
+    for (int v = 0; v < 3; ++v) {
+        Vector p = text.mesh->vertex(v)->position();
+        const float got[] = {p.x, p.y, p.z};
+        EXPECT_EQ(0, std::memcmp(expected + 3 * v, got, sizeof got)) << "vertex " << v;
+    }
 }
 
 TEST(ObjReader, AcceptsFacesBeforeTheVerticesTheyName) {
