@@ -53,7 +53,7 @@ protected:
 private:
     void take(char c);
 
-    std::streambuf* source;
+    std::streambuf* source; // the stream being passed through
     long lineNumber = 0;    // 1 for the first line, once its first character is read
     std::string lineText;   // the current line, at most kMaxCheckedLine characters
     bool overflow = false;  // the current line was longer than that
@@ -149,9 +149,9 @@ struct ObjState {
     // A face as read: its line, its corner count and where its resolved
     // vertex indices start in `indices` (none kept beyond 20 corners).
     struct PendingFace {
-        long line;
-        int count;
-        std::size_t start;
+        long line;          // its line in the file
+        int count;          // its number of corners
+        std::size_t start;  // its first index in `indices`
     };
 
     ObjState(const std::string& name_, const MessageSink& report, LineTrackingBuffer& buffer_)
@@ -164,9 +164,9 @@ struct ObjState {
     void addFace(const tinyobj::index_t* corners, int count);
     void finishFaces(const MessageSink& report);
 
-    const std::string& name;
-    MeshBuilder builder;
-    LineTrackingBuffer& buffer;
+    const std::string& name;            // the file name for messages
+    MeshBuilder builder;                // holds the vertices; checks the faces and builds the mesh
+    LineTrackingBuffer& buffer;         // the line being parsed
     int vertexCount = 0;                // vertices read so far
     std::vector<PendingFace> faces;     // every face line, in order
     std::vector<int> indices;           // 0-based vertex indices of the kept faces

@@ -34,12 +34,12 @@ private:
     int peekData();
     [[noreturn]] void fail(const std::string& message);
 
-    FILE* file;
-    std::string name;
-    const MessageSink& report;
-    MeshBuilder builder;
-    long headerLines = 0;  // line breaks taken by the header, before the scanner starts
-    TextScanner* scanner = nullptr;
+    FILE* file;                       // the input, read from where the caller left it
+    std::string name;                 // the file name for messages
+    const MessageSink& report;        // where dropped faces are reported
+    MeshBuilder builder;              // checks the faces and builds the mesh
+    long headerLines = 0;             // line breaks taken by the header, before the scanner starts
+    TextScanner* scanner = nullptr;   // reads everything after the header word
 };
 
 std::string text(const char* pattern, int value) {

@@ -41,7 +41,7 @@ public:
 private:
     long long sidePoint(const MrFace* face, int side, int k) const;
 
-    const MrMesh& surface;
+    const MrMesh& surface; // the surface read, at its current level
     int cells;            // m = 2^level: cells along a face side
     long long edgeBase;   // index of the first inner edge point
     long long faceBase;   // index of the first inner face point
