@@ -3,6 +3,10 @@
 // cannot give a usable mesh ends in a clear fatal message.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include "meshtext.h"
 
@@ -148,4 +152,32 @@ TEST(LoaderDeathTest, ReadingTwiceOrFromNoStreamFailsItsCheck) {
     Mesh empty;
     EXPECT_DEATH(empty.load(nullptr, [](const std::string&) {}), expected);
     std::fclose(input);
+}
+
+TEST(LoaderDeathTest, RunningOutOfMemoryIsAClearFatalMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#else
+    // Two million vertices need 24 MB for their positions alone; the child
+    // gets 8 MB of address space beyond what it already uses.
+    std::string text = "numV = 2000000\n";
+    for (int i = 0; i < 2000000; ++i) text += "0 0 0\n";
+    text += "numE = 3 numF = 1 0 1 2 -1\n";
+    FILE* input = fmemopen(&text[0], text.size(), "r");
+    ASSERT_NE(input, nullptr);
+    auto loadWithLittleMemory = [input] {
+        long pages = 0;
+        if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+            std::fclose(statm);
+        }
+        rlim_t limit = rlim_t(pages) * sysconf(_SC_PAGESIZE) + (8 << 20);
+        rlimit cap{limit, limit};
+        setrlimit(RLIMIT_AS, &cap);
+        Mesh mesh;
+        mesh.read(input);
+    };
+    EXPECT_EXIT(loadWithLittleMemory(), testing::ExitedWithCode(255), "^ERROR: not enough memory to load the mesh\n$");
+    std::fclose(input);
+#endif
 }
