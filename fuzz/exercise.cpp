@@ -2,8 +2,11 @@
 
 #include <cstdio>
 #include <memory>
+#include <sstream>
+#include <string>
 
 #include "mesh/mesh.h"
+#include "mesh/meshfile.h"
 #include "mr/mrmesh.h"
 
 namespace {
@@ -32,9 +35,17 @@ bool loadMesh(MeshFormat format, const std::uint8_t* data, std::size_t size, Mes
             mesh.load(input.get(), count);
             break;
         }
-        case MeshFormat::Obj:
-        case MeshFormat::Off:
-            return false;
+        case MeshFormat::Obj: {
+            std::istringstream input(std::string(reinterpret_cast<const char*>(data), size));
+            loadObj(input, "fuzz.obj", mesh, count);
+            break;
+        }
+        case MeshFormat::Off: {
+            File input = openBytes(data, size);
+            if (!input) return false;
+            loadOff(input.get(), "fuzz.off", mesh, count);
+            break;
+        }
         }
     } catch (const LoadError& error) {
         outcome.error = error.what();

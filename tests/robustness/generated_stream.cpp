@@ -5,10 +5,30 @@
 #include <algorithm>
 #include <utility>
 
-GeneratedStream::GeneratedStream(std::string prefix_, std::string filler_, long long total_,
-                                 std::string suffix_)
+GeneratedContent::GeneratedContent(std::string prefix_, std::string filler_, long long total_,
+                                   std::string suffix_)
     : prefix(std::move(prefix_)), filler(std::move(filler_)), suffix(std::move(suffix_)), total(total_) {
     if (filler.empty()) filler = " ";
+}
+
+long long GeneratedContent::copy(long long offset, char* buffer, long long size) const {
+    const long long count = std::max(0LL, std::min(size, total - offset));
+    const auto prefixSize = static_cast<long long>(prefix.size());
+    const auto fillerSize = static_cast<long long>(filler.size());
+    const long long suffixStart = total - static_cast<long long>(suffix.size());
+    for (long long i = 0, at = offset; i < count; ++i, ++at) {
+        if (at < prefixSize)
+            buffer[i] = prefix[static_cast<std::size_t>(at)];
+        else if (at >= suffixStart)
+            buffer[i] = suffix[static_cast<std::size_t>(at - suffixStart)];
+        else
+            buffer[i] = filler[static_cast<std::size_t>((at - prefixSize) % fillerSize)];
+    }
+    return count;
+}
+
+GeneratedStream::GeneratedStream(std::string prefix, std::string filler, long long total, std::string suffix)
+    : content(std::move(prefix), std::move(filler), total, std::move(suffix)) {
     cookie_io_functions_t functions{};
     functions.read = &GeneratedStream::readCallback;
     stream = fopencookie(this, "r", functions);
@@ -18,20 +38,22 @@ GeneratedStream::~GeneratedStream() {
     if (stream) std::fclose(stream);
 }
 
-char GeneratedStream::byteAt(long long offset) const {
-    const auto prefixSize = static_cast<long long>(prefix.size());
-    const long long suffixStart = total - static_cast<long long>(suffix.size());
-    if (offset < prefixSize) return prefix[static_cast<std::size_t>(offset)];
-    if (offset >= suffixStart) return suffix[static_cast<std::size_t>(offset - suffixStart)];
-    return filler[static_cast<std::size_t>((offset - prefixSize) % static_cast<long long>(filler.size()))];
-}
-
 ssize_t GeneratedStream::readCallback(void* cookie, char* buffer, std::size_t size) {
     auto* self = static_cast<GeneratedStream*>(cookie);
-    const long long count = std::min(static_cast<long long>(size), self->total - self->position);
-    for (long long i = 0; i < count; ++i) buffer[i] = self->byteAt(self->position + i);
+    long long count = self->content.copy(self->position, buffer, static_cast<long long>(size));
     self->position += count;
     return static_cast<ssize_t>(count);
+}
+
+GeneratedBuffer::GeneratedBuffer(std::string prefix, std::string filler, long long total, std::string suffix)
+    : content(std::move(prefix), std::move(filler), total, std::move(suffix)) {}
+
+GeneratedBuffer::int_type GeneratedBuffer::underflow() {
+    long long count = content.copy(position, block, static_cast<long long>(sizeof block));
+    if (count == 0) return traits_type::eof();
+    position += count;
+    setg(block, block, block + count);
+    return traits_type::to_int_type(block[0]);
 }
 
 double peakResidentMb() {

@@ -97,7 +97,7 @@ TEST(HugeCounts, CountsBeyondTheIntLimitAreParseErrors) {
 // A face that never ends is read through to the end of the input (it may end
 // after its twentieth vertex), holding no more than twenty indices.
 TEST(EndlessFace, IndicesWithoutTerminatorReadToTheEndInBoundedMemory) {
-    const long long size = 256LL << 20;
+    const long long size = 128LL << 20;
     GeneratedStream stream("numV = 3 0 0 0 1 0 0 0 1 0 numE = 3 numF = 1\n", "0 1 2 ", size);
     Mesh mesh;
     Load load = loadStream(stream, mesh);
