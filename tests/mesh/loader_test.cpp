@@ -192,7 +192,7 @@ TEST(Loader, CountLinesReadAlikeWithAndWithoutBlanks) {
     for (const std::string& layout :
          {std::string("numV = 3\n") + body + "numE = 3\nnumF = 1\n", "numV=3\n" + body + "numE=3\nnumF=1\n",
           "numV =3 " + body + "numE= 3 numF =1 ", "  numV\n=\n3\n" + body + "\tnumE\t=\t3\nnumF\n\n=\n1",
-          "numV = 3\r\n0 0 0\r\n1 0 0\r\n0 1 0\r\nnumE = 3\r\nnumF = 1\r\n"}) {
+          std::string("numV = 3\r\n0 0 0\r\n1 0 0\r\n0 1 0\r\nnumE = 3\r\nnumF = 1\r\n")}) {
         Loaded l = loadText(layout + " 0 1\n2\n-1");
         ASSERT_EQ(l.fatal, "") << layout;
         EXPECT_TRUE(l.messages.empty()) << layout;
