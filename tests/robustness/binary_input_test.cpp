@@ -47,12 +47,17 @@ public:
 
 }  // namespace
 
+// Whatever reader its name picks, a directory is not a mesh.
 TEST(UnusableFile, DirectoryCannotBeOpened) {
     ScratchDirectory scratch;
     ASSERT_FALSE(scratch.path.empty());
-    ProgramRun run = runFacetry({scratch.path});
-    EXPECT_EQ(run.errorOutput, "cannot open " + scratch.path + "\n");
-    EXPECT_EQ(run.exitStatus, kFatalStatus);
+    for (const char* name : {"", "/folder.obj", "/folder.off", "/folder.mesh"}) {
+        const std::string path = scratch.path + name;
+        std::filesystem::create_directories(path);
+        ProgramRun run = runFacetry({path});
+        EXPECT_EQ(run.errorOutput, "cannot open " + path + "\n");
+        EXPECT_EQ(run.exitStatus, kFatalStatus);
+    }
 }
 
 TEST(UnusableFile, UnreadableFileCannotBeOpened) {
@@ -88,7 +93,7 @@ TEST(HugeStream, GigabyteLineOfDigitsIsRefusedQuickly) {
 // Inputs the reader must read to the end: a face that never ends and a sea
 // of whitespace. Memory stays flat however long they are.
 TEST(HugeStream, EndlessFaceAndEndlessWhitespaceAreReadToTheEnd) {
-    const long long size = 512LL << 20;
+    const long long size = 256LL << 20;
     ProgramRun face = runFacetry({"/dev/stdin"}, [size](int fd) {
         return feedRepeated(fd, "numV = 3 0 0 0 1 0 0 0 1 0 numE = 3 numF = 1\n", "2 0 1 ", size);
     });
@@ -100,4 +105,26 @@ TEST(HugeStream, EndlessFaceAndEndlessWhitespaceAreReadToTheEnd) {
     EXPECT_EQ(blank.errorOutput, "parse error, numVertices\n");
     EXPECT_EQ(blank.exitStatus, kFatalStatus);
     EXPECT_EQ(blank.bytesFed, size);
+}
+
+// The same gigabyte line handed to the OBJ and OFF readers (through names
+// that lead to standard input): refused after at most one bounded line.
+TEST(HugeStream, GigabyteLineIsRefusedByTheObjAndOffReaders) {
+    ScratchDirectory scratch;
+    ASSERT_FALSE(scratch.path.empty());
+    struct Case {
+        const char* name;
+        const char* prefix;
+        const char* message;
+    };
+    const Case cases[] = {{"/stdin.obj", "v 0 0 0\nv 1 0 ", ":2: vertex line too long\n"},
+                          {"/stdin.off", "OFF\n3 1 0\n0 ", ":3: vertex 0: expected three numbers x y z\n"}};
+    for (const Case& c : cases) {
+        const std::string link = scratch.path + c.name;
+        ASSERT_EQ(symlink("/dev/stdin", link.c_str()), 0);
+        ProgramRun run = runFacetry({link}, [&c](int fd) { return feedRepeated(fd, c.prefix, "1234567890", kGigabyte); });
+        EXPECT_EQ(run.errorOutput, link + c.message);
+        EXPECT_EQ(run.exitStatus, kFatalStatus);
+        EXPECT_LT(run.bytesFed, kGigabyte);
+    }
 }
