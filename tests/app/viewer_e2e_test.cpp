@@ -194,8 +194,9 @@ TEST_F(ViewerMenu, SubdividesAndQuits) {
 TEST(Viewer, DraggingAControlVertexReshapesTheSurfaceNearItOnly) {
     RunningViewer viewer(kTorus);
     ASSERT_TRUE(viewer.started());
+    Picture level0 = viewer.picture();
     viewer.key("s");
-    Picture before = viewer.changedFrom(viewer.picture());
+    Picture before = viewer.changedFrom(level0);
     auto [x, y] = rightmostControlVertex(before);
     ASSERT_GT(x, viewer.width / 2);
     viewer.drag(x, y, x + 40, y - 10);
