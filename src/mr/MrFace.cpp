@@ -56,6 +56,11 @@ void MrFace::adopt(Table<Vector>& next) {
     ++res;
 }
 
+void MrFace::exchangeLevel(int& savedRes, Table<Vector>& savedGrid) {
+    std::swap(res, savedRes);
+    grid.swap(savedGrid);
+}
+
 void MrFace::refineInto(Table<Vector>& next) const {
     const int n = gridSize(), n2 = 2 * n - 1;
     next.resize(n2);

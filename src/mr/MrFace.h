@@ -40,6 +40,8 @@ public:
     // (2n-1) x (2n-1) with a zero border, and changes nothing; adopt() takes it.
     void refineInto(Table<Vector>& next) const;
     void adopt(Table<Vector>& next);
+    // Exchanges the level and the grid with a saved pair (see MrVertex).
+    void exchangeLevel(int& savedRes, Table<Vector>& savedGrid);
 
     // Drawing of the current level, one face at a time.
     void drawVertices() const;

@@ -78,6 +78,12 @@ void MrEdge::adopt(Vector* next) {
     ++res;
 }
 
+void MrEdge::exchangeLevel(int& savedRes, int& savedD, Vector*& savedPoints) {
+    std::swap(res, savedRes);
+    std::swap(d, savedD);
+    std::swap(points, savedPoints);
+}
+
 void MrEdge::refineInto(Vector* q) const {
     const Vector* p = points;
     if (onBoundary()) {

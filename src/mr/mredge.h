@@ -45,6 +45,8 @@ public:
     // adopt() takes that array (and frees the old one) and raises the level.
     void refineInto(Vector* next) const;
     void adopt(Vector* next);
+    // Exchanges the level and the point array with a saved set (see MrVertex).
+    void exchangeLevel(int& savedRes, int& savedD, Vector*& savedPoints);
     void print() const;
 
     const int id;  // position in the surface's edge array

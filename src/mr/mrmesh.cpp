@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "mesh/error.h"
@@ -19,7 +20,23 @@ std::size_t allowedBytes(std::size_t available) {
     return usable > kReserveBytes ? usable - kReserveBytes : 0;
 }
 
-double mebibytes(std::size_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+// A byte count for people: "812 bytes", "3.5 KiB", "1.2 GiB".
+std::string humanBytes(std::size_t bytes) {
+    static const char* const units[] = {"KiB", "MiB", "GiB", "TiB"};
+    char text[32];
+    if (bytes < 1024) {
+        std::snprintf(text, sizeof text, "%zu bytes", bytes);
+        return text;
+    }
+    double value = static_cast<double>(bytes) / 1024;
+    int unit = 0;
+    while (value >= 1024 && unit < 3) {
+        value /= 1024;
+        ++unit;
+    }
+    std::snprintf(text, sizeof text, "%.1f %s", value, units[unit]);
+    return text;
+}
 
 }  // namespace
 
@@ -143,6 +160,7 @@ void MrMesh::linkAll() {
     for (int i = 0; i < numV; ++i) vertices[i].link();
     for (int i = 0; i < numE; ++i) edges[i].link();
     for (int i = 0; i < numF; ++i) faces[i].link();
+    editRegion.attach(vertices, numV, edges, numE, faces, numF);
 }
 
 std::size_t MrMesh::bytesForNextLevel() const {
@@ -163,9 +181,8 @@ bool MrMesh::subdivide() {
     const std::size_t need = bytesForNextLevel();
     const std::size_t available = availableMemory ? availableMemory() : systemAvailableMemory();
     if (need > allowedBytes(available)) {
-        std::fprintf(stderr,
-                     "Not subdivided to level %d: it needs %.1f MiB of memory and only %.1f MiB is available\n",
-                     next, mebibytes(need), mebibytes(available));
+        std::fprintf(stderr, "Not subdivided to level %d: it needs %s of memory and only %s is available\n", next,
+                     humanBytes(need).c_str(), humanBytes(available).c_str());
         return false;
     }
     return refineAll();
@@ -221,25 +238,37 @@ void MrMesh::undivide() {
 
 void MrMesh::vertexMoved(const MeshVertex* v) {
     FACETRY_ASSERT(v);
+    std::vector<MrVertex*> moved;  // every surface vertex given a new level-0 position
+    auto place = [&moved](MrVertex* target, const Vector& p) {
+        target->setPosition(p);
+        moved.push_back(target);
+    };
     if (allQuads) {
-        v->mrVertex()->setPosition(v->position());
+        place(v->mrVertex(), v->position());
     } else if (v->faceVal() == 0) {
-        v->mrVertex()->setPosition(v->vertexPoint());  // a vertex no face uses
+        place(v->mrVertex(), v->vertexPoint());  // a vertex no face uses
     } else {
         // Every level-0 point that depends on v: the face points of its
         // faces, and the edge and vertex points all around them.
         for (int i = 0; i < v->faceVal(); ++i) {
             const MeshFace* f = v->face(i);
-            f->mrVertex()->setPosition(f->centroid());
+            place(f->mrVertex(), f->centroid());
             for (int j = 0; j < f->valence(); ++j) {
                 const MeshEdge* e = f->edge(j);
                 const MeshVertex* w = f->vertex(j);
-                e->mrVertex()->setPosition(e->edgePoint());
-                w->mrVertex()->setPosition(w->vertexPoint());
+                place(e->mrVertex(), e->edgePoint());
+                place(w->mrVertex(), w->vertexPoint());
             }
         }
     }
-    rebuildTo(curRes());
+    // Only the part of the surface these points reach is computed again;
+    // short of memory for that, the whole surface is.
+    const int level = curRes();
+    try {
+        editRegion.recompute(moved, level);
+    } catch (const std::bad_alloc&) {
+        rebuildTo(level);
+    }
 }
 
 void MrMesh::print() const {

@@ -17,6 +17,7 @@
 #include "mesh/mesh.h"
 #include "mr/MrFace.h"
 #include "mr/mredge.h"
+#include "mr/mrregion.h"
 #include "mr/mrvertex.h"
 
 class MrMesh {
@@ -88,6 +89,7 @@ private:
     int numF = 0;                  // number of faces
     MrFace* faces = nullptr;       // numF faces, owned
     MemoryProbe availableMemory;   // bytes available to the process
+    MrEditRegion editRegion;       // what vertexMoved recomputes; marks kept between calls
 };
 
 // What the system reports as available to this process: the smallest of the

@@ -5,6 +5,8 @@
 // Invariant after link(): edgeAccess[k] reads edge(k) from this vertex, and
 // faceAccess[k] reads face(k) from the corner at this vertex.
 
+#include <utility>
+
 #include "math/vector.h"
 #include "mesh/topvertex.h"
 #include "mr/mraccess.h"
@@ -36,6 +38,12 @@ public:
     }
     // The position at the next level (the Catmull-Clark vertex rule).
     void refine();
+    // Exchanges the current level and position with a saved pair, so that an
+    // edit that recomputes only part of the surface can set the rest aside.
+    void exchangeLevel(int& savedRes, Vector& savedPos) {
+        std::swap(res, savedRes);
+        std::swap(pos, savedPos);
+    }
     void print() const;
 
     const int id;  // position in the surface's vertex array

@@ -1,0 +1,155 @@
+// An edit recomputes only the part of the surface that the moved vertex
+// reaches. Whichever control vertex moves, at whichever level, and after any
+// number of earlier edits, the surface must equal to the bit what a reset
+// and a full refinement from the same level-0 positions give; and elements
+// far from the edit must keep their storage untouched.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "mesh_catalogue.h"
+#include "surface_probe.h"
+
+namespace {
+
+constexpr int kDeepestLevel = 4;
+constexpr int kMostDrags = 24;  // per mesh and level: each is checked against a full rebuild
+constexpr double kPi = 3.14159265358979323846;
+
+// A closed torus of nu x nv quads: big enough that an edit at level 4 leaves
+// most of the surface alone.
+RefMesh quadTorus(int nu, int nv) {
+    RefMesh m;
+    for (int i = 0; i < nu; ++i)
+        for (int j = 0; j < nv; ++j) {
+            double u = 2 * kPi * i / nu, v = 2 * kPi * j / nv, r = 2 + 0.7 * std::cos(v);
+            m.points.push_back({r * std::cos(u), r * std::sin(u), 0.7 * std::sin(v) + 0.01 * ((i * 7 + j * 3) % 5)});
+        }
+    auto at = [&](int i, int j) { return (i % nu) * nv + (j % nv); };
+    for (int i = 0; i < nu; ++i)
+        for (int j = 0; j < nv; ++j) m.faces.push_back({at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j + 1)});
+    return m;
+}
+
+// An open grid of quads with every third cell cut into two triangles: the
+// refinement path, with boundaries, corners and vertices of valence 3 to 6.
+RefMesh mixedPatch(int nx, int ny) {
+    RefMesh m;
+    for (int i = 0; i <= nx; ++i)
+        for (int j = 0; j <= ny; ++j) m.points.push_back({double(i), double(j), 0.1 * std::sin(i + 2.0 * j)});
+    auto at = [&](int i, int j) { return i * (ny + 1) + j; };
+    for (int i = 0; i < nx; ++i)
+        for (int j = 0; j < ny; ++j) {
+            int a = at(i, j), b = at(i + 1, j), c = at(i + 1, j + 1), d = at(i, j + 1);
+            if ((i + 2 * j) % 3 == 0) {
+                m.faces.push_back({a, b, c});
+                m.faces.push_back({a, c, d});
+            } else {
+                m.faces.push_back({a, b, c, d});
+            }
+        }
+    return m;
+}
+
+// The meshes edited here: the catalogue and the two larger ones above.
+std::vector<CatalogueMesh> editedMeshes() {
+    std::vector<CatalogueMesh> meshes = meshCatalogue();
+    meshes.push_back({"quadTorus16x12", quadTorus(16, 12), true});
+    meshes.push_back({"mixedPatch9x7", mixedPatch(9, 7), false});
+    return meshes;
+}
+
+// A drag of control vertex v: a different offset for every vertex and step.
+Vector dragged(const Vector& p, int v, int step) {
+    float s = 0.05f * static_cast<float>(1 + (v + step) % 4) * ((step % 2) ? -1.0f : 1.0f);
+    return p + Vector(s, -0.5f * s, 0.25f * s);
+}
+
+void refineTo(MrMesh& mr, int level) {
+    while (mr.curRes() < level) ASSERT_TRUE(mr.subdivide());
+}
+
+class EditRegion : public testing::TestWithParam<int> {
+protected:
+    const CatalogueMesh& entry() const {
+        static const std::vector<CatalogueMesh> meshes = editedMeshes();
+        return meshes[GetParam()];
+    }
+};
+
+}  // namespace
+
+// Surface `edited` takes only edits; `rebuilt` takes the same edits and after
+// each one a reset and a full refinement, the plain way to the same surface.
+TEST_P(EditRegion, EveryEditEqualsAFullRebuildToTheBit) {
+    for (int level = 0; level <= kDeepestLevel; ++level) {
+        SCOPED_TRACE("level " + std::to_string(level));
+        Surface edited = makeSurface(entry().control, level);
+        Surface rebuilt = makeSurface(entry().control, level);
+        const int count = edited.mesh->numVertices();
+        // Every vertex of a small mesh twice, in a scattered order; on the
+        // larger ones a scattered sample of interior, boundary and corner vertices.
+        for (int step = 0; step < std::min(2 * count, kMostDrags); ++step) {
+            const int v = (step * 7) % count;
+            const Vector p = dragged(edited.mesh->vertex(v)->position(), v, step);
+            edited.mesh->vertex(v)->setPosition(p);
+            edited.mr->vertexMoved(edited.mesh->vertex(v));
+            rebuilt.mesh->vertex(v)->setPosition(p);
+            rebuilt.mr->vertexMoved(rebuilt.mesh->vertex(v));
+            rebuilt.mr->reset();
+            refineTo(*rebuilt.mr, level);
+
+            ASSERT_EQ(edited.mr->curRes(), level);
+            ASSERT_EQ(levelMismatch(*edited.mr, level), "") << "after moving vertex " << v;
+            ASSERT_EQ(sharedPointMismatch(*edited.mr), "") << "after moving vertex " << v;
+            std::string where;
+            ASSERT_TRUE(sameBits(surfacePoints(*edited.mr), surfacePoints(*rebuilt.mr), &where))
+                << "after moving vertex " << v << ": " << where;
+        }
+    }
+}
+
+// Coarsening and refining again after edits still gives the plain surface.
+TEST_P(EditRegion, UndivideAndSubdivideAfterEditsKeepTheBits) {
+    Surface s = makeSurface(entry().control, 3);
+    for (int v = 0; v < s.mesh->numVertices(); v += 2) {
+        s.mesh->vertex(v)->setPosition(dragged(s.mesh->vertex(v)->position(), v, 1));
+        s.mr->vertexMoved(s.mesh->vertex(v));
+    }
+    const std::vector<Vector> atThree = surfacePoints(*s.mr);
+    s.mr->undivide();
+    ASSERT_TRUE(s.mr->subdivide());
+    std::string where;
+    EXPECT_TRUE(sameBits(atThree, surfacePoints(*s.mr), &where)) << where;
+}
+
+INSTANTIATE_TEST_SUITE_P(Meshes, EditRegion, testing::Range(0, static_cast<int>(editedMeshes().size())),
+                         [](const testing::TestParamInfo<int>& info) { return editedMeshes()[info.param].name; });
+
+// A drag on a large surface must not rebuild it: the grids and edge points
+// far from the moved vertex keep their storage, those next to it do not.
+TEST(EditRegionReach, FarElementsKeepTheirStorage) {
+    Surface s = makeSurface(quadTorus(16, 12), 3);
+    const MrMesh& mr = *s.mr;
+    std::vector<const Vector*> grids, rows;
+    for (int i = 0; i < mr.numFaces(); ++i) grids.push_back(mr.face(i)->gridData());
+    for (int i = 0; i < mr.numEdges(); ++i) rows.push_back(mr.edge(i)->pointData());
+
+    const int v = 5 * 12 + 6;
+    s.mesh->vertex(v)->setPosition(s.mesh->vertex(v)->position() + Vector(0, 0, 0.3f));
+    s.mr->vertexMoved(s.mesh->vertex(v));
+
+    int facesKept = 0, edgesKept = 0;
+    for (int i = 0; i < mr.numFaces(); ++i) facesKept += mr.face(i)->gridData() == grids[i];
+    for (int i = 0; i < mr.numEdges(); ++i) edgesKept += mr.edge(i)->pointData() == rows[i];
+    // Each step reaches about one ring of faces further, so a level-3 edit
+    // recomputes at most the 12 x 12 faces around the vertex, out of 192.
+    EXPECT_GE(facesKept, mr.numFaces() - 12 * 12);
+    EXPECT_GE(edgesKept, mr.numEdges() - 2 * 13 * 13);
+    // The faces at the moved vertex are recomputed.
+    for (int k = 0; k < s.mesh->vertex(v)->faceVal(); ++k) {
+        const int f = s.mesh->vertex(v)->face(k)->id;
+        EXPECT_NE(mr.face(f)->gridData(), grids[f]) << "face " << f;
+    }
+}
