@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <numeric>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -17,7 +18,10 @@ std::string format(const char* pattern, int value) {
 MeshBuilder::MeshBuilder(MessageSink report_, long long edgeLimit_)
     : report(std::move(report_)), edgeLimit(edgeLimit_) {}
 
+// Two vertices share at most one edge: it is looked for in the shorter of
+// their two lists, so a vertex of very high valence stays cheap.
 int MeshBuilder::findEdge(int a, int b) const {
+    if (vertexEdges[b].size() < vertexEdges[a].size()) std::swap(a, b);
     for (int e : vertexEdges[a])
         if (edgeEnds[2 * e] == b || edgeEnds[2 * e + 1] == b) return e;
     return -1;
@@ -71,11 +75,14 @@ void MeshBuilder::checkFan(int v, const std::vector<long long>& corners) const {
         while (parent[i] != i) i = parent[i] = parent[parent[i]];
         return i;
     };
-    auto local = [&](int other) {
-        for (int i = 0; i < n; ++i)
-            if (edgeEnds[2 * edges[i]] == other || edgeEnds[2 * edges[i] + 1] == other) return i;
-        return -1;
-    };
+    // The position in v's list of the edge towards each neighbour.
+    std::unordered_map<int, int> towards;
+    towards.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        int a = edgeEnds[2 * edges[i]], b = edgeEnds[2 * edges[i] + 1];
+        towards.emplace(a == v ? b : a, i);
+    }
+    auto local = [&towards](int other) { return towards.at(other); };
     int components = n;
     for (long long corner : corners) {
         int face = static_cast<int>(corner >> 5), j = static_cast<int>(corner & 31);

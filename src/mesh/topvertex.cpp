@@ -18,8 +18,15 @@ void TopVertex::addFace(TopFace* f) {
     faceRing.push_back(f);
 }
 
+// Two vertices share at most one edge, so it can be looked for in the
+// shorter of the two rings: a vertex of very high valence stays cheap to ask.
 TopEdge* TopVertex::edgeTo(const TopVertex* v) const {
     FACETRY_ASSERT(v);
+    if (v->edgeRing.size() < edgeRing.size()) {
+        for (TopEdge* e : v->edgeRing)
+            if (e->incident(this)) return e;
+        return nullptr;
+    }
     for (TopEdge* e : edgeRing)
         if (e->incident(v)) return e;
     return nullptr;
