@@ -146,11 +146,13 @@ std::vector<std::string> statementArguments(const std::string& line) {
 // faces wait until every vertex is known (an OBJ face may name a vertex that
 // is defined after it).
 struct ObjState {
-    // A face as read: its line, its corner count and where its resolved
-    // vertex indices start in `indices` (none kept beyond 20 corners).
+    // A face as read: its line, its corner count, its largest vertex index
+    // and where its vertex indices start in `indices` (none are kept for a
+    // face of more than 20 corners, which is dropped).
     struct PendingFace {
         long line;          // its line in the file
         int count;          // its number of corners
+        long long largest;  // its largest 0-based vertex index
         std::size_t start;  // its first index in `indices`
     };
 
@@ -199,19 +201,26 @@ void ObjState::addFace(const tinyobj::index_t* corners, int count) {
     for (const std::string& word : words)
         if (!isCorner(word)) fail("malformed face corner \"" + word + "\": expected v, v/t, v//n or v/t/n");
     count = std::min(count, static_cast<int>(words.size()));
-    faces.push_back({buffer.line(), count, indices.size()});
-    for (int k = 0; k < count && k < kMaxFaceValence; ++k) {
+    PendingFace face{buffer.line(), count, -1, indices.size()};
+    for (int k = 0; k < count; ++k) {
         int index = corners[k].vertex_index;
         long long resolved = index > 0 ? index - 1LL : static_cast<long long>(vertexCount) + index;
         if (resolved < 0) fail("face index " + std::to_string(index) + " points before the first vertex");
-        indices.push_back(static_cast<int>(resolved));
+        face.largest = std::max(face.largest, resolved);
+        if (count <= kMaxFaceValence) indices.push_back(static_cast<int>(resolved));
     }
+    faces.push_back(face);
 }
 
-// The faces in file order, with the checks and messages of the text format.
+// The faces in file order, with the checks and messages of the text format:
+// an index beyond the vertices is fatal, also in a face that is dropped.
 void ObjState::finishFaces(const MessageSink& report) {
     char message[160];
     for (const PendingFace& face : faces) {
+        if (face.largest >= vertexCount)
+            throw LoadError(name + ":" + std::to_string(face.line) + ": face index " +
+                            std::to_string(face.largest + 1) + " out of range (" + std::to_string(vertexCount) +
+                            " vertices)");
         if (face.count > kMaxFaceValence) {
             std::snprintf(message, sizeof message, "PARSE ERROR: face %d has too high valence", builder.faceCount());
             report(message);
@@ -222,13 +231,7 @@ void ObjState::finishFaces(const MessageSink& report) {
             report(message);
             continue;
         }
-        const int* list = indices.data() + face.start;
-        for (int k = 0; k < face.count; ++k)
-            if (list[k] >= vertexCount)
-                throw LoadError(name + ":" + std::to_string(face.line) + ": face index " +
-                                std::to_string(list[k] + 1) + " out of range (" + std::to_string(vertexCount) +
-                                " vertices)");
-        builder.addFace(list, face.count);
+        builder.addFace(indices.data() + face.start, face.count);
     }
 }
 

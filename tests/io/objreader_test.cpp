@@ -93,6 +93,7 @@ TEST(ObjReader, NamesTheFileAndLineOfMalformedInput) {
         {tri + "f 1 2 99999999999\n",
          "t.obj:4: malformed face corner \"99999999999\": expected v, v/t, v//n or v/t/n"},
         {tri + "\n\nf 1 2 4\n", "t.obj:6: face index 4 out of range (3 vertices)"},
+        {tri + "f 1 2 3\nf 1 2 3 1 2 3 1 2 3 1 2 3 1 2 3 1 2 3 1 2 9\n", "t.obj:5: face index 9 out of range (3 vertices)"},
         {"v 0 0 0\r\nv 1 0 0\r\nf 1 2 -3\r\nv 0 1 0\r\n", "t.obj:3: face index -3 points before the first vertex"},
         {"# nothing\n", "ERROR: the mesh has no vertices"},
         {tri, "ERROR: the mesh has no faces"},
