@@ -1,5 +1,7 @@
 #include "mr/mrmesh.h"
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -14,6 +16,11 @@ namespace {
 // to the system and to the rest of the program.
 constexpr std::size_t kReserveBytes = std::size_t(64) << 20;
 constexpr std::size_t kAllocationOverhead = 16;  // per heap block
+// How far the heap grows at a time. A level takes tens of megabytes in
+// thousands of blocks; growing in steps of 16 MiB rather than glibc's 128 KiB
+// makes the first refinement to a level several times faster (see the
+// benchmark), and untouched address space costs no memory.
+constexpr int kHeapGrowthStep = 16 << 20;
 
 std::size_t allowedBytes(std::size_t available) {
     std::size_t usable = available - available / 8;
@@ -48,6 +55,7 @@ MrMesh::~MrMesh() {
 
 void MrMesh::build(const Mesh& mesh) {
     FACETRY_ASSERT(!vertices);
+    mallopt(M_TOP_PAD, kHeapGrowthStep);
     for (int i = 0; i < mesh.numFaces(); ++i)
         if (mesh.face(i)->valence() != 4) {
             allQuads = false;
