@@ -19,15 +19,18 @@ void printHeader(FILE* out) {
 void printRow(const BenchRow& row, bool header, FILE* out) {
     if (header) printHeader(out);
     const FacetryLevelFigures& f = row.facetry;
+    std::fprintf(out, "%-22s %2d %3d %10zu | %8.3f %8.3f %9.3f %9.3f %9.3f %8.1f %5.2f | ", row.mesh.c_str(),
+                 row.level, row.osd.level, f.weldedPoints, milliseconds(row.loadSeconds),
+                 milliseconds(row.buildSeconds), milliseconds(f.refineSeconds), milliseconds(f.undivideSeconds),
+                 milliseconds(f.vertexMovedSeconds), megabytes(f.peakBytes), ratio(f.peakBytes, f.pointBytes));
+    if (!row.comparedWithOsd) {
+        std::fprintf(out, "(OpenSubdiv not run)\n");
+        return;
+    }
     double buildAndRefine = row.buildSeconds + f.refineSeconds;
     double osdTotal = row.osd.topologySeconds + row.osd.interpolateSeconds;
     double size = row.tolerance * 1e5;
-    std::fprintf(out,
-                 "%-22s %2d %3d %10zu | %8.3f %8.3f %9.3f %9.3f %9.3f %8.1f %5.2f | %9.3f %9.3f %8.1f | %8.3f | "
-                 "%7.3f %7.3f %7.2f | %s (%.1e)\n",
-                 row.mesh.c_str(), row.level, row.osd.level, f.weldedPoints, milliseconds(row.loadSeconds),
-                 milliseconds(row.buildSeconds), milliseconds(f.refineSeconds), milliseconds(f.undivideSeconds),
-                 milliseconds(f.vertexMovedSeconds), megabytes(f.peakBytes), ratio(f.peakBytes, f.pointBytes),
+    std::fprintf(out, "%9.3f %9.3f %8.1f | %8.3f | %7.3f %7.3f %7.2f | %s (%.1e)\n",
                  milliseconds(row.osd.topologySeconds), milliseconds(row.osd.interpolateSeconds),
                  megabytes(row.osd.peakBytes), milliseconds(row.floorSeconds), ratio(buildAndRefine, osdTotal),
                  ratio(f.vertexMovedSeconds, row.osd.interpolateSeconds), ratio(f.refineSeconds, row.floorSeconds),

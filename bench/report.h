@@ -20,6 +20,7 @@ struct BenchRow {
     FacetryLevelFigures facetry; // Facetry at L
     OsdFigures osd;              // OpenSubdiv at the same surface (its points dropped)
     double floorSeconds = 0;     // writing the level-L points once
+    bool comparedWithOsd = false; // whether the OpenSubdiv figures, floor and weld check were measured
     WeldResult weld;             // Facetry's level-L points against OpenSubdiv's
     double tolerance = 0;        // the weld tolerance, 1e-5 of the mesh size
 };
