@@ -12,6 +12,23 @@ constexpr float kBoundaryNeighbour = 0.125f; // 1/8
 constexpr float kRegularSelf = 0.5625f;      // 9/16
 constexpr float kRegularEdge = 0.09375f;     // 3/32
 constexpr float kRegularDiagonal = 0.015625f; // 1/64
+
+// The point one step along an edge from the vertex, read straight from the
+// edge's storage (the accessor was bound at link time and the edge is at the
+// vertex's level, so the index is in range).
+Vector alongEdge(const MrEdgeAccess& access) {
+    const MrEdge* e = access.edge();
+    return e->pointData()[access.index(1, e->pointCount())];
+}
+
+// The grid point diagonally next to the vertex's corner of a face, read
+// straight from the face's grid.
+Vector diagonalIn(const MrFaceAccess& access) {
+    const MrFace* f = access.face();
+    int base, stepI, stepJ;
+    access.frame(f->gridSize(), base, stepI, stepJ);
+    return f->gridData()[base + stepI + stepJ];
+}
 }  // namespace
 
 MrVertex::~MrVertex() {
@@ -42,13 +59,13 @@ void MrVertex::refine() {
     FACETRY_ASSERT(face(0)->curRes() == res);
     const int edgeCount = edgeVal(), faceCount = faceVal();
     if (edgeCount != faceCount) {
-        Vector e0 = edgeAccess[0].point(1), eLast = edgeAccess[edgeCount - 1].point(1);
+        Vector e0 = alongEdge(edgeAccess[0]), eLast = alongEdge(edgeAccess[edgeCount - 1]);
         pos = pos * kBoundarySelf + (e0 + eLast) * kBoundaryNeighbour;
     } else if (faceCount == 4) {
-        Vector diagonals = faceAccess[0].point(1, 1) + faceAccess[1].point(1, 1) + faceAccess[2].point(1, 1) +
-                           faceAccess[3].point(1, 1);
-        Vector neighbours = edgeAccess[0].point(1) + edgeAccess[1].point(1) + edgeAccess[2].point(1) +
-                            edgeAccess[3].point(1);
+        Vector diagonals = diagonalIn(faceAccess[0]) + diagonalIn(faceAccess[1]) + diagonalIn(faceAccess[2]) +
+                           diagonalIn(faceAccess[3]);
+        Vector neighbours = alongEdge(edgeAccess[0]) + alongEdge(edgeAccess[1]) + alongEdge(edgeAccess[2]) +
+                            alongEdge(edgeAccess[3]);
         pos = (pos * kRegularSelf + diagonals * kRegularDiagonal) + neighbours * kRegularEdge;
     } else {
         // Extraordinary vertex of valence N: 1.5/N on the edge neighbours'
@@ -56,8 +73,8 @@ void MrVertex::refine() {
         const float n = static_cast<float>(faceCount);
         const float b = 1.5f / n, g = 0.25f / n, a = 1 - b - g;
         Vector neighbours, diagonals;
-        for (int k = 0; k < edgeCount; ++k) neighbours += edgeAccess[k].point(1);
-        for (int k = 0; k < faceCount; ++k) diagonals += faceAccess[k].point(1, 1);
+        for (int k = 0; k < edgeCount; ++k) neighbours += alongEdge(edgeAccess[k]);
+        for (int k = 0; k < faceCount; ++k) diagonals += diagonalIn(faceAccess[k]);
         pos = (neighbours * (b / n) + diagonals * (g / n)) + pos * a;
     }
     ++res;
