@@ -46,8 +46,13 @@ MeshVertex* draggedVertex(const Mesh& mesh) {
 
 // The samples of one level over the repetitions.
 struct LevelSamples {
-    std::vector<double> subdivide, refine, undivide, vertexMoved;
-    std::size_t peakBytes = 0, pointBytes = 0, weldedPoints = 0;
+    std::vector<double> subdivide;    // the step to the level, per repetition
+    std::vector<double> refine;       // every step up to the level, per repetition
+    std::vector<double> undivide;     // undivide() from the level, per repetition
+    std::vector<double> vertexMoved;  // one drag at the level, per repetition
+    std::size_t peakBytes = 0;        // the highest peak over the repetitions
+    std::size_t pointBytes = 0;       // bytes of the points stored at the level
+    std::size_t weldedPoints = 0;     // distinct surface points at the level
 };
 
 // Moves `v` by `offset` along x and carries it into the surface; returns the

@@ -16,7 +16,7 @@ using namespace OpenSubdiv;
 
 // A position as OpenSubdiv's primvar interpolation wants it.
 struct OsdPoint {
-    float x, y, z;
+    float x, y, z;  // the position
     void Clear(void* = nullptr) { x = y = z = 0; }
     void AddWithWeight(const OsdPoint& p, float weight) {
         x += weight * p.x;
