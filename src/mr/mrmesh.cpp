@@ -257,7 +257,11 @@ void MrMesh::vertexMoved(const MeshVertex* v) {
         place(v->mrVertex(), v->vertexPoint());  // a vertex no face uses
     } else {
         // Every level-0 point that depends on v: the face points of its
-        // faces, and the edge and vertex points all around them.
+        // faces, and the edge and vertex points all around them. v's own
+        // vertex point sums over all its neighbours and every face shares
+        // it, so it is computed once, not once per face (which would make a
+        // drag cost the square of v's valence).
+        place(v->mrVertex(), v->vertexPoint());
         for (int i = 0; i < v->faceVal(); ++i) {
             const MeshFace* f = v->face(i);
             place(f->mrVertex(), f->centroid());
@@ -265,7 +269,7 @@ void MrMesh::vertexMoved(const MeshVertex* v) {
                 const MeshEdge* e = f->edge(j);
                 const MeshVertex* w = f->vertex(j);
                 place(e->mrVertex(), e->edgePoint());
-                place(w->mrVertex(), w->vertexPoint());
+                if (w != v) place(w->mrVertex(), w->vertexPoint());
             }
         }
     }
