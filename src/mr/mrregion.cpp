@@ -3,6 +3,13 @@
 #include <algorithm>
 #include <new>
 
+namespace {
+// Room made once for the lists of a region: a drag at level 4 next to an
+// ordinary vertex needs a few hundred entries of each kind, so drags then
+// take nothing from the heap but the region's new points.
+constexpr std::size_t kListRoom = 4096;
+}  // namespace
+
 void MrEditRegion::Marks::clear() {
     for (int i : list) top[i] = -1;
     list.clear();
@@ -19,6 +26,11 @@ void MrEditRegion::attach(MrVertex* vertices_, int numV_, MrEdge* edges_, int nu
     for (Marks* m : {&changedV, &neededV}) m->top.assign(numV, -1);
     for (Marks* m : {&changedE, &neededE}) m->top.assign(numE, -1);
     for (Marks* m : {&changedF, &neededF}) m->top.assign(numF, -1);
+    for (Marks* m : {&changedV, &changedE, &changedF, &neededV, &neededE, &neededF}) m->list.reserve(kListRoom);
+    for (std::vector<int>* list : {&saved.vertexRes, &saved.edgeRes, &saved.edgeCount, &saved.faceRes})
+        list->reserve(kListRoom);
+    saved.vertexPos.reserve(kListRoom);
+    saved.edgePoints.reserve(kListRoom);
 }
 
 void MrEditRegion::recompute(const std::vector<MrVertex*>& moved, int level) {
@@ -148,7 +160,10 @@ void MrEditRegion::setAside() {
     saved.edgeCount.assign(neededE.list.size(), 0);
     saved.edgePoints.assign(neededE.list.size(), nullptr);
     saved.faceRes.assign(neededF.list.size(), -1);
-    saved.faceGrids = std::vector<Table<Vector>>(neededF.list.size());
+    // The grids' slots only grow: a drag then asks the heap for no more than
+    // the region's new points.
+    if (saved.faceGrids.size() < neededF.list.size())
+        saved.faceGrids = std::vector<Table<Vector>>(neededF.list.size());
     for (std::size_t k = 0; k < neededE.list.size(); ++k)
         edges[neededE.list[k]].exchangeLevel(saved.edgeRes[k], saved.edgeCount[k], saved.edgePoints[k]);
     for (std::size_t k = 0; k < neededF.list.size(); ++k)
@@ -189,10 +204,11 @@ void MrEditRegion::putBack(int level) {
         delete[] saved.edgePoints[k];
         saved.edgePoints[k] = nullptr;
     }
-    for (std::size_t k = 0; k < neededF.list.size(); ++k)
+    for (std::size_t k = 0; k < neededF.list.size(); ++k) {
         if (keepsOld(neededF, neededF.list[k]))
             faces[neededF.list[k]].exchangeLevel(saved.faceRes[k], saved.faceGrids[k]);
-    saved.faceGrids.clear();
+        Table<Vector>().swap(saved.faceGrids[k]);  // frees the grid left over
+    }
 }
 
 void MrEditRegion::clearMarks() {

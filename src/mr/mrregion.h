@@ -60,7 +60,7 @@ private:
         std::vector<int> edgeCount;            // per needed edge: its point count
         std::vector<Vector*> edgePoints;       // per needed edge: its points (owned here while set aside)
         std::vector<int> faceRes;              // per needed face: its level
-        std::vector<Table<Vector>> faceGrids;  // per needed face: its grid
+        std::vector<Table<Vector>> faceGrids;  // per needed face: its grid; empty slots between calls
     };
 
     void markChanged(const std::vector<MrVertex*>& moved, int level);
