@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr int kDragEvents = 4;  // vertexMoved calls timed per level and repetition
+
 // Sends standard output to /dev/null while it lives (build prints a line).
 class SilentStdout {
 public:
@@ -49,7 +51,7 @@ struct LevelSamples {
     std::vector<double> subdivide;    // the step to the level, per repetition
     std::vector<double> refine;       // every step up to the level, per repetition
     std::vector<double> undivide;     // undivide() from the level, per repetition
-    std::vector<double> vertexMoved;  // one drag at the level, per repetition
+    std::vector<double> vertexMoved;  // every drag event at the level, over the repetitions
     std::size_t peakBytes = 0;        // the highest peak over the repetitions
     std::size_t pointBytes = 0;       // bytes of the points stored at the level
     std::size_t weldedPoints = 0;     // distinct surface points at the level
@@ -90,7 +92,9 @@ void runOnce(const std::string& meshText, int maxLevel, std::vector<double>& loa
         LevelSamples& samples = levels[level - 1];
         samples.subdivide.push_back(step);
         samples.refine.push_back(refine);
-        samples.vertexMoved.push_back(timedDrag(*surface, dragged, level % 2 ? offset : -offset));
+        // A drag is a series of motion events: time several, back and forth.
+        for (int event = 0; event < kDragEvents; ++event)
+            samples.vertexMoved.push_back(timedDrag(*surface, dragged, event % 2 ? -offset : offset));
         samples.peakBytes = std::max(samples.peakBytes, allocationcounter::peak() - before);
         samples.pointBytes = storedPointBytes(*surface);
         samples.weldedPoints = weldedPointCount(*surface);

@@ -42,7 +42,7 @@ void printTable(const std::vector<BenchRow>& rows, FILE* out) {
     std::fprintf(out,
                  "Times in ms of thread CPU time (medians), memory in MiB.\n"
                  "  L: Facetry level; osd: OpenSubdiv level of the same surface (L+1 when the control mesh is not all quads)\n"
-                 "  points: distinct surface points at L; refine: every subdivide() from 0 to L; vMoved: vertexMoved() at L\n"
+                 "  points: distinct surface points at L; refine: every subdivide() from 0 to L; vMoved: one vertexMoved() at L\n"
                  "  peakMB: heap the surface held at its peak at L; mem/p: that over the bytes of the points it stores\n"
                  "  osdTopo: topology refinement; osdInterp: interpolation of the positions through every level\n"
                  "  floor: writing the L points once; B+R/osd: (build+refine)/(osdTopo+osdInterp);\n"
