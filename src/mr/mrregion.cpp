@@ -3,13 +3,6 @@
 #include <algorithm>
 #include <new>
 
-namespace {
-// Room made once for the lists of a region: a drag at level 4 next to an
-// ordinary vertex needs a few hundred entries of each kind, so drags then
-// take nothing from the heap but the region's new points.
-constexpr std::size_t kListRoom = 4096;
-}  // namespace
-
 void MrEditRegion::Marks::clear() {
     for (int i : list) top[i] = -1;
     list.clear();
@@ -26,11 +19,6 @@ void MrEditRegion::attach(MrVertex* vertices_, int numV_, MrEdge* edges_, int nu
     for (Marks* m : {&changedV, &neededV}) m->top.assign(numV, -1);
     for (Marks* m : {&changedE, &neededE}) m->top.assign(numE, -1);
     for (Marks* m : {&changedF, &neededF}) m->top.assign(numF, -1);
-    for (Marks* m : {&changedV, &changedE, &changedF, &neededV, &neededE, &neededF}) m->list.reserve(kListRoom);
-    for (std::vector<int>* list : {&saved.vertexRes, &saved.edgeRes, &saved.edgeCount, &saved.faceRes})
-        list->reserve(kListRoom);
-    saved.vertexPos.reserve(kListRoom);
-    saved.edgePoints.reserve(kListRoom);
 }
 
 void MrEditRegion::recompute(const std::vector<MrVertex*>& moved, int level) {
