@@ -189,8 +189,13 @@ bool MrMesh::subdivide() {
     const std::size_t need = bytesForNextLevel();
     const std::size_t available = availableMemory ? availableMemory() : systemAvailableMemory();
     if (need > allowedBytes(available)) {
-        std::fprintf(stderr, "Not subdivided to level %d: it needs %s of memory and only %s is available\n", next,
-                     humanBytes(need).c_str(), humanBytes(available).c_str());
+        // The figure given is what may be used, the available memory less
+        // the safety margin, so the line never names room the level fits in.
+        std::fprintf(stderr,
+                     "Not subdivided to level %d: it needs %s of memory and only %s may be used "
+                     "(%s available, less a safety margin)\n",
+                     next, humanBytes(need).c_str(), humanBytes(allowedBytes(available)).c_str(),
+                     humanBytes(available).c_str());
         return false;
     }
     return refineAll();

@@ -33,16 +33,34 @@ bool containsWord(const std::string& text, const std::string& word) {
     return std::regex_search(text, std::regex("(^|[^0-9])" + word + "([^0-9]|$)"));
 }
 
-// The first memory figure of a message ("46 KiB", "0.5 MiB", "47520 bytes")
-// in bytes, and the size of its unit; -1 when there is none.
-double statedBytes(const std::string& message, double& unit) {
-    std::smatch m;
-    if (!std::regex_search(message, m, std::regex("([0-9]+(\\.[0-9]+)?) ?(bytes|B|KiB|kB|MiB|MB|GiB|GB)\\b")))
-        return -1;
-    const std::string u = m[3];
-    unit = u == "KiB" ? 1024.0 : u == "kB" ? 1e3 : u == "MiB" ? 1048576.0 : u == "MB" ? 1e6
-         : u == "GiB" ? 1073741824.0 : u == "GB" ? 1e9 : 1.0;
-    return std::stod(m[1]) * unit;
+// A memory figure of a message: its value in bytes and the size of its unit.
+struct Figure {
+    double bytes;  // the figure as stated, in bytes
+    double unit;   // bytes per unit of the figure
+};
+
+// The memory figures of a message ("46 KiB", "0.5 MiB", "47520 bytes"), in
+// the order they appear.
+std::vector<Figure> statedFigures(const std::string& message) {
+    static const std::regex figure("([0-9]+(\\.[0-9]+)?) ?(bytes|B|KiB|kB|MiB|MB|GiB|GB)\\b");
+    std::vector<Figure> figures;
+    for (auto m = std::sregex_iterator(message.begin(), message.end(), figure); m != std::sregex_iterator(); ++m) {
+        const std::string u = (*m)[3];
+        double unit = u == "KiB" ? 1024.0 : u == "kB" ? 1e3 : u == "MiB" ? 1048576.0 : u == "MB" ? 1e6
+                    : u == "GiB" ? 1073741824.0 : u == "GB" ? 1e9 : 1.0;
+        figures.push_back({std::stod((*m)[1]) * unit, unit});
+    }
+    return figures;
+}
+
+// Refuses the next level of `mr` with `available` bytes; returns its line.
+std::string refusal(MrMesh& mr, std::size_t available) {
+    mr.setMemoryProbe([available] { return available; });
+    testing::internal::CaptureStderr();
+    const bool refined = mr.subdivide();
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(refined);
+    return message;
 }
 
 // A fingerprint of every stored point, taken without copying the surface.
@@ -102,11 +120,7 @@ TEST(MemoryGuard, RefusedLevelLeavesTheSurfaceAsItWas) {
     const std::size_t needed = s.mr->bytesForNextLevel();
     EXPECT_GE(needed, nextLevelPointBytes(*s.mr));
 
-    s.mr->setMemoryProbe([] { return std::size_t(4096); });
-    testing::internal::CaptureStderr();
-    const bool refined = s.mr->subdivide();
-    const std::string message = testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(refined);
+    const std::string message = refusal(*s.mr, 4096);
     std::string where;
     EXPECT_TRUE(sameBits(surfacePoints(*s.mr), before, &where)) << where;
     EXPECT_EQ(levelMismatch(*s.mr, 2), "");
@@ -116,15 +130,27 @@ TEST(MemoryGuard, RefusedLevelLeavesTheSurfaceAsItWas) {
     EXPECT_TRUE(containsWord(message, "3")) << message;
     // The figure it gives is the need, to the rounding of its last digit;
     // a need of a few kilobytes is not "0.0" of a larger unit.
-    double unit = 1;
-    const double stated = statedBytes(message, unit);
-    EXPECT_GT(stated, 0) << message;
-    EXPECT_NEAR(stated, double(needed), 0.05 * unit + 0.01 * double(needed)) << message;
+    const std::vector<Figure> figures = statedFigures(message);
+    ASSERT_FALSE(figures.empty()) << message;
+    EXPECT_GT(figures[0].bytes, 0) << message;
+    EXPECT_NEAR(figures[0].bytes, double(needed), 0.05 * figures[0].unit + 0.01 * double(needed)) << message;
 
     // With room again the same surface refines as if nothing had happened.
     s.mr->setMemoryProbe([] { return std::size_t(1) << 40; });
     EXPECT_TRUE(s.mr->subdivide());
     EXPECT_TRUE(sameBits(surfacePoints(*s.mr), surfacePoints(*twin.mr), &where)) << where;
+}
+
+TEST(MemoryGuard, RefusalNeverStatesThatEnoughMemoryIsLeft) {
+    // More than the level needs, but not once the safety margin is kept:
+    // the line must not give a figure it could have fitted in.
+    Surface s = makeSurface(torus(), 2);
+    const std::size_t needed = s.mr->bytesForNextLevel();
+    const std::string message = refusal(*s.mr, std::size_t(1) << 20);
+    const std::vector<Figure> figures = statedFigures(message);
+    ASSERT_GE(figures.size(), 2u) << message;
+    EXPECT_LT(figures[1].bytes, double(needed)) << message;
+    EXPECT_EQ(levelMismatch(*s.mr, 2), "");
 }
 
 TEST(MemoryGuard, RebuildingExistingLevelsIsNeverRefused) {
