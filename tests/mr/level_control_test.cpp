@@ -115,6 +115,24 @@ TEST_P(LevelControl, VertexMovedEqualsAFreshBuildOfTheMovedMesh) {
     }
 }
 
+TEST_P(LevelControl, DragOverEveryVertexEqualsAFullRebuildBitForBit) {
+    // Each edit, however it saves work, must leave exactly the points that
+    // resetting and refining again from level 0 gives.
+    Surface s = makeSurface(entry().control, 3);
+    std::string where;
+    for (int v = 0; v < s.mesh->numVertices(); ++v) {
+        MeshVertex* control = s.mesh->vertex(v);
+        for (int motion = 1; motion <= 2; ++motion) {
+            control->setPosition(control->position() + Vector(0.05f * motion, -0.03f, 0.02f * v));
+            s.mr->vertexMoved(control);
+            const std::vector<Vector> edited = surfacePoints(*s.mr);
+            s.mr->reset();
+            for (int level = 1; level <= 3; ++level) s.mr->subdivide();
+            ASSERT_TRUE(sameBits(edited, surfacePoints(*s.mr), &where)) << "vertex " << v << ": " << where;
+        }
+    }
+}
+
 TEST_P(LevelControl, VertexMovedAtLevelZeroChangesOnlyItsDependents) {
     const int v = movedVertex(entry());
     Surface s = makeSurface(entry().control);
