@@ -11,8 +11,7 @@ build=build-fuzz
 scripts/deps.sh clang libclang-rt-14-dev llvm-14
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
       -DFACETRY_FUZZ=ON -DFACETRY_TESTS=OFF > /dev/null
-targets=(text)
-[ -f src/mesh/meshfile.h ] && targets+=(obj off)
+targets=(text obj off)
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 extension() { case "$1" in text) echo mesh ;; *) echo "$1" ;; esac; }

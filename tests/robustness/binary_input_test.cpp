@@ -123,9 +123,9 @@ TEST(HugeStream, GigabyteLineIsRefusedByTheObjAndOffReaders) {
     ScratchDirectory scratch;
     ASSERT_FALSE(scratch.path.empty());
     struct Case {
-        const char* name;
-        const char* prefix;
-        const char* message;
+        const char* name;     // the link's name, which picks the reader
+        const char* prefix;   // what comes before the digits
+        const char* message;  // the message after the file name
     };
     const Case cases[] = {{"/stdin.obj", "v 0 0 0\nv 1 0 ", ":2: vertex line too long\n"},
                           {"/stdin.off", "OFF\n3 1 0\n0 ", ":3: vertex 0: expected three numbers x y z\n"}};

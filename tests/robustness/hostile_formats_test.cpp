@@ -20,9 +20,9 @@ constexpr double kMemoryBoundMb = 64;
 
 // The fatal message of one load (empty when it loaded) and its cost.
 struct Outcome {
-    std::string fatal;
-    double addedMb = 0;
-    double seconds = 0;
+    std::string fatal;   // the LoadError message, or empty
+    double addedMb = 0;  // growth of the process's peak memory
+    double seconds = 0;  // wall time of the load
 };
 
 template <class Load>

@@ -21,11 +21,11 @@ constexpr double kMemoryBoundMb = 64;
 // The outcome of loading one stream: the fatal message (empty when it
 // loaded), the warnings, and what it cost.
 struct Load {
-    std::string fatal;
-    std::vector<std::string> warnings;
-    double seconds = 0;
-    double addedMb = 0;
-    long long bytesRead = 0;
+    std::string fatal;                  // the LoadError message, or empty
+    std::vector<std::string> warnings;  // the non-fatal messages, in order
+    double seconds = 0;                 // wall time of the load
+    double addedMb = 0;                 // growth of the process's peak memory
+    long long bytesRead = 0;            // how far into the stream the reader went
 };
 
 Load loadStream(GeneratedStream& stream, Mesh& mesh) {
@@ -112,8 +112,8 @@ TEST(EndlessFace, IndicesWithoutTerminatorReadToTheEndInBoundedMemory) {
 // characters, wherever it stands.
 TEST(GigabyteNumeral, RefusedEarlyInEveryPosition) {
     struct Case {
-        const char* prefix;
-        const char* message;
+        const char* prefix;   // the input up to where the digits start
+        const char* message;  // the fatal message expected
     };
     const Case cases[] = {
         {"numV = ", "parse error, numVertices"},
