@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <new>
 
+#include "mesh/dump.h"
 #include "mesh/error.h"
 #include "mesh/meshbuilder.h"
 #include "mesh/textscanner.h"
@@ -139,21 +140,4 @@ void Mesh::drawEdges() const {
     drawVertices();
 }
 
-void Mesh::print() const {
-    std::printf("[MESH]\nnumVertices=%d", numV);
-    for (int i = 0; i < numV; ++i) {
-        std::printf("\n\t");
-        vertices[i].print();
-    }
-    std::printf("\nnumEdges=%d{", numE);
-    for (int i = 0; i < numE; ++i) {
-        std::printf("\n\t");
-        edges[i].print();
-    }
-    std::printf("\nnumFaces=%d", numF);
-    for (int i = 0; i < numF; ++i) {
-        std::printf("\n\t");
-        faces[i].print();
-    }
-    std::printf("\n");
-}
+void Mesh::print() const { printElements("[MESH]", numV, vertices, numE, edges, numF, faces); }

@@ -13,15 +13,6 @@ namespace {
 
 enum class MeshFormat { Text, Obj, Off };
 
-// Whether `path` ends in `extension` (given in lower case), in any case.
-bool hasExtension(const std::string& path, const char* extension) {
-    const std::string ext(extension);
-    if (path.size() <= ext.size()) return false;
-    for (std::size_t k = 0; k < ext.size(); ++k)
-        if (std::tolower(static_cast<unsigned char>(path[path.size() - ext.size() + k])) != ext[k]) return false;
-    return true;
-}
-
 MeshFormat formatOf(const std::string& path) {
     if (hasExtension(path, ".obj")) return MeshFormat::Obj;
     if (hasExtension(path, ".off")) return MeshFormat::Off;
@@ -39,6 +30,14 @@ struct FileCloser {
 };
 
 }  // namespace
+
+bool hasExtension(const std::string& path, const char* extension) {
+    const std::string ext(extension);
+    if (path.size() <= ext.size()) return false;
+    for (std::size_t k = 0; k < ext.size(); ++k)
+        if (std::tolower(static_cast<unsigned char>(path[path.size() - ext.size() + k])) != ext[k]) return false;
+    return true;
+}
 
 void loadMeshFile(const std::string& path, Mesh& mesh, const MessageSink& report) {
     const LoadError cannotOpen("cannot open " + path);

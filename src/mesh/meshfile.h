@@ -15,6 +15,9 @@
 
 #include "mesh/mesh.h"
 
+// Whether `path` ends in `extension` (given in lower case), in any case.
+bool hasExtension(const std::string& path, const char* extension);
+
 // Wavefront OBJ, parsed by tinyobjloader: polygons as they stand, positive and
 // negative indices, v/vt/vn forms, every object and group merged. Texture
 // coordinates, normals, materials and lines are ignored. `name` is the file

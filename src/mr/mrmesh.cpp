@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "mesh/dump.h"
 #include "mesh/error.h"
 
 namespace {
@@ -288,21 +289,4 @@ void MrMesh::vertexMoved(const MeshVertex* v) {
     }
 }
 
-void MrMesh::print() const {
-    std::printf("[MR-MESH]\nnumVertices=%d", numV);
-    for (int i = 0; i < numV; ++i) {
-        std::printf("\n\t");
-        vertices[i].print();
-    }
-    std::printf("\nnumEdges=%d{", numE);
-    for (int i = 0; i < numE; ++i) {
-        std::printf("\n\t");
-        edges[i].print();
-    }
-    std::printf("\nnumFaces=%d", numF);
-    for (int i = 0; i < numF; ++i) {
-        std::printf("\n\t");
-        faces[i].print();
-    }
-    std::printf("\n");
-}
+void MrMesh::print() const { printElements("[MR-MESH]", numV, vertices, numE, edges, numF, faces); }

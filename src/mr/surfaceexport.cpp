@@ -1,5 +1,7 @@
 #include "mr/surfaceexport.h"
 
+#include "mesh/meshfile.h"
+
 #include <cctype>
 
 namespace {
@@ -8,14 +10,6 @@ namespace {
 // and side 3 (column i = 0) from vertex(0), side 1 (column i = m) from
 // vertex(1), side 2 (row j = m) from vertex(3).
 constexpr int kSideStart[4] = {0, 1, 3, 0};
-
-bool endsWith(const std::string& path, const char* extension) {
-    const std::string ext(extension);
-    if (path.size() <= ext.size()) return false;
-    for (std::size_t k = 0; k < ext.size(); ++k)
-        if (std::tolower(static_cast<unsigned char>(path[path.size() - ext.size() + k])) != ext[k]) return false;
-    return true;
-}
 
 void writePoint(FILE* out, const char* prefix, const Vector& p) {
     std::fprintf(out, "%s%.9g %.9g %.9g\n", prefix, p.x, p.y, p.z);
@@ -93,8 +87,8 @@ void WeldedSurface::forEachQuad(const std::function<void(const long long* corner
 }
 
 bool surfaceFormatFor(const std::string& path, SurfaceFormat& format) {
-    if (endsWith(path, ".obj")) format = SurfaceFormat::Obj;
-    else if (endsWith(path, ".off")) format = SurfaceFormat::Off;
+    if (hasExtension(path, ".obj")) format = SurfaceFormat::Obj;
+    else if (hasExtension(path, ".off")) format = SurfaceFormat::Off;
     else return false;
     return true;
 }
