@@ -28,10 +28,6 @@ int TextScanner::skipSpaceAndPeek() {
     return peek();
 }
 
-void TextScanner::skipBlanks() {
-    while (peek() == ' ' || peek() == '\t' || peek() == '\r' || peek() == '\f' || peek() == '\v') get();
-}
-
 void TextScanner::skipLine() {
     for (int c = get(); c != EOF && c != '\n'; c = get()) {
     }

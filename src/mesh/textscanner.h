@@ -26,8 +26,6 @@ public:
     // " word = %d": the word exactly, an equals sign, then an integer.
     bool readCount(const char* word, int& value);
 
-    // Skips blanks and tabs (not line breaks); for line-oriented formats.
-    void skipBlanks();
     // Skips everything up to and including the next line break.
     void skipLine();
     // Skips all whitespace; returns the next character without taking it (EOF at the end).

@@ -30,9 +30,6 @@ public:
         FACETRY_ASSERT(0<=i && i<faceVal());
         return faceRing[i];
     }
-    // Unchecked ring access for loops that keep the index in range themselves.
-    TopEdge* edgeAt(int i) const { return edgeRing[i]; }
-    TopFace* faceAt(int i) const { return faceRing[i]; }
 
     bool onBoundary() const;
     void addEdge(TopEdge* e);

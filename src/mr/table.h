@@ -41,7 +41,6 @@ public:
         return data[i * dj + j];
     }
     int sizeI() const { return di; }
-    int sizeJ() const { return dj; }
     // The whole array, row by row, for loops that keep their indices in range.
     T* elements() { return data; }
     const T* elements() const { return data; }
