@@ -50,37 +50,42 @@ void MrMesh::drawFaces() const {
     for (int k = 0; k < numF; ++k) faces[k].drawFaces();
 }
 
+// The loops below keep (i, j) inside the n x n grid themselves, so they read
+// its storage directly, row by row: point (i, j) is g[i * n + j].
+
 void MrFace::drawVertices() const {
     const int n = gridSize();
+    const Vector* g = grid.elements();
     glBegin(GL_POINTS);
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) emitPoint(grid(i, j));
+    for (int k = 0; k < n * n; ++k) emitPoint(g[k]);
     glEnd();
 }
 
 void MrFace::drawEdges() const {
     const int n = gridSize();
+    const Vector* g = grid.elements();
     // lines of constant i first, then lines of constant j
     for (int i = 0; i < n; ++i) {
         glBegin(GL_LINE_STRIP);
-        for (int j = 0; j < n; ++j) emitPoint(grid(i, j));
+        for (int j = 0; j < n; ++j) emitPoint(g[i * n + j]);
         glEnd();
     }
     for (int i = 0; i < n; ++i) {
         glBegin(GL_LINE_STRIP);
-        for (int j = 0; j < n; ++j) emitPoint(grid(j, i));
+        for (int j = 0; j < n; ++j) emitPoint(g[j * n + i]);
         glEnd();
     }
 }
 
 void MrFace::drawFaces() const {
     const int n = gridSize();
+    const Vector* g = grid.elements();
     for (int i = 0; i + 1 < n; ++i) {
         // The strip pairs A,B then D,C, so each cell is the quad A,B,C,D and
         // the quad between two cells collapses to a line.
         glBegin(GL_QUAD_STRIP);
         for (int j = 0; j + 1 < n; ++j) {
-            Vector a = grid(i, j), b = grid(i + 1, j), c = grid(i + 1, j + 1), d = grid(i, j + 1);
+            const Vector &a = g[i * n + j], &b = g[(i + 1) * n + j], &c = g[(i + 1) * n + j + 1], &d = g[i * n + j + 1];
             Vector normal = cellNormal(a, b, c, d);
             glNormal3f(normal.x, normal.y, normal.z);
             emitPoint(a);
