@@ -4,24 +4,55 @@
 #include "mesh/topedge.h"
 #include "mesh/topvertex.h"
 
-void TopFace::setVertices(int valence, TopVertex* const* vertices_) {
+TopFace::~TopFace() {
+    if (owned) {
+        delete[] verts;
+        delete[] sides;
+    }
+}
+
+void TopFace::lendStorage(TopVertex** vertexStorage, TopEdge** edgeStorage) {
+    verts = vertexStorage;
+    sides = edgeStorage;
+}
+
+// Stores the count and the vertices, in lent storage or in arrays of its own.
+void TopFace::attach(int valence, TopVertex* const* vertices_) {
     FACETRY_ASSERT(valence>=3 && vertices_);
+    if (!verts) {
+        verts = new TopVertex*[valence];
+        sides = new TopEdge*[valence];
+        owned = true;
+    }
     count = valence;
-    verts = new TopVertex*[valence];
     for (int i = 0; i < valence; ++i) verts[i] = vertices_[i];
+}
+
+void TopFace::setVertices(int valence, TopVertex* const* vertices_) {
+    attach(valence, vertices_);
     for (int i = 0; i < valence; ++i) {
         TopEdge* e = verts[i]->edgeTo(vertex(i + 1));
         FACETRY_ASSERT(e);
+        sides[i] = e;
         e->addFace(this);
         verts[i]->addFace(this);
     }
 }
 
-TopEdge* TopFace::edge(int i) const { return vertex(i)->edgeTo(vertex(i + 1)); }
+void TopFace::setVertices(int valence, TopVertex* const* vertices_, TopEdge* const* edges_) {
+    attach(valence, vertices_);
+    for (int i = 0; i < valence; ++i) {
+        TopEdge* e = edges_[i];
+        FACETRY_ASSERT(e);
+        sides[i] = e;
+        e->addFace(this);
+        verts[i]->addFace(this);
+    }
+}
 
 bool TopFace::incident(const TopEdge* e) const {
     for (int i = 0; i < count; ++i)
-        if (edge(i) == e) return true;
+        if (sides[i] == e) return true;
     return false;
 }
 
@@ -32,8 +63,8 @@ void TopFace::edgesAt(const TopVertex* v, TopEdge*& e1, TopEdge*& e2) const {
     int found = 0;
     e1 = e2 = nullptr;
     for (int i = 0; i < count && found < 2; ++i) {
-        TopEdge* e = edge(i);
-        if (e && e->incident(v)) (found++ == 0 ? e1 : e2) = e;
+        TopEdge* e = sides[i];
+        if (e->incident(v)) (found++ == 0 ? e1 : e2) = e;
     }
     FACETRY_ASSERT(found == 2);
 }

@@ -1,6 +1,7 @@
 #pragma once
-// TopFace: a face as pure topology: its vertices in order around it. Edge i
-// joins vertex i to vertex i+1; every index is taken cyclically.
+// TopFace: a face as pure topology: its vertices in order around it and the
+// edges between them. Edge i joins vertex i to vertex i+1; every index is
+// taken cyclically.
 
 class TopVertex;
 class TopEdge;
@@ -16,20 +17,31 @@ public:
     TopFace() = default;
     TopFace(const TopFace&) = delete;
     TopFace& operator=(const TopFace&) = delete;
-    ~TopFace() { delete[] verts; }
+    ~TopFace();
 
     // Late initialisation: copies the list, then joins every edge and vertex of
-    // the face. All its edges must exist already.
+    // the face. All its edges must exist already; they are looked up.
     void setVertices(int valence, TopVertex* const* vertices_);
+    // The same, for a caller that knows the edges already: edges_[i] joins
+    // vertex i and vertex i+1.
+    void setVertices(int valence, TopVertex* const* vertices_, TopEdge* const* edges_);
+    // Gives the face room for its vertices and edges in arrays the mesh owns,
+    // before setVertices; otherwise the face allocates its own.
+    void lendStorage(TopVertex** vertexStorage, TopEdge** edgeStorage);
 
     int valence() const { return count; }
     TopVertex* vertex(int i) const { return verts[wrapIndex(i, count)]; }
-    TopEdge* edge(int i) const;
+    // The edge from vertex i to vertex i+1 (null before setVertices).
+    TopEdge* edge(int i) const { return count ? sides[wrapIndex(i, count)] : nullptr; }
     bool incident(const TopEdge* e) const;
     // The two edges of this face that meet at v, in face order (see the source).
     void edgesAt(const TopVertex* v, TopEdge*& e1, TopEdge*& e2) const;
 
 private:
-    int count = 0;                 // number of vertices, at least 3 once set
-    TopVertex** verts = nullptr;   // count vertices in order around the face
+    void attach(int valence, TopVertex* const* vertices_);
+
+    int count = 0;                // number of vertices, at least 3 once set
+    TopVertex** verts = nullptr;  // count vertices in order around the face
+    TopEdge** sides = nullptr;    // count edges, edge i from vertex i to vertex i+1
+    bool owned = false;           // verts and sides were allocated by the face itself
 };

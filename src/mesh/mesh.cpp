@@ -33,6 +33,10 @@ void Mesh::clear() {
     edges = nullptr;
     vertices = nullptr;
     numV = numE = numF = 0;
+    ringEdges.reset();
+    ringFaces.reset();
+    faceVertexList.reset();
+    faceEdgeList.reset();
 }
 
 void Mesh::read(FILE* input) {

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -77,4 +78,10 @@ private:
     MeshEdge* edges = nullptr;      // numE edges in order of first use
     int numF = 0;                   // number of accepted faces
     MeshFace* faces = nullptr;      // numF faces in file order
+
+    // The storage of the rings and face lists, one array each for all elements.
+    std::unique_ptr<TopEdge*[]> ringEdges;        // every vertex's edge ring in turn
+    std::unique_ptr<TopFace*[]> ringFaces;        // every vertex's face ring in turn
+    std::unique_ptr<TopVertex*[]> faceVertexList; // every face's vertices in turn
+    std::unique_ptr<TopEdge*[]> faceEdgeList;     // every face's edges in turn
 };

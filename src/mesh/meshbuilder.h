@@ -10,8 +10,11 @@
 // - a vertex whose faces do not form one fan, a mesh without vertices and a
 //   mesh without faces are fatal.
 // Working on indices first means no memory is committed for counts the input
-// announces but never delivers.
+// announces but never delivers. Edges are found through a hash table of
+// vertex pairs, so loading takes time linear in the input whatever the order
+// of its vertices and faces.
 
+#include <cstdint>
 #include <limits>
 #include <vector>
 
@@ -39,15 +42,35 @@ public:
     void finish(Mesh& mesh);
 
 private:
-    int findEdge(int a, int b) const;
-    void checkFan(int v, const std::vector<long long>& faceCorners) const;
+    // The edges met so far, by their unordered vertex pair: open addressing
+    // with linear probing, at most half full.
+    class EdgeTable {
+    public:
+        // The edge joining a and b, or -1.
+        int find(int a, int b) const;
+        void insert(int a, int b, int edge);
+
+    private:
+        static std::uint64_t key(int a, int b);
+        std::size_t slot(std::uint64_t key) const;
+        void grow();
+
+        std::vector<std::uint64_t> keys;  // per slot: the pair (smaller index high), or kEmpty
+        std::vector<int> edges;           // per slot: the edge of that pair
+        std::size_t used = 0;             // slots holding a pair
+        int shift = 64;                   // 64 - log2(slot count)
+    };
+
+    void checkFans(const std::vector<int>& edgeStart, const std::vector<int>& edgeList,
+                   const std::vector<int>& cornerStart, const std::vector<std::int64_t>& corners) const;
 
     MessageSink report;
     long long edgeLimit;
-    std::vector<Vector> positions;            // one per vertex
-    std::vector<std::vector<int>> vertexEdges; // per vertex, its edges in order of creation
-    std::vector<int> edgeEnds;                // two vertex indices per edge
-    std::vector<unsigned char> edgeFaces;     // per edge, the number of accepted faces
-    std::vector<int> faceStart{0};            // accepted face k spans faceIndices[faceStart[k]..faceStart[k+1])
-    std::vector<int> faceIndices;             // vertex indices of the accepted faces
+    std::vector<Vector> positions;        // one per vertex
+    EdgeTable edgeTable;                  // every edge by its ends
+    std::vector<int> edgeEnds;            // two vertex indices per edge
+    std::vector<unsigned char> edgeFaces; // per edge, the number of accepted faces
+    std::vector<int> faceStart{0};        // accepted face k spans faceIndices[faceStart[k]..faceStart[k+1])
+    std::vector<int> faceIndices;         // vertex indices of the accepted faces
+    std::vector<int> faceEdges;           // per face corner k, the edge from it to the next corner
 };

@@ -1,5 +1,7 @@
 #include "mesh/topvertex.h"
 
+#include <vector>
+
 #include "mesh/TopFace.h"
 #include "mesh/topedge.h"
 
@@ -10,33 +12,33 @@ bool TopVertex::onBoundary() const {
 
 void TopVertex::addEdge(TopEdge* e) {
     FACETRY_ASSERT(e);
-    edgeRing.push_back(e);
+    edgeRing.push(e);
 }
 
 void TopVertex::addFace(TopFace* f) {
     FACETRY_ASSERT(f);
-    faceRing.push_back(f);
+    faceRing.push(f);
 }
 
 // Two vertices share at most one edge, so it can be looked for in the
 // shorter of the two rings: a vertex of very high valence stays cheap to ask.
 TopEdge* TopVertex::edgeTo(const TopVertex* v) const {
     FACETRY_ASSERT(v);
-    if (v->edgeRing.size() < edgeRing.size()) {
-        for (TopEdge* e : v->edgeRing)
-            if (e->incident(this)) return e;
-        return nullptr;
-    }
-    for (TopEdge* e : edgeRing)
-        if (e->incident(v)) return e;
+    const bool fromOther = v->edgeVal() < edgeVal();
+    const RingArray<TopEdge>& ring = fromOther ? v->edgeRing : edgeRing;
+    const TopVertex* end = fromOther ? this : v;
+    for (int i = 0; i < ring.size(); ++i)
+        if (ring[i]->incident(end)) return ring[i];
     return nullptr;
 }
 
 void TopVertex::orderRings() {
-    std::vector<TopEdge*> edges;
-    std::vector<TopFace*> faces;
-    edges.reserve(edgeRing.size());
-    faces.reserve(faceRing.size());
+    // The walk writes into scratch lists reused from vertex to vertex, then
+    // over the rings, in their own storage (a fan keeps the sizes).
+    thread_local std::vector<TopEdge*> edges;
+    thread_local std::vector<TopFace*> faces;
+    edges.clear();
+    faces.clear();
 
     // A boundary vertex starts at its first boundary edge, so the walk can
     // run across the whole fan to the other boundary edge.
@@ -61,7 +63,7 @@ void TopVertex::orderRings() {
             f = (e->face(0) == f) ? e->face(1) : e->face(0);
         }
     }
-    edgeRing.swap(edges);
-    faceRing.swap(faces);
+    edgeRing.assign(edges.data(), static_cast<int>(edges.size()));
+    faceRing.assign(faces.data(), static_cast<int>(faces.size()));
     if (onBoundary()) FACETRY_ASSERT(edge(0)->onBoundary() && edge(edgeVal()-1)->onBoundary());
 }

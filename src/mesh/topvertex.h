@@ -7,12 +7,63 @@
 // (i+1) mod n; boundary vertex with n edges: n-1 faces, edges 0 and n-1 are its
 // two boundary edges and face i lies between edges i and i+1.
 
-#include <vector>
-
 #include "math/check.h"
 
 class TopEdge;
 class TopFace;
+
+// A list of element pointers that only grows: a span of an array the mesh
+// owns, when the mesh knows the size in advance, or an array of its own,
+// grown as entries come in one by one. Either way no vertex allocates while a
+// whole mesh is built.
+template <class T>
+class RingArray {
+public:
+    RingArray() = default;
+    ~RingArray() {
+        if (owned) delete[] items;
+    }
+    RingArray(const RingArray&) = delete;
+    RingArray& operator=(const RingArray&) = delete;
+
+    // Lends the list `room` entries of someone else's array; it starts empty.
+    void lend(T** storage, int room_) {
+        if (owned) delete[] items;
+        items = storage;
+        room = room_;
+        count = 0;
+        owned = false;
+    }
+    int size() const { return count; }
+    T* operator[](int i) const { return items[i]; }
+    void push(T* item) {
+        if (count == room) grow();
+        items[count++] = item;
+    }
+    // Replaces the entries by `n` others, in the storage it has when they fit.
+    void assign(T* const* others, int n) {
+        count = 0;
+        while (room < n) grow();
+        for (int i = 0; i < n; ++i) items[i] = others[i];
+        count = n;
+    }
+
+private:
+    void grow() {
+        const int bigger = room < 4 ? 4 : 2 * room;
+        T** fresh = new T*[bigger];
+        for (int i = 0; i < count; ++i) fresh[i] = items[i];
+        if (owned) delete[] items;
+        items = fresh;
+        room = bigger;
+        owned = true;
+    }
+
+    T** items = nullptr;  // count entries in use, room in all
+    int count = 0;        // entries in use
+    int room = 0;         // entries available before the list must grow
+    bool owned = false;   // items was allocated by the list itself
+};
 
 class TopVertex {
 public:
@@ -20,8 +71,8 @@ public:
     TopVertex(const TopVertex&) = delete;
     TopVertex& operator=(const TopVertex&) = delete;
 
-    int edgeVal() const { return static_cast<int>(edgeRing.size()); }
-    int faceVal() const { return static_cast<int>(faceRing.size()); }
+    int edgeVal() const { return edgeRing.size(); }
+    int faceVal() const { return faceRing.size(); }
     TopEdge* edge(int i) const {
         FACETRY_ASSERT(0<=i && i<edgeVal());
         return edgeRing[i];
@@ -40,7 +91,14 @@ public:
     // Puts the edge and face rings in cyclic order around the vertex.
     void orderRings();
 
+    // Gives the rings room in arrays the mesh owns, sized for the edges and
+    // faces the vertex will receive, before any of them is added.
+    void lendRings(TopEdge** edges, int edgeRoom, TopFace** faces, int faceRoom) {
+        edgeRing.lend(edges, edgeRoom);
+        faceRing.lend(faces, faceRoom);
+    }
+
 private:
-    std::vector<TopEdge*> edgeRing;  // edges at this vertex, edgeVal() entries
-    std::vector<TopFace*> faceRing;  // faces at this vertex, faceVal() entries
+    RingArray<TopEdge> edgeRing;  // edges at this vertex, edgeVal() entries
+    RingArray<TopFace> faceRing;  // faces at this vertex, faceVal() entries
 };

@@ -1,91 +1,60 @@
 #include "mr/MrFace.h"
 
 #include <cstdio>
+#include <vector>
 
-int MrFace::counter = 0;
+#include "mesh/TopFace.h"
+#include "mr/mrmesh.h"
+#include "mr/table.h"
 
-namespace {
-constexpr float kFacePoint = 0.25f;           // 1/4 of the four cell corners
-constexpr float kEdgePoint = 0.25f;           // 1/4 of two old points and two face points
-constexpr float kVertexSelf = 0.5625f;        // 9/16
-constexpr float kVertexEdge = 0.09375f;       // 3/32
-constexpr float kVertexDiagonal = 0.015625f;  // 1/64
-}  // namespace
+MrVertex* MrFace::vertex(int i) const { return &mesh->vertices[mesh->topo.faceVertices[4 * id + wrapIndex(i, 4)]]; }
 
-void MrFace::link() {
-    edgeAccess[0].set(edge(0), vertex(0));
-    edgeAccess[1].set(edge(1), vertex(1));
-    edgeAccess[2].set(edge(2), vertex(3));
-    edgeAccess[3].set(edge(3), vertex(0));
-    reset();
+MrEdge* MrFace::edge(int i) const { return &mesh->edges[mesh->topo.faceEdges[4 * id + wrapIndex(i, 4)]]; }
+
+bool MrFace::incident(const MrEdge* e) const {
+    for (int k = 0; k < 4; ++k)
+        if (edge(k) == e) return true;
+    return false;
+}
+
+void MrFace::edgesAt(const MrVertex* v, MrEdge*& e1, MrEdge*& e2) const {
+    FACETRY_ASSERT(v);
+    int found = 0;
+    e1 = e2 = nullptr;
+    for (int i = 0; i < 4 && found < 2; ++i) {
+        MrEdge* e = edge(i);
+        if (e->incident(v)) (found++ == 0 ? e1 : e2) = e;
+    }
+    FACETRY_ASSERT(found == 2);
+}
+
+int MrFace::curRes() const { return mesh->faceLevel[id]; }
+
+int MrFace::gridSize() const { return (1 << curRes()) + 1; }
+
+Vector MrFace::point(int i, int j) const {
+    const int n = gridSize();
+    TableShape{n, n}.offset(i, j);  // checks (i, j)
+    return gridPointAt(mesh->topo, id, i, j, mesh->points(curRes()));
 }
 
 void MrFace::reset() {
-    grid.resize(2, 2);
-    res = 0;
+    mesh->moveToLevel(mesh->faceLevel, id, 0);
     updateBoundary();
 }
 
 void MrFace::updateBoundary() {
+    const int res = curRes();
     FACETRY_ASSERT(edge(0)->curRes()==res);
     FACETRY_ASSERT(vertex(0)->curRes()==res);
-    const int n = gridSize(), m = n - 1;
-    Vector* g = grid.elements();
-    // Side s of the grid starts at `start` and advances by `step` per point.
-    const int start[4] = {0, m * n, m, 0}, step[4] = {n, 1, n, 1};
-    for (int s = 0; s < 4; ++s) {
-        const MrEdge* e = edgeAccess[s].edge();
-        const Vector* src = e->pointData();
-        const int d = e->pointCount();
-        for (int k = 1; k < m; ++k) g[start[s] + k * step[s]] = src[edgeAccess[s].index(k, d)];
-    }
-    g[0] = vertex(0)->position();
-    g[m * n] = vertex(1)->position();
-    g[m * n + m] = vertex(2)->position();
-    g[m] = vertex(3)->position();
 }
 
 void MrFace::refine() {
-    Table<Vector> next;
-    refineInto(next);
-    adopt(next);
-}
-
-void MrFace::adopt(Table<Vector>& next) {
-    grid.swap(next);
-    ++res;
-}
-
-void MrFace::exchangeLevel(int& savedRes, Table<Vector>& savedGrid) {
-    std::swap(res, savedRes);
-    grid.swap(savedGrid);
-}
-
-void MrFace::refineInto(Table<Vector>& next) const {
-    const int n = gridSize(), n2 = 2 * n - 1;
-    next.resize(n2);
-    const Vector* g = grid.elements();
-    Vector* t = next.elements();
-    auto G = [g, n](int i, int j) -> const Vector& { return g[i * n + j]; };
-    auto T = [t, n2](int i, int j) -> Vector& { return t[i * n2 + j]; };
-    // face points: the centres of the old cells
-    for (int i = 0; i + 1 < n; ++i)
-        for (int j = 0; j + 1 < n; ++j)
-            T(2 * i + 1, 2 * j + 1) = (G(i, j) + G(i, j + 1) + G(i + 1, j) + G(i + 1, j + 1)) * kFacePoint;
-    // edge points inside the face, from the face points beside them
-    for (int i = 0; i + 1 < n; ++i)
-        for (int j = 1; j + 1 < n; ++j) {
-            T(2 * i + 1, 2 * j) =
-                (G(i, j) + G(i + 1, j) + T(2 * i + 1, 2 * j - 1) + T(2 * i + 1, 2 * j + 1)) * kEdgePoint;
-            T(2 * j, 2 * i + 1) =
-                (G(j, i) + G(j, i + 1) + T(2 * j - 1, 2 * i + 1) + T(2 * j + 1, 2 * i + 1)) * kEdgePoint;
-        }
-    // vertex points inside the face
-    for (int i = 1; i + 1 < n; ++i)
-        for (int j = 1; j + 1 < n; ++j)
-            T(2 * i, 2 * j) = (G(i, j) * kVertexSelf +
-                               (G(i - 1, j - 1) + G(i - 1, j + 1) + G(i + 1, j - 1) + G(i + 1, j + 1)) * kVertexDiagonal) +
-                              (G(i - 1, j) + G(i, j - 1) + G(i, j + 1) + G(i + 1, j)) * kVertexEdge;
+    const int res = curRes();
+    const LevelPoints from = mesh->points(res);
+    std::vector<Vector> scratch(ruleScratchSize(from.cells));
+    refineFace(mesh->topo, id, from, mesh->pointsForElement(res + 1).faceInner(id), scratch.data());
+    mesh->moveToLevel(mesh->faceLevel, id, res + 1);
 }
 
 void MrFace::print() const {

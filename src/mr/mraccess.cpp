@@ -37,12 +37,3 @@ Vector MrFaceAccess::point(int i, int j) const {
     if (flipJ) j = n - 1 - j;
     return f->point(i, j);
 }
-
-void MrFaceAccess::frame(int n, int& base, int& stepI, int& stepJ) const {
-    // Grid row gi = (flipI ? n-1 : 0) +- (first index after the exchange), likewise the column.
-    const int rowStart = flipI ? n - 1 : 0, rowStep = flipI ? -n : n;
-    const int colStart = flipJ ? n - 1 : 0, colStep = flipJ ? -1 : 1;
-    base = rowStart * n + colStart;
-    stepI = swapIJ ? colStep : rowStep;
-    stepJ = swapIJ ? rowStep : colStep;
-}

@@ -31,9 +31,6 @@ class MrFaceAccess {
 public:
     void set(MrFace* f_, MrEdge* e0, MrEdge* e1);
     Vector point(int i, int j) const;
-    // Where local (i, j) lies in the grid of a face of side n, as
-    // base + i*stepI + j*stepJ in the row-by-row storage.
-    void frame(int n, int& base, int& stepI, int& stepJ) const;
     MrFace* face() const { return f; }
 
 private:

@@ -2,6 +2,8 @@
 // grid of the current level, so a side shared by two faces is drawn by both.
 #include <GL/gl.h>
 
+#include <vector>
+
 #include "math/colors.h"
 #include "mr/mrdraw.h"
 #include "mr/mrmesh.h"
@@ -19,51 +21,16 @@ Vector cellNormal(const Vector& a, const Vector& b, const Vector& c, const Vecto
     return cross(a, b) + cross(b, c) + cross(c, d) + cross(d, a);
 }
 
-}  // namespace
-
-const Color& edgePaletteColor(int k) {
-    // Filled on first use, so it never depends on the order in which the
-    // named colours of other files come into being.
-    static const Color palette[kEdgePaletteSize] = {
-        lightGrey, lightRed, lightYellow, lightGreen, lightCyan, lightBlue, lightMagenta,
-        darkGrey,  darkRed,  darkYellow,  darkGreen,  darkCyan,  darkBlue,  darkMagenta};
-    return palette[k % kEdgePaletteSize];
-}
-
-void MrMesh::drawVertices() const {
-    glPointSize(kSurfacePointSize);
-    for (int k = 0; k < numF; ++k) faces[k].drawVertices();
-}
-
-void MrMesh::drawEdges() const {
-    for (int k = 0; k < numF; ++k) faces[k].drawEdges();
-}
-
-void MrMesh::drawColoredEdges() const {
-    for (int k = 0; k < numF; ++k) {
-        setColor(edgePaletteColor(k));
-        faces[k].drawEdges();
-    }
-}
-
-void MrMesh::drawFaces() const {
-    for (int k = 0; k < numF; ++k) faces[k].drawFaces();
-}
-
 // The loops below keep (i, j) inside the n x n grid themselves, so they read
-// its storage directly, row by row: point (i, j) is g[i * n + j].
+// it directly, row by row: point (i, j) is g[i * n + j].
 
-void MrFace::drawVertices() const {
-    const int n = gridSize();
-    const Vector* g = grid.elements();
+void drawGridPoints(const Vector* g, int n) {
     glBegin(GL_POINTS);
     for (int k = 0; k < n * n; ++k) emitPoint(g[k]);
     glEnd();
 }
 
-void MrFace::drawEdges() const {
-    const int n = gridSize();
-    const Vector* g = grid.elements();
+void drawGridLines(const Vector* g, int n) {
     // lines of constant i first, then lines of constant j
     for (int i = 0; i < n; ++i) {
         glBegin(GL_LINE_STRIP);
@@ -77,9 +44,7 @@ void MrFace::drawEdges() const {
     }
 }
 
-void MrFace::drawFaces() const {
-    const int n = gridSize();
-    const Vector* g = grid.elements();
+void drawGridCells(const Vector* g, int n) {
     for (int i = 0; i + 1 < n; ++i) {
         // The strip pairs A,B then D,C, so each cell is the quad A,B,C,D and
         // the quad between two cells collapses to a line.
@@ -95,4 +60,48 @@ void MrFace::drawFaces() const {
         }
         glEnd();
     }
+}
+
+// Calls draw(face, grid, n) for every face in index order with the face's
+// whole grid at its level.
+template <class Draw>
+void forEachGrid(const MrMesh& mesh, Draw draw) {
+    std::vector<Vector> grid;
+    for (int f = 0; f < mesh.numFaces(); ++f) {
+        const int level = mesh.face(f)->curRes(), n = (1 << level) + 1;
+        grid.resize(static_cast<std::size_t>(n) * n);
+        gatherGrid(mesh.topology(), f, mesh.points(level), grid.data());
+        draw(f, grid.data(), n);
+    }
+}
+
+}  // namespace
+
+const Color& edgePaletteColor(int k) {
+    // Filled on first use, so it never depends on the order in which the
+    // named colours of other files come into being.
+    static const Color palette[kEdgePaletteSize] = {
+        lightGrey, lightRed, lightYellow, lightGreen, lightCyan, lightBlue, lightMagenta,
+        darkGrey,  darkRed,  darkYellow,  darkGreen,  darkCyan,  darkBlue,  darkMagenta};
+    return palette[k % kEdgePaletteSize];
+}
+
+void MrMesh::drawVertices() const {
+    glPointSize(kSurfacePointSize);
+    forEachGrid(*this, [](int, const Vector* g, int n) { drawGridPoints(g, n); });
+}
+
+void MrMesh::drawEdges() const {
+    forEachGrid(*this, [](int, const Vector* g, int n) { drawGridLines(g, n); });
+}
+
+void MrMesh::drawColoredEdges() const {
+    forEachGrid(*this, [](int f, const Vector* g, int n) {
+        setColor(edgePaletteColor(f));
+        drawGridLines(g, n);
+    });
+}
+
+void MrMesh::drawFaces() const {
+    forEachGrid(*this, [](int, const Vector* g, int n) { drawGridCells(g, n); });
 }

@@ -1,27 +1,27 @@
 #include "mr/mrmesh.h"
 
-#include <malloc.h>
-
+#include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <new>
 #include <string>
-#include <vector>
+#include <type_traits>
 
 #include "mesh/dump.h"
 #include "mesh/error.h"
+#include "mr/parallel.h"
 
 namespace {
 
 // The share of the available memory a new level may take: the rest is left
 // to the system and to the rest of the program.
 constexpr std::size_t kReserveBytes = std::size_t(64) << 20;
-constexpr std::size_t kAllocationOverhead = 16;  // per heap block
-// How far the heap grows at a time. A level takes tens of megabytes in
-// thousands of blocks; growing in steps of 16 MiB rather than glibc's 128 KiB
-// makes the first refinement to a level several times faster (see the
-// benchmark), and untouched address space costs no memory.
-constexpr int kHeapGrowthStep = 16 << 20;
+// Points a chunk of a parallel loop should compute at least, so that taking
+// a chunk costs nothing next to its work.
+constexpr std::size_t kChunkPoints = 16384;
+
+std::size_t grainFor(std::size_t pointsPerElement) {
+    return std::max<std::size_t>(1, kChunkPoints / std::max<std::size_t>(1, pointsPerElement));
+}
 
 std::size_t allowedBytes(std::size_t available) {
     std::size_t usable = available - available / 8;
@@ -46,17 +46,27 @@ std::string humanBytes(std::size_t bytes) {
     return text;
 }
 
+// Handles are made in place, one per element, with their index as id.
+template <class Element>
+Element* makeHandles(MrMesh* mesh, int count) {
+    static_assert(std::is_trivially_destructible<Element>::value, "handles are freed without destruction");
+    Element* items = static_cast<Element*>(::operator new(sizeof(Element) * std::max(count, 1)));
+    for (int i = 0; i < count; ++i) new (items + i) Element(mesh, i);
+    return items;
+}
+
 }  // namespace
 
+MrMesh::MrMesh() : threadCount(machineThreads()) {}
+
 MrMesh::~MrMesh() {
-    delete[] faces;
-    delete[] edges;
-    delete[] vertices;
+    ::operator delete(faces);
+    ::operator delete(edges);
+    ::operator delete(vertices);
 }
 
 void MrMesh::build(const Mesh& mesh) {
     FACETRY_ASSERT(!vertices);
-    mallopt(M_TOP_PAD, kHeapGrowthStep);
     for (int i = 0; i < mesh.numFaces(); ++i)
         if (mesh.face(i)->valence() != 4) {
             allQuads = false;
@@ -67,122 +77,198 @@ void MrMesh::build(const Mesh& mesh) {
             buildQuadPath(mesh);
         else
             buildRefinementPath(mesh);
-        linkAll();
+        topo.complete(threadCount);
     } catch (const std::bad_alloc&) {
         fatalError("%s", "ERROR: not enough memory to build the surface");
     }
+}
+
+// The handles, every element at level 0, and the level-0 block.
+void MrMesh::makeElements() {
+    topo.numV = numV;
+    topo.numE = numE;
+    topo.numF = numF;
+    vertices = makeHandles<MrVertex>(this, numV);
+    edges = makeHandles<MrEdge>(this, numE);
+    faces = makeHandles<MrFace>(this, numF);
+    vertexLevel.assign(numV, 0);
+    edgeLevel.assign(numE, 0);
+    faceLevel.assign(numF, 0);
+    population.assign(1, static_cast<long long>(numV) + numE + numF);
+    levels.clear();
+    levels.push_back(allocateLevel(0));
 }
 
 void MrMesh::buildQuadPath(const Mesh& mesh) {
     std::printf("Not subdividing original mesh -- all quads\n");
     std::fflush(stdout);
     numV = mesh.numVertices();
-    MrVertex::startNumbering();
-    vertices = new MrVertex[numV];
+    numE = mesh.numEdges();
+    numF = mesh.numFaces();
+    makeElements();
+    Vector* positions = points(0).vertices;
     for (int i = 0; i < numV; ++i) {
         mesh.vertex(i)->setMrV(&vertices[i]);
-        vertices[i].setPosition(mesh.vertex(i)->position());
+        positions[i] = mesh.vertex(i)->position();
     }
-    numE = mesh.numEdges();
-    MrEdge::startNumbering();
-    edges = new MrEdge[numE];
+    topo.edgeVertices.resize(2 * static_cast<std::size_t>(numE));
     for (int i = 0; i < numE; ++i) {
         const MeshEdge* e = mesh.edge(i);
-        edges[i].setVertices(e->vertex(0)->mrVertex(), e->vertex(1)->mrVertex());
+        topo.edgeVertices[2 * i] = e->vertex(0)->mrVertex()->id;
+        topo.edgeVertices[2 * i + 1] = e->vertex(1)->mrVertex()->id;
     }
-    numF = mesh.numFaces();
-    MrFace::startNumbering();
-    faces = new MrFace[numF];
+    topo.faceVertices.resize(4 * static_cast<std::size_t>(numF));
+    topo.faceEdges.resize(4 * static_cast<std::size_t>(numF));
     for (int i = 0; i < numF; ++i) {
         const MeshFace* f = mesh.face(i);
         FACETRY_ASSERT(f->valence() == 4);
-        TopVertex* list[4] = {f->vertex(0)->mrVertex(), f->vertex(1)->mrVertex(), f->vertex(2)->mrVertex(),
-                              f->vertex(3)->mrVertex()};
-        faces[i].setVertices(4, list);
+        for (int k = 0; k < 4; ++k) {
+            topo.faceVertices[4 * i + k] = f->vertex(k)->mrVertex()->id;
+            topo.faceEdges[4 * i + k] = f->edge(k)->id;
+        }
     }
-    for (int i = 0; i < numV; ++i)
-        if (vertices[i].edgeVal() > 0) vertices[i].orderRings();
 }
 
 void MrMesh::buildRefinementPath(const Mesh& mesh) {
     std::printf("Subdividing original mesh\n");
     std::fflush(stdout);
     const int cV = mesh.numVertices(), cE = mesh.numEdges(), cF = mesh.numFaces();
+    numV = cF + cE + cV;
+    numE = 2 * cE + mesh.totalValence();
+    numF = mesh.totalValence();
+    makeElements();
 
     // Vertices: face points, then edge points, then vertex points.
-    numV = cF + cE + cV;
-    MrVertex::startNumbering();
-    vertices = new MrVertex[numV];
-    MrVertex* offset = vertices;
-    for (int i = 0; i < cF; ++i) mesh.face(i)->setMrV(offset++);
-    for (int i = 0; i < cE; ++i) mesh.edge(i)->setMrV(offset++);
-    for (int i = 0; i < cV; ++i) mesh.vertex(i)->setMrV(offset++);
-    FACETRY_ASSERT(offset == vertices+numV);
-
-    // Edges: the two halves of every control edge, then one from every
-    // face corner's edge point to the face point.
-    numE = 2 * cE + mesh.totalValence();
-    MrEdge::startNumbering();
-    edges = new MrEdge[numE];
-    MrEdge* edgeCursor = edges;
-    for (int i = 0; i < cE; ++i) {
-        const MeshEdge* e = mesh.edge(i);
-        (edgeCursor++)->setVertices(e->vertex(0)->mrVertex(), e->mrVertex());
-        (edgeCursor++)->setVertices(e->mrVertex(), e->vertex(1)->mrVertex());
-    }
-    for (int i = 0; i < cF; ++i) {
-        const MeshFace* f = mesh.face(i);
-        for (int j = 0; j < f->valence(); ++j) (edgeCursor++)->setVertices(f->edge(j)->mrVertex(), f->mrVertex());
-    }
     {
-        MrEdge* offset = edgeCursor;
+        MrVertex* offset = vertices;
+        for (int i = 0; i < cF; ++i) mesh.face(i)->setMrV(offset++);
+        for (int i = 0; i < cE; ++i) mesh.edge(i)->setMrV(offset++);
+        for (int i = 0; i < cV; ++i) mesh.vertex(i)->setMrV(offset++);
+        FACETRY_ASSERT(offset == vertices+numV);
+    }
+
+    // Edges: the two halves of every control edge (2k from vertex(0), 2k+1
+    // to vertex(1)), then one from every face corner's edge point to the face
+    // point. The half of control edge e at its end w:
+    auto half = [](const MeshEdge* e, const MeshVertex* w) { return 2 * e->id + (e->vertex(0) == w ? 0 : 1); };
+    std::vector<int> cornerStart(cF + 1, 0);  // control face f's first corner edge is 2cE + cornerStart[f]
+    for (int i = 0; i < cF; ++i) cornerStart[i + 1] = cornerStart[i] + mesh.face(i)->valence();
+    topo.edgeVertices.resize(2 * static_cast<std::size_t>(numE));
+    {
+        MrEdge* offset = edges;
+        auto join = [&](const MrVertex* a, const MrVertex* b) {
+            const int k = static_cast<int>(offset++ - edges);
+            topo.edgeVertices[2 * k] = a->id;
+            topo.edgeVertices[2 * k + 1] = b->id;
+        };
+        for (int i = 0; i < cE; ++i) {
+            const MeshEdge* e = mesh.edge(i);
+            join(e->vertex(0)->mrVertex(), e->mrVertex());
+            join(e->mrVertex(), e->vertex(1)->mrVertex());
+        }
+        for (int i = 0; i < cF; ++i) {
+            const MeshFace* f = mesh.face(i);
+            for (int j = 0; j < f->valence(); ++j) join(f->edge(j)->mrVertex(), f->mrVertex());
+        }
         FACETRY_ASSERT(offset == edges+numE);
     }
 
-    // Faces: one quad per control-face corner, with the control face's orientation.
-    numF = mesh.totalValence();
-    MrFace::startNumbering();
-    faces = new MrFace[numF];
-    MrFace* faceCursor = faces;
-    for (int i = 0; i < cF; ++i) {
-        const MeshFace* f = mesh.face(i);
-        for (int j = 0; j < f->valence(); ++j) {
-            TopVertex* list[4] = {f->mrVertex(), f->edge(j - 1)->mrVertex(), f->vertex(j)->mrVertex(),
-                                  f->edge(j)->mrVertex()};
-            (faceCursor++)->setVertices(4, list);
-        }
-    }
+    // Faces: one quad per control-face corner, with the control face's
+    // orientation: face point, edge point before, vertex point, edge point after.
+    topo.faceVertices.resize(4 * static_cast<std::size_t>(numF));
+    topo.faceEdges.resize(4 * static_cast<std::size_t>(numF));
     {
-        MrFace* offset = faceCursor;
+        MrFace* offset = faces;
+        for (int i = 0; i < cF; ++i) {
+            const MeshFace* f = mesh.face(i);
+            const int n = f->valence(), corners = 2 * cE + cornerStart[i];
+            for (int j = 0; j < n; ++j) {
+                const MeshEdge *before = f->edge(j - 1), *after = f->edge(j);
+                const MeshVertex* corner = f->vertex(j);
+                int* quad = &topo.faceVertices[4 * (offset - faces)];
+                quad[0] = f->mrVertex()->id;
+                quad[1] = before->mrVertex()->id;
+                quad[2] = corner->mrVertex()->id;
+                quad[3] = after->mrVertex()->id;
+                int* sides = &topo.faceEdges[4 * (offset - faces)];
+                sides[0] = corners + wrapIndex(j - 1, n);
+                sides[1] = half(before, corner);
+                sides[2] = half(after, corner);
+                sides[3] = corners + j;
+                ++offset;
+            }
+        }
         FACETRY_ASSERT(offset == faces+numF);
     }
-    for (int i = 0; i < numV; ++i)
-        if (vertices[i].edgeVal() > 0) vertices[i].orderRings();
 
     // Positions from the control mesh's point rules.
-    for (int i = 0; i < cF; ++i) mesh.face(i)->mrVertex()->setPosition(mesh.face(i)->centroid());
-    for (int i = 0; i < cE; ++i) mesh.edge(i)->mrVertex()->setPosition(mesh.edge(i)->edgePoint());
-    for (int i = 0; i < cV; ++i) mesh.vertex(i)->mrVertex()->setPosition(mesh.vertex(i)->vertexPoint());
+    Vector* positions = points(0).vertices;
+    parallelFor(cF, threadCount, kChunkPoints, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) positions[i] = mesh.face(static_cast<int>(i))->centroid();
+    });
+    parallelFor(cE, threadCount, kChunkPoints, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) positions[cF + i] = mesh.edge(static_cast<int>(i))->edgePoint();
+    });
+    parallelFor(cV, threadCount, kChunkPoints / 8, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i)
+            positions[cF + cE + i] = mesh.vertex(static_cast<int>(i))->vertexPoint();
+    });
 }
 
-void MrMesh::linkAll() {
-    for (int i = 0; i < numV; ++i) vertices[i].link();
-    for (int i = 0; i < numE; ++i) edges[i].link();
-    for (int i = 0; i < numF; ++i) faces[i].link();
-    editRegion.attach(vertices, numV, edges, numE, faces, numF);
+LevelPoints MrMesh::points(int level) const {
+    const LevelBlocks& blocks = *levels[level];
+    LevelPoints p;
+    p.cells = 1 << level;
+    p.vertices = const_cast<Vector*>(blocks.vertices.data());
+    p.edges = const_cast<Vector*>(blocks.edges.data());
+    p.faces = const_cast<Vector*>(blocks.faces.data());
+    return p;
+}
+
+std::unique_ptr<MrMesh::LevelBlocks> MrMesh::allocateLevel(int level) const {
+    const std::size_t inner = (std::size_t(1) << level) - 1;
+    auto blocks = std::make_unique<LevelBlocks>();
+    blocks->vertices = PointBlock(numV);
+    blocks->edges = PointBlock(numE * inner);
+    blocks->faces = PointBlock(numF * inner * inner);
+    return blocks;
+}
+
+LevelPoints MrMesh::pointsForElement(int level) {
+    if (static_cast<int>(levels.size()) <= level) levels.resize(level + 1);
+    if (!levels[level]) levels[level] = allocateLevel(level);
+    return points(level);
+}
+
+void MrMesh::moveToLevel(std::vector<signed char>& levelOf, int id, int level) {
+    const int old = levelOf[id];
+    if (old == level) return;
+    if (static_cast<int>(population.size()) <= level) population.resize(level + 1, 0);
+    --population[old];
+    ++population[level];
+    levelOf[id] = static_cast<signed char>(level);
+    for (std::size_t r = 1; r < levels.size(); ++r)
+        if (population[r] == 0) levels[r].reset();
+}
+
+void MrMesh::setAllLevels(int level) {
+    std::fill(vertexLevel.begin(), vertexLevel.end(), static_cast<signed char>(level));
+    std::fill(edgeLevel.begin(), edgeLevel.end(), static_cast<signed char>(level));
+    std::fill(faceLevel.begin(), faceLevel.end(), static_cast<signed char>(level));
+    population.assign(level + 1, 0);
+    population[level] = static_cast<long long>(numV) + numE + numF;
+    for (std::size_t r = 1; r < levels.size(); ++r)
+        if (static_cast<int>(r) != level) levels[r].reset();
+    levels.resize(std::max<std::size_t>(level + 1, 1));
+}
+
+bool MrMesh::allAtOneLevel() const {
+    return population[curRes()] == static_cast<long long>(numV) + numE + numF;
 }
 
 std::size_t MrMesh::bytesForNextLevel() const {
-    std::size_t bytes = 0;
-    for (int i = 0; i < numE; ++i) {
-        std::size_t d = 2 * static_cast<std::size_t>(edges[i].pointCount()) - 1;
-        bytes += d * sizeof(Vector) + kAllocationOverhead;
-    }
-    for (int i = 0; i < numF; ++i) {
-        std::size_t n = 2 * static_cast<std::size_t>(faces[i].gridSize()) - 1;
-        bytes += n * n * sizeof(Vector) + kAllocationOverhead;
-    }
-    return bytes;
+    const std::size_t inner = 2 * (std::size_t(1) << curRes()) - 1;
+    return sizeof(Vector) * (numV + numE * inner + numF * inner * inner);
 }
 
 bool MrMesh::subdivide() {
@@ -202,39 +288,61 @@ bool MrMesh::subdivide() {
     return refineAll();
 }
 
-// One refinement step of the whole surface. The next level's storage is
-// allocated first, so that running out of memory leaves the surface as it was.
+// One refinement step of the whole surface, into the next level's blocks,
+// which are allocated first: running out of memory leaves the surface as it
+// was. Every rule reads only the current level, so the three kinds of
+// element can go in any order and every element on any thread.
 bool MrMesh::refineAll() {
-    const int next = curRes() + 1;
-    std::vector<Vector*> edgePoints(numE, nullptr);
-    std::unique_ptr<Table<Vector>[]> grids;
+    if (!allAtOneLevel()) {
+        refineElementByElement();
+        return true;
+    }
+    const int level = curRes(), next = level + 1;
+    std::unique_ptr<LevelBlocks> blocks;
     try {
-        grids.reset(new Table<Vector>[numF]);
-        for (int i = 0; i < numE; ++i) edgePoints[i] = new Vector[2 * edges[i].pointCount() - 1];
-        for (int i = 0; i < numF; ++i) grids[i].resize(2 * faces[i].gridSize() - 1);
+        blocks = allocateLevel(next);
+        const LevelPoints from = points(level);
+        LevelPoints to;
+        to.cells = 2 * from.cells;
+        to.vertices = blocks->vertices.data();
+        to.edges = blocks->edges.data();
+        to.faces = blocks->faces.data();
+        const std::size_t m = from.cells;
+        parallelFor(numV, threadCount, grainFor(8), [&](std::size_t begin, std::size_t end) {
+            for (std::size_t v = begin; v < end; ++v) to.vertices[v] = refinedVertex(topo, static_cast<int>(v), from);
+        });
+        parallelFor(numE, threadCount, grainFor(2 * m), [&](std::size_t begin, std::size_t end) {
+            std::vector<Vector> scratch(ruleScratchSize(from.cells));
+            for (std::size_t e = begin; e < end; ++e)
+                refineEdge(topo, static_cast<int>(e), from, to.edgeInner(static_cast<int>(e)), scratch.data());
+        });
+        parallelFor(numF, threadCount, grainFor(4 * m * m), [&](std::size_t begin, std::size_t end) {
+            std::vector<Vector> scratch(ruleScratchSize(from.cells));
+            for (std::size_t f = begin; f < end; ++f)
+                refineFace(topo, static_cast<int>(f), from, to.faceInner(static_cast<int>(f)), scratch.data());
+        });
     } catch (const std::bad_alloc&) {
-        for (Vector* p : edgePoints) delete[] p;
         std::fprintf(stderr, "Not subdivided to level %d: not enough memory\n", next);
         return false;
     }
-    // Every rule reads only the current level: vertices first, then edges,
-    // then faces; only then do the elements take their new points.
-    for (int i = 0; i < numV; ++i) vertices[i].refine();
-    for (int i = 0; i < numE; ++i) edges[i].refineInto(edgePoints[i]);
-    for (int i = 0; i < numF; ++i) faces[i].refineInto(grids[i]);
-    for (int i = 0; i < numE; ++i) edges[i].adopt(edgePoints[i]);
-    for (int i = 0; i < numF; ++i) faces[i].adopt(grids[i]);
-    // The shared copies follow their owners.
-    for (int i = 0; i < numE; ++i) edges[i].updateEnds();
-    for (int i = 0; i < numF; ++i) faces[i].updateBoundary();
+    if (static_cast<int>(levels.size()) <= next) levels.resize(next + 1);
+    levels[next] = std::move(blocks);
+    setAllLevels(next);
     return true;
 }
 
-void MrMesh::reset() {
-    for (int i = 0; i < numV; ++i) vertices[i].reset();
-    for (int i = 0; i < numE; ++i) edges[i].reset();
-    for (int i = 0; i < numF; ++i) faces[i].reset();
+// Elements at different levels (moved one by one through their handles) take
+// the step one at a time, in the order that lets each rule check its
+// neighbours: vertices, edges, faces, then the checks of the shared points.
+void MrMesh::refineElementByElement() {
+    for (int i = 0; i < numV; ++i) vertices[i].refine();
+    for (int i = 0; i < numE; ++i) edges[i].refine();
+    for (int i = 0; i < numF; ++i) faces[i].refine();
+    for (int i = 0; i < numE; ++i) edges[i].updateEnds();
+    for (int i = 0; i < numF; ++i) faces[i].updateBoundary();
 }
+
+void MrMesh::reset() { setAllLevels(0); }
 
 // Levels that existed before are rebuilt without the memory guard: their
 // storage was just given back.
@@ -252,10 +360,10 @@ void MrMesh::undivide() {
 
 void MrMesh::vertexMoved(const MeshVertex* v) {
     FACETRY_ASSERT(v);
-    std::vector<MrVertex*> moved;  // every surface vertex given a new level-0 position
-    auto place = [&moved](MrVertex* target, const Vector& p) {
+    moved.clear();
+    auto place = [this](MrVertex* target, const Vector& p) {
         target->setPosition(p);
-        moved.push_back(target);
+        moved.push_back(target->id);
     };
     if (allQuads) {
         place(v->mrVertex(), v->position());
@@ -283,7 +391,7 @@ void MrMesh::vertexMoved(const MeshVertex* v) {
     // short of memory for that, the whole surface is.
     const int level = curRes();
     try {
-        editRegion.recompute(moved, level);
+        editRegion.recompute(topo, points(0), points(level), moved, level, threadCount);
     } catch (const std::bad_alloc&) {
         rebuildTo(level);
     }

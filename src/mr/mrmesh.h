@@ -3,9 +3,20 @@
 //
 // Level 0 is the control mesh itself when every control face is a quad, and
 // otherwise the quads of one Catmull-Clark step of it. The surface keeps one
-// level at a time: between operations every element is at the mesh level
-// curRes(), and every point shared by several elements is equal in all of
-// them. Coarser levels and edits are recomputed from the level-0 positions.
+// level at a time. Its topology is a set of index arrays (MrTopology), made
+// once; its points are one block per kind of element and level, each point
+// stored once, by its owner: a vertex its position, an edge the points
+// strictly between its ends, a face the points strictly inside its grid.
+// Coarser levels and edits are recomputed from the level-0 positions. The
+// level operations run on every core the surface is given, with the same
+// bits whatever their number.
+//
+// MrVertex, MrEdge and MrFace are handles over these arrays, one per
+// element, whose id is its index. Each element has its own level, and a
+// handle can refine or reset its element alone; the level operations of the
+// mesh move all of them together, so that between operations every element
+// is at the mesh level curRes(). A level's blocks are kept while some
+// element is at it.
 //
 // subdivide() never loses the surface: it refuses a level that would not fit
 // in the memory the system has available, and a failed allocation leaves the
@@ -13,16 +24,22 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "mesh/mesh.h"
 #include "mr/MrFace.h"
 #include "mr/mredge.h"
+#include "mr/mraccess.h"
 #include "mr/mrregion.h"
+#include "mr/mrtopology.h"
 #include "mr/mrvertex.h"
+#include "mr/pointblock.h"
+#include "mr/refinement.h"
 
 class MrMesh {
 public:
-    MrMesh() = default;
+    MrMesh();
     ~MrMesh();
     MrMesh(const MrMesh&) = delete;
     MrMesh& operator=(const MrMesh&) = delete;
@@ -47,6 +64,10 @@ public:
     // default asks the system; tests put in their own figure.
     using MemoryProbe = std::function<std::size_t()>;
     void setMemoryProbe(MemoryProbe probe) { availableMemory = std::move(probe); }
+    // The number of threads the level operations may use: the machine's by
+    // default. The results do not depend on it.
+    void setThreads(int count) { threadCount = count < 1 ? 1 : count; }
+    int threads() const { return threadCount; }
 
     // The four display modes, each drawing the current level face by face.
     void drawVertices() const;
@@ -74,22 +95,58 @@ public:
     // Whether level 0 is the control mesh itself (all control faces quads).
     bool isAllQuads() const { return allQuads; }
 
+    // The index arrays of the surface, for code that works on all of it.
+    const MrTopology& topology() const { return topo; }
+    // The points of `level`, which some element must be at. The view is
+    // writable for the surface's own use; other callers only read it.
+    LevelPoints points(int level) const;
+
 private:
+    friend class MrVertex;
+    friend class MrEdge;
+    friend class MrFace;
+
+    // The points of one level, one block per kind of element.
+    struct LevelBlocks {
+        PointBlock vertices;  // numV positions
+        PointBlock edges;     // m-1 inner points per edge, m = 2^level
+        PointBlock faces;     // (m-1)^2 inner points per face
+    };
+
     void buildQuadPath(const Mesh& mesh);
     void buildRefinementPath(const Mesh& mesh);
-    void linkAll();
+    void makeElements();
+    std::unique_ptr<LevelBlocks> allocateLevel(int level) const;
+    // The blocks of `level`, allocated if no element was at it (throws std::bad_alloc).
+    LevelPoints pointsForElement(int level);
+    // Moves one element (its level in `levels`) to `level`, and lets go of
+    // the blocks of levels no element is at any more.
+    void moveToLevel(std::vector<signed char>& levels, int id, int level);
+    void setAllLevels(int level);
+    bool allAtOneLevel() const;
     bool refineAll();
+    void refineElementByElement();
     void rebuildTo(int level);
 
     bool allQuads = true;          // every control face is a quad; selects the edit rule
     int numV = 0;                  // number of vertices
-    MrVertex* vertices = nullptr;  // numV vertices, owned
+    MrVertex* vertices = nullptr;  // numV vertex handles, owned
     int numE = 0;                  // number of edges
-    MrEdge* edges = nullptr;       // numE edges, owned
+    MrEdge* edges = nullptr;       // numE edge handles, owned
     int numF = 0;                  // number of faces
-    MrFace* faces = nullptr;       // numF faces, owned
+    MrFace* faces = nullptr;       // numF face handles, owned
+
+    MrTopology topo;                                   // the elements and how they meet
+    std::vector<std::unique_ptr<LevelBlocks>> levels;  // level r's points while some element is at r; level 0 always (its vertex block holds the level-0 positions)
+    std::vector<long long> population;                 // per level, the elements at it
+    std::vector<signed char> vertexLevel;              // per vertex, its level
+    std::vector<signed char> edgeLevel;                // per edge, its level
+    std::vector<signed char> faceLevel;                // per face, its level
+
     MemoryProbe availableMemory;   // bytes available to the process
-    MrEditRegion editRegion;       // what vertexMoved recomputes; marks kept between calls
+    int threadCount;               // threads the level operations may use
+    MrEditRegion editRegion;       // what vertexMoved recomputes; its bookkeeping is kept between calls
+    std::vector<int> moved;        // the surface vertices an edit gave new level-0 positions
 };
 
 // What the system reports as available to this process: the smallest of the

@@ -1,204 +1,150 @@
 #include "mr/mrregion.h"
 
 #include <algorithm>
-#include <new>
 
-void MrEditRegion::Marks::clear() {
-    for (int i : list) top[i] = -1;
+#include "mr/parallel.h"
+
+namespace {
+// Points a chunk of a parallel loop should compute at least.
+constexpr std::size_t kChunkPoints = 16384;
+
+std::size_t grainFor(std::size_t pointsPerElement) {
+    return std::max<std::size_t>(1, kChunkPoints / std::max<std::size_t>(1, pointsPerElement));
+}
+}  // namespace
+
+// Elements at distance d are needed up to level min(L, 2L - d); the list is
+// put in order of decreasing need (a counting sort, stable), each member's
+// mark becomes its slot, and atLeast[k] counts the members needed at k.
+void MrEditRegion::Members::sortByNeed(int level) {
+    need.resize(list.size());
+    atLeast.assign(level + 2, 0);
+    for (std::size_t k = 0; k < list.size(); ++k) {
+        need[k] = std::min(level, 2 * level - mark[list[k]]);
+        ++atLeast[need[k]];
+    }
+    for (int k = level - 1; k >= 0; --k) atLeast[k] += atLeast[k + 1];
+    std::vector<int> sorted(list.size()), sortedNeed(list.size());
+    std::vector<int> fill(level + 2, 0);
+    for (int k = level; k >= 1; --k) fill[k] = atLeast[k + 1];
+    for (std::size_t k = 0; k < list.size(); ++k) {
+        const int at = fill[need[k]]++;
+        sorted[at] = list[k];
+        sortedNeed[at] = need[k];
+    }
+    list.swap(sorted);
+    need.swap(sortedNeed);
+    for (std::size_t k = 0; k < list.size(); ++k) mark[list[k]] = static_cast<int>(k);
+}
+
+void MrEditRegion::Members::clear() {
+    for (int i : list) mark[i] = -1;
     list.clear();
+    need.clear();
 }
 
-void MrEditRegion::attach(MrVertex* vertices_, int numV_, MrEdge* edges_, int numE_, MrFace* faces_,
-                          int numF_) {
-    vertices = vertices_;
-    numV = numV_;
-    edges = edges_;
-    numE = numE_;
-    faces = faces_;
-    numF = numF_;
-    for (Marks* m : {&changedV, &neededV}) m->top.assign(numV, -1);
-    for (Marks* m : {&changedE, &neededE}) m->top.assign(numE, -1);
-    for (Marks* m : {&changedF, &neededF}) m->top.assign(numF, -1);
-}
-
-void MrEditRegion::recompute(const std::vector<MrVertex*>& moved, int level) {
-    try {
-        markChanged(moved, level);
-        markNeeded(level);
-        setAside();  // changes nothing until it cannot fail any more
-    } catch (const std::bad_alloc&) {
-        clearMarks();
-        throw;
-    }
-    try {
-        refineNeeded(level);
-    } catch (const std::bad_alloc&) {
-        putBack(-1);  // every needed element takes its old level-L storage back
-        clearMarks();
-        throw;
-    }
-    putBack(level);
-    clearMarks();
-}
-
-// The elements whose points at `level` may differ: at level 0 the moved
-// vertices and the edges and faces that copy them; each step adds what
-// reads them.
-void MrEditRegion::markChanged(const std::vector<MrVertex*>& moved, int level) {
-    for (const MrVertex* v : moved) changedV.raise(index(v), 1);
-    for (int i : changedV.list) {
-        const MrVertex& v = vertices[i];
-        for (int k = 0; k < v.edgeVal(); ++k) changedE.raise(index(v.edge(k)), 1);
-        for (int k = 0; k < v.faceVal(); ++k) changedF.raise(index(v.face(k)), 1);
-    }
-    std::size_t vertexFrom = changedV.list.size(), edgeFrom = 0, faceFrom = 0;
-    for (int step = 0; step < level; ++step) growChanged(vertexFrom, edgeFrom, faceFrom);
-}
-
-// One refinement step's worth of reach: a vertex changes when one of its
-// edges or faces changed at the level below; an edge when one of its faces
-// did, or one of its (new) vertices; a face when one of its new edges or
-// vertices did. The lists only grow, and the cursors mark where the entries
-// start that have not passed their reach on yet.
-void MrEditRegion::growChanged(std::size_t& vertexFrom, std::size_t& edgeFrom, std::size_t& faceFrom) {
-    const std::size_t edgeEnd = changedE.list.size(), faceEnd = changedF.list.size();
-    // a vertex reads its edges and faces
-    for (std::size_t k = edgeFrom; k < edgeEnd; ++k) {
-        const MrEdge& e = edges[changedE.list[k]];
-        for (int end = 0; end < 2; ++end) changedV.raise(index(e.vertex(end)), 1);
-    }
-    for (std::size_t k = faceFrom; k < faceEnd; ++k) {
-        const MrFace& f = faces[changedF.list[k]];
-        for (int c = 0; c < 4; ++c) changedV.raise(index(f.vertex(c)), 1);
-        // an edge reads its faces
-        for (int c = 0; c < 4; ++c) changedE.raise(index(f.edge(c)), 1);
-    }
-    // an edge copies its ends, a face its corners
-    for (std::size_t k = vertexFrom; k < changedV.list.size(); ++k) {
-        const MrVertex& v = vertices[changedV.list[k]];
-        for (int j = 0; j < v.edgeVal(); ++j) changedE.raise(index(v.edge(j)), 1);
-        for (int j = 0; j < v.faceVal(); ++j) changedF.raise(index(v.face(j)), 1);
-    }
-    // a face copies its sides
-    for (std::size_t k = edgeFrom; k < changedE.list.size(); ++k) {
-        const MrEdge& e = edges[changedE.list[k]];
-        for (int side = 0; side < 2; ++side)
-            if (e.face(side)) changedF.raise(index(e.face(side)), 1);
-    }
-    vertexFrom = changedV.list.size();
-    edgeFrom = edgeEnd;
-    faceFrom = faceEnd;
-}
-
-// Mark k: the element is recomputed at every level from 0 to k. The changed
-// elements are needed at `level`; whatever an element reads at level k is
-// needed at k-1.
-void MrEditRegion::markNeeded(int level) {
-    for (int i : changedV.list) neededV.raise(i, level);
-    for (int i : changedE.list) neededE.raise(i, level);
-    for (int i : changedF.list) neededF.raise(i, level);
-    closeNeeded(level);
-    for (int k = level; k > 0; --k) {
-        for (std::size_t n = 0; n < neededV.list.size(); ++n) {
-            const int i = neededV.list[n];
-            if (!neededV.has(i, k)) continue;
-            const MrVertex& v = vertices[i];
-            for (int j = 0; j < v.edgeVal(); ++j) neededE.raise(index(v.edge(j)), k - 1);
-            for (int j = 0; j < v.faceVal(); ++j) neededF.raise(index(v.face(j)), k - 1);
+// Distances by a breadth-first search over faces: a face touching a moved
+// vertex is at face distance 0, a face sharing a vertex with one at face
+// distance k is at k+1 at most; an element's distance is one more than the
+// smallest face distance of the faces it touches (0 for a moved vertex).
+void MrEditRegion::mark(const MrTopology& t, const std::vector<int>& moved, int level) {
+    const int maxFaceDistance = 2 * level - 2;
+    frontier.clear();
+    for (int v : moved) {
+        vertices.enter(v, 0);
+        for (int slot = t.ringStart[v]; slot < t.ringStart[v + 1]; ++slot) {
+            const int f = t.ringFaces[slot];
+            if (f >= 0 && faces.mark[f] < 0) {
+                faces.enter(f, 0);
+                frontier.push_back(f);
+            }
         }
-        for (int i : neededE.list) {
-            if (!neededE.has(i, k)) continue;
-            for (int side = 0; side < 2; ++side)
-                if (edges[i].face(side)) neededF.raise(index(edges[i].face(side)), k - 1);
-        }
-        closeNeeded(k - 1);
     }
-}
-
-// An element recomputed at level k needs the owners of its copies at level
-// k too: a face its four edges and vertices, an edge its two vertices.
-void MrEditRegion::closeNeeded(int level) {
-    for (int i : neededF.list) {
-        if (!neededF.has(i, level)) continue;
-        const MrFace& f = faces[i];
+    for (int distance = 1; distance <= maxFaceDistance && !frontier.empty(); ++distance) {
+        next.clear();
+        for (int f : frontier)
+            for (int c = 0; c < 4; ++c) {
+                const int w = t.faceVertices[4 * f + c];
+                for (int slot = t.ringStart[w]; slot < t.ringStart[w + 1]; ++slot) {
+                    const int g = t.ringFaces[slot];
+                    if (g >= 0 && faces.mark[g] < 0) {
+                        faces.enter(g, distance);
+                        next.push_back(g);
+                    }
+                }
+            }
+        frontier.swap(next);
+    }
+    // Faces came in order of distance, so the first face to reach an element
+    // gives it its distance.
+    for (std::size_t k = 0; k < faces.list.size(); ++k) {
+        const int f = faces.list[k], d = faces.mark[f] + 1;
         for (int c = 0; c < 4; ++c) {
-            neededE.raise(index(f.edge(c)), level);
-            neededV.raise(index(f.vertex(c)), level);
+            vertices.enter(t.faceVertices[4 * f + c], d);
+            edges.enter(t.faceEdges[4 * f + c], d);
         }
     }
-    for (int i : neededE.list)
-        if (neededE.has(i, level))
-            for (int end = 0; end < 2; ++end) neededV.raise(index(edges[i].vertex(end)), level);
+    for (std::size_t k = 0; k < faces.list.size(); ++k) ++faces.mark[faces.list[k]];
 }
 
-// Takes the level-L storage out of every needed edge and face, leaving it
-// empty, and notes every needed vertex's level and position. Everything it
-// allocates comes before the first exchange.
-void MrEditRegion::setAside() {
-    std::sort(neededV.list.begin(), neededV.list.end());
-    std::sort(neededE.list.begin(), neededE.list.end());
-    std::sort(neededF.list.begin(), neededF.list.end());
-    saved.vertexRes.clear();
-    saved.vertexPos.clear();
-    for (int i : neededV.list) {
-        saved.vertexRes.push_back(vertices[i].curRes());
-        saved.vertexPos.push_back(vertices[i].position());
+LevelPoints MrEditRegion::scratchPoints(int level) {
+    Scratch& s = scratch[level];
+    LevelPoints p;
+    p.cells = 1 << level;
+    p.vertices = s.vertices.data();
+    p.edges = s.edges.data();
+    p.faces = s.faces.data();
+    p.vertexSlots = vertices.mark.data();
+    p.edgeSlots = edges.mark.data();
+    p.faceSlots = faces.mark.data();
+    return p;
+}
+
+void MrEditRegion::recompute(const MrTopology& t, const LevelPoints& level0, const LevelPoints& target,
+                             const std::vector<int>& moved, int level, int threads) {
+    if (level == 0) return;  // level 0 is the level-0 positions themselves
+    if (static_cast<int>(vertices.mark.size()) != t.numV) vertices.mark.assign(t.numV, -1);
+    if (static_cast<int>(edges.mark.size()) != t.numE) edges.mark.assign(t.numE, -1);
+    if (static_cast<int>(faces.mark.size()) != t.numF) faces.mark.assign(t.numF, -1);
+    struct Cleanup {
+        MrEditRegion& region;
+        ~Cleanup() {
+            region.vertices.clear();
+            region.edges.clear();
+            region.faces.clear();
+        }
+    } cleanup{*this};
+
+    mark(t, moved, level);
+    vertices.sortByNeed(level);
+    edges.sortByNeed(level);
+    faces.sortByNeed(level);
+
+    // All storage first, then the levels from 1 up.
+    if (static_cast<int>(scratch.size()) < level) scratch.resize(level);
+    for (int k = 1; k < level; ++k) {
+        const std::size_t inner = (std::size_t(1) << k) - 1;
+        scratch[k].vertices.resize(vertices.atLeast[k]);
+        scratch[k].edges.resize(edges.atLeast[k] * inner);
+        scratch[k].faces.resize(faces.atLeast[k] * inner * inner);
     }
-    saved.edgeRes.assign(neededE.list.size(), -1);
-    saved.edgeCount.assign(neededE.list.size(), 0);
-    saved.edgePoints.assign(neededE.list.size(), nullptr);
-    saved.faceRes.assign(neededF.list.size(), -1);
-    // The grids' slots only grow: a drag then asks the heap for no more than
-    // the region's new points.
-    if (saved.faceGrids.size() < neededF.list.size())
-        saved.faceGrids = std::vector<Table<Vector>>(neededF.list.size());
-    for (std::size_t k = 0; k < neededE.list.size(); ++k)
-        edges[neededE.list[k]].exchangeLevel(saved.edgeRes[k], saved.edgeCount[k], saved.edgePoints[k]);
-    for (std::size_t k = 0; k < neededF.list.size(); ++k)
-        faces[neededF.list[k]].exchangeLevel(saved.faceRes[k], saved.faceGrids[k]);
-}
-
-// Level 0 for every needed element, then each step for those needed at it,
-// in the order of a whole-surface step.
-void MrEditRegion::refineNeeded(int level) {
-    for (int i : neededV.list) vertices[i].reset();
-    for (int i : neededE.list) edges[i].reset();
-    for (int i : neededF.list) faces[i].reset();
     for (int k = 1; k <= level; ++k) {
-        for (int i : neededV.list)
-            if (neededV.has(i, k)) vertices[i].refine();
-        for (int i : neededE.list)
-            if (neededE.has(i, k)) edges[i].refine();
-        for (int i : neededF.list)
-            if (neededF.has(i, k)) faces[i].refine();
-        for (int i : neededE.list)
-            if (neededE.has(i, k)) edges[i].updateEnds();
-        for (int i : neededF.list)
-            if (neededF.has(i, k)) faces[i].updateBoundary();
+        const LevelPoints from = k == 1 ? level0 : scratchPoints(k - 1);
+        const LevelPoints to = k == level ? target : scratchPoints(k);
+        const std::size_t m = std::size_t(1) << (k - 1);
+        parallelFor(vertices.atLeast[k], threads, grainFor(8), [&](std::size_t begin, std::size_t end) {
+            for (std::size_t n = begin; n < end; ++n) {
+                const int v = vertices.list[n];
+                to.vertex(v) = refinedVertex(t, v, from);
+            }
+        });
+        parallelFor(edges.atLeast[k], threads, grainFor(2 * m), [&](std::size_t begin, std::size_t end) {
+            std::vector<Vector> rule(ruleScratchSize(from.cells));
+            for (std::size_t n = begin; n < end; ++n) refineEdge(t, edges.list[n], from, to.edgeInner(edges.list[n]), rule.data());
+        });
+        parallelFor(faces.atLeast[k], threads, grainFor(4 * m * m), [&](std::size_t begin, std::size_t end) {
+            std::vector<Vector> rule(ruleScratchSize(from.cells));
+            for (std::size_t n = begin; n < end; ++n) refineFace(t, faces.list[n], from, to.faceInner(faces.list[n]), rule.data());
+        });
     }
-}
-
-// Gives the set-aside storage back to every needed element that was not
-// recomputed up to `level` (to every one of them for level -1) and frees the
-// storage left over.
-void MrEditRegion::putBack(int level) {
-    auto keepsOld = [level](const Marks& marks, int i) { return level < 0 || !marks.has(i, level); };
-    for (std::size_t k = 0; k < neededV.list.size(); ++k)
-        if (keepsOld(neededV, neededV.list[k]))
-            vertices[neededV.list[k]].exchangeLevel(saved.vertexRes[k], saved.vertexPos[k]);
-    for (std::size_t k = 0; k < neededE.list.size(); ++k) {
-        if (keepsOld(neededE, neededE.list[k]))
-            edges[neededE.list[k]].exchangeLevel(saved.edgeRes[k], saved.edgeCount[k], saved.edgePoints[k]);
-        delete[] saved.edgePoints[k];
-        saved.edgePoints[k] = nullptr;
-    }
-    for (std::size_t k = 0; k < neededF.list.size(); ++k) {
-        if (keepsOld(neededF, neededF.list[k]))
-            faces[neededF.list[k]].exchangeLevel(saved.faceRes[k], saved.faceGrids[k]);
-        Table<Vector>().swap(saved.faceGrids[k]);  // frees the grid left over
-    }
-}
-
-void MrEditRegion::clearMarks() {
-    for (Marks* m : {&changedV, &changedE, &changedF, &neededV, &neededE, &neededF}) m->clear();
 }

@@ -6,19 +6,14 @@
 
 namespace {
 
-// The corner each side of a face grid is counted from: side 0 (row j = 0)
-// and side 3 (column i = 0) from vertex(0), side 1 (column i = m) from
-// vertex(1), side 2 (row j = m) from vertex(3).
-constexpr int kSideStart[4] = {0, 1, 3, 0};
-
 void writePoint(FILE* out, const char* prefix, const Vector& p) {
     std::fprintf(out, "%s%.9g %.9g %.9g\n", prefix, p.x, p.y, p.z);
 }
 
 }  // namespace
 
-WeldedSurface::WeldedSurface(const MrMesh& surface_) : surface(surface_) {
-    cells = surface.numFaces() > 0 ? surface.face(0)->gridSize() - 1 : 1;
+WeldedSurface::WeldedSurface(const MrMesh& surface_) : surface(surface_), topology(surface_.topology()) {
+    cells = 1 << surface.curRes();
     edgeBase = surface.numVertices();
     faceBase = edgeBase + static_cast<long long>(surface.numEdges()) * (cells - 1);
 }
@@ -36,41 +31,36 @@ long long WeldedSurface::edgeCount() const {
 
 // Point k steps along side `side` of the face, 0 < k < m, found on the edge
 // of that side, whose own points may run the other way.
-long long WeldedSurface::sidePoint(const MrFace* face, int side, int k) const {
-    const MrEdge* edge = face->edge(side);
-    const int steps = edge->vertex(0) == face->vertex(kSideStart[side]) ? k : cells - k;
-    return edgeBase + static_cast<long long>(edge->id) * (cells - 1) + steps - 1;
+long long WeldedSurface::sidePoint(int face, int side, int k) const {
+    const int edge = topology.faceEdges[4 * face + side];
+    const int steps = topology.sideFromStart(face, side) ? k : cells - k;
+    return edgeBase + static_cast<long long>(edge) * (cells - 1) + steps - 1;
 }
 
 long long WeldedSurface::index(int f, int i, int j) const {
-    const MrFace* face = surface.face(f);
     const int m = cells;
     FACETRY_ASSERT(0 <= i && i <= m && 0 <= j && j <= m);
-    if (i == 0 && j == 0) return face->vertex(0)->id;
-    if (i == m && j == 0) return face->vertex(1)->id;
-    if (i == m && j == m) return face->vertex(2)->id;
-    if (i == 0 && j == m) return face->vertex(3)->id;
-    if (j == 0) return sidePoint(face, 0, i);
-    if (i == m) return sidePoint(face, 1, j);
-    if (j == m) return sidePoint(face, 2, i);
-    if (i == 0) return sidePoint(face, 3, j);
+    const int* corners = &topology.faceVertices[4 * f];
+    if (i == 0 && j == 0) return corners[0];
+    if (i == m && j == 0) return corners[1];
+    if (i == m && j == m) return corners[2];
+    if (i == 0 && j == m) return corners[3];
+    if (j == 0) return sidePoint(f, 0, i);
+    if (i == m) return sidePoint(f, 1, j);
+    if (j == m) return sidePoint(f, 2, i);
+    if (i == 0) return sidePoint(f, 3, j);
     return faceBase + static_cast<long long>(f) * (m - 1) * (m - 1) + static_cast<long long>(i - 1) * (m - 1) + (j - 1);
 }
 
 // Vertices, then the inner points of every edge, then the inner grid points
-// of every face, each from the element that owns it.
+// of every face: the level's three blocks in turn, as the surface stores them.
 void WeldedSurface::forEachPoint(const std::function<void(const Vector&)>& visit) const {
-    for (int v = 0; v < surface.numVertices(); ++v) visit(surface.vertex(v)->position());
-    for (int e = 0; e < surface.numEdges(); ++e) {
-        const Vector* points = surface.edge(e)->pointData();
-        for (int k = 1; k < cells; ++k) visit(points[k]);
-    }
-    const int n = cells + 1;
-    for (int f = 0; f < surface.numFaces(); ++f) {
-        const Vector* grid = surface.face(f)->gridData();
-        for (int i = 1; i < cells; ++i)
-            for (int j = 1; j < cells; ++j) visit(grid[i * n + j]);
-    }
+    const LevelPoints points = surface.points(surface.curRes());
+    const std::size_t edgePoints = topology.numE * points.edgeInnerCount();
+    const std::size_t facePoints = topology.numF * points.faceInnerCount();
+    for (int v = 0; v < topology.numV; ++v) visit(points.vertices[v]);
+    for (std::size_t k = 0; k < edgePoints; ++k) visit(points.edges[k]);
+    for (std::size_t k = 0; k < facePoints; ++k) visit(points.faces[k]);
 }
 
 void WeldedSurface::forEachQuad(const std::function<void(const long long* corners)>& visit) const {

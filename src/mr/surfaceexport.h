@@ -39,10 +39,11 @@ public:
     void forEachQuad(const std::function<void(const long long* corners)>& visit) const;
 
 private:
-    long long sidePoint(const MrFace* face, int side, int k) const;
+    long long sidePoint(int face, int side, int k) const;
 
-    const MrMesh& surface; // the surface read, at its current level
-    int cells;            // m = 2^level: cells along a face side
+    const MrMesh& surface;      // the surface read, at its current level
+    const MrTopology& topology; // its elements
+    int cells;                  // m = 2^level: cells along a face side
     long long edgeBase;   // index of the first inner edge point
     long long faceBase;   // index of the first inner face point
 };

@@ -1,12 +1,26 @@
 #pragma once
-// Table: the dense square grid in which every surface face keeps its points.
-// Element (i, j) lives at i*dj + j. Storage is reallocated only when the
-// element count changes; a new array starts with default elements.
+// Table: a dense grid stored row by row: element (i, j) lives at i*dj + j.
+// Storage is reallocated only when the element count changes; a new array
+// starts with default elements. TableShape is the indexing alone, for grids
+// whose points are stored elsewhere (a surface face's grid).
 
 #include <algorithm>
 #include <new>
 
 #include "math/check.h"
+
+// The extents of a grid and its one bounds check.
+struct TableShape {
+    int di = 0;  // extent of the first index
+    int dj = 0;  // extent of the second index
+
+    bool in_bounds(int i, int j) const { return std::min(i, j) >= 0 && i < di && j < dj; }
+    // The storage position of (i, j), which must be inside the grid.
+    int offset(int i, int j) const {
+        FACETRY_ASSERT(in_bounds(i,j));
+        return i * dj + j;
+    }
+};
 
 template <class T>
 class Table {
@@ -26,21 +40,14 @@ public:
             data = fresh;
             size = static_cast<int>(count);
         }
-        di = di_;
-        dj = dj_;
+        shape = TableShape{di_, dj_};
     }
     void resize(int d) { resize(d, d); }
 
-    bool in_bounds(int i, int j) const { return std::min(i, j) >= 0 && i < di && j < dj; }
-    T& operator()(int i, int j) {
-        FACETRY_ASSERT(in_bounds(i,j));
-        return data[i * dj + j];
-    }
-    T operator()(int i, int j) const {
-        FACETRY_ASSERT(in_bounds(i,j));
-        return data[i * dj + j];
-    }
-    int sizeI() const { return di; }
+    bool in_bounds(int i, int j) const { return shape.in_bounds(i, j); }
+    T& operator()(int i, int j) { return data[shape.offset(i, j)]; }
+    T operator()(int i, int j) const { return data[shape.offset(i, j)]; }
+    int sizeI() const { return shape.di; }
     // The whole array, row by row, for loops that keep their indices in range.
     T* elements() { return data; }
     const T* elements() const { return data; }
@@ -48,8 +55,7 @@ public:
     void swap(Table& other) {
         std::swap(data, other.data);
         std::swap(size, other.size);
-        std::swap(di, other.di);
-        std::swap(dj, other.dj);
+        std::swap(shape, other.shape);
     }
 
 private:
@@ -57,6 +63,5 @@ private:
 
     T* data = nullptr;  // size elements, owned; null while empty
     int size = 0;       // allocated element count, di*dj after every resize
-    int di = 0;         // extent of the first index
-    int dj = 0;         // extent of the second index
+    TableShape shape;   // the extents
 };

@@ -119,7 +119,10 @@ void startDrag(TestViewer& t, int index, int x, int y) {
 std::vector<Vector> facePoints(const MrMesh& mrMesh, int f) {
     const MrFace* face = mrMesh.face(f);
     int n = face->gridSize();
-    return std::vector<Vector>(face->gridData(), face->gridData() + n * n);
+    std::vector<Vector> points;
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) points.push_back(face->point(i, j));
+    return points;
 }
 
 // The surface point over control vertex 6 = (1, 1, 0) of gridMesh(4): the

@@ -25,10 +25,10 @@ Vector expectedVertex(MrVertex* v) {
         e[k] = access.point(1);
     }
     for (int k = 0; k < faceCount; ++k) {
-        TopEdge *e1, *e2;
+        MrEdge *e1, *e2;
         v->face(k)->edgesAt(v, e1, e2);
         MrFaceAccess access;
-        access.set(v->face(k), static_cast<MrEdge*>(e1), static_cast<MrEdge*>(e2));
+        access.set(v->face(k), e1, e2);
         f[k] = access.point(1, 1);
     }
     if (edgeCount != faceCount) return p * 0.75f + (e[0] + e[edgeCount - 1]) * 0.125f;
@@ -45,10 +45,10 @@ Vector expectedVertex(MrVertex* v) {
 // The first row of face i of edge e, read from e's vertex(0) along e.
 std::vector<Vector> faceRow(const MrEdge* e, int i) {
     MrFace* f = e->face(i);
-    TopEdge *e1, *e2;
+    MrEdge *e1, *e2;
     f->edgesAt(e->vertex(0), e1, e2);
     MrFaceAccess access;
-    access.set(f, const_cast<MrEdge*>(e), static_cast<MrEdge*>(e1 == e ? e2 : e1));
+    access.set(f, const_cast<MrEdge*>(e), e1 == e ? e2 : e1);
     std::vector<Vector> row;
     for (int k = 0; k < e->pointCount(); ++k) row.push_back(access.point(k, 1));
     return row;

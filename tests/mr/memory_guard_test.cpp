@@ -18,12 +18,13 @@ namespace {
 
 const RefMesh& torus() { return meshCatalogue()[1].control; }
 
-// The bytes the next level's points take at the least.
+// The bytes the next level's points take at the least: every vertex's
+// position, every edge's inner points and every face's inner grid points.
 std::size_t nextLevelPointBytes(const MrMesh& mr) {
-    std::size_t points = 0;
-    for (int i = 0; i < mr.numEdges(); ++i) points += 2 * mr.edge(i)->pointCount() - 1;
+    std::size_t points = mr.numVertices();
+    for (int i = 0; i < mr.numEdges(); ++i) points += 2 * mr.edge(i)->pointCount() - 3;
     for (int i = 0; i < mr.numFaces(); ++i) {
-        std::size_t n = 2 * mr.face(i)->gridSize() - 1;
+        std::size_t n = 2 * mr.face(i)->gridSize() - 3;
         points += n * n;
     }
     return points * sizeof(Vector);

@@ -67,22 +67,6 @@ TEST(MrFaceAccess, BindingMadeAtLevelZeroServesLaterLevels) {
     for (int k = 0; k < 8; ++k) expectBindingReads(f, accesses[k], kBindings[k]);
 }
 
-TEST(MrFaceAccess, FrameAddressesTheSamePointsAsPoint) {
-    Surface s = makeSurface(skewQuad(), 2);
-    MrFace* f = s.mr->face(0);
-    const int n = f->gridSize();
-    for (const Binding& b : kBindings) {
-        MrFaceAccess access;
-        access.set(f, f->edge(b.e0), f->edge(b.e1));
-        int base, stepI, stepJ;
-        access.frame(n, base, stepI, stepJ);
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j)
-                ASSERT_EQ(f->gridData()[base + i * stepI + j * stepJ], access.point(i, j))
-                    << "edges " << b.e0 << "," << b.e1 << " local (" << i << ", " << j << ")";
-    }
-}
-
 TEST(MrEdgeAccess, ReadsFromEitherEndAtTheCurrentCount) {
     Surface s = makeSurface(skewQuad());
     MrEdge* e = s.mr->edge(1);

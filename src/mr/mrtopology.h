@@ -1,0 +1,57 @@
+#pragma once
+// MrTopology: the surface's quads, edges and vertices as index arrays. It is
+// set once, when the surface is built, and every level shares it: a level
+// only adds points inside the edges and faces, never elements.
+//
+// Elements are numbered as the surface numbers them: vertex, edge and face i.
+// Faces are quads. Invariants once complete():
+// - edge k of face f joins vertex k and vertex k+1 of the face (mod 4);
+// - an edge's faces are in the order they were attached: faces are attached
+//   in index order, so face(0) is the lower-numbered one;
+// - a vertex's ring is in cyclic order: ring face k lies between ring edges k
+//   and k+1; a boundary vertex starts and ends its ring with its two boundary
+//   edges and has one face fewer than edges (its last face slot holds -1); a
+//   vertex no face uses has an empty ring.
+
+#include <vector>
+
+// The corner each side of a face grid is counted from: side 0 (row j = 0)
+// and side 3 (column i = 0) from vertex(0), side 1 (column i = m) from
+// vertex(1), side 2 (row j = m) from vertex(3).
+constexpr int kSideStart[4] = {0, 1, 3, 0};
+
+struct MrTopology {
+    int numV = 0;  // number of vertices
+    int numE = 0;  // number of edges
+    int numF = 0;  // number of faces
+
+    std::vector<int> faceVertices;           // 4 per face, in order around it
+    std::vector<int> faceEdges;              // 4 per face, edge k from vertex k to vertex k+1
+    std::vector<unsigned char> faceSides;    // per face, bit k: edge k starts at the corner side k is counted from
+    std::vector<int> edgeVertices;           // 2 per edge: vertex(0), vertex(1)
+    std::vector<int> edgeFaces;              // 2 per edge: face(0), face(1); -1 where there is none
+    std::vector<unsigned char> edgeFrames;   // 2 per edge: for face(i), the side it lies on (bits 0-1) and whether it starts at that side's first corner (bit 2)
+    std::vector<int> ringStart;              // numV + 1: vertex v's ring entries are ringStart[v] .. ringStart[v+1]-1
+    std::vector<int> ringEdges;              // per ring entry: the edge
+    std::vector<int> ringFaces;              // per ring entry: the face after the edge, -1 after a boundary vertex's last edge
+    std::vector<unsigned char> ringCorners;  // per ring entry: the vertex's corner in that face (bits 0-1); bit 2: the vertex is the edge's vertex(1)
+
+    int edgeVal(int v) const { return ringStart[v + 1] - ringStart[v]; }
+    int faceVal(int v) const {
+        const int n = edgeVal(v);
+        return n > 0 && ringFaces[ringStart[v + 1] - 1] < 0 ? n - 1 : n;
+    }
+    bool edgeOnBoundary(int e) const { return edgeFaces[2 * e + 1] < 0; }
+    // Whether edge k of face f starts at the corner its grid side is counted from.
+    bool sideFromStart(int f, int k) const { return faceSides[f] >> k & 1; }
+
+    // Everything else from faceVertices, faceEdges and edgeVertices, which
+    // list the edges in order of creation and the faces in order of set-up:
+    // the edges' faces, the ordered rings and the frames, with up to
+    // `threads` threads.
+    void complete(int threads);
+
+private:
+    void attachFaces();
+    void orderRing(int v, int start);
+};

@@ -1,0 +1,237 @@
+#include "mr/refinement.h"
+
+#include <algorithm>
+
+namespace {
+
+// Vertex rule. Boundary vertex: the cubic B-spline curve rule along the two
+// boundary edges.
+constexpr float kBoundaryVertexSelf = 0.75f;        // 3/4
+constexpr float kBoundaryVertexNeighbour = 0.125f;  // 1/8
+// Regular interior vertex (four faces).
+constexpr float kRegularSelf = 0.5625f;             // 9/16
+constexpr float kRegularEdge = 0.09375f;            // 3/32
+constexpr float kRegularDiagonal = 0.015625f;       // 1/64
+// Extraordinary vertex of valence N: 1.5/N on the edge neighbours' share,
+// 0.25/N on the diagonals', the rest on the vertex itself.
+constexpr float kEdgeShare = 1.5f;
+constexpr float kDiagonalShare = 0.25f;
+
+// Edge rule. Boundary edge: the cubic B-spline curve rules.
+constexpr float kMidpoint = 0.5f;                   // 1/2
+constexpr float kCurveSelf = 0.75f;                 // 3/4
+constexpr float kCurveNeighbour = 0.125f;           // 1/8
+// Interior edge, new point between two old ones.
+constexpr float kEdgeEnds = 0.375f;                 // 3/8
+constexpr float kEdgeSide = 0.0625f;                // 1/16
+// Interior edge or inside a face, new point at an old one (a regular vertex).
+constexpr float kVertexSelf = 0.5625f;              // 9/16
+constexpr float kVertexEdge = 0.09375f;             // 3/32
+constexpr float kVertexDiagonal = 0.015625f;        // 1/64
+
+// Face rule: new points inside a face.
+constexpr float kFacePoint = 0.25f;                 // 1/4 of the four cell corners
+constexpr float kInnerEdgePoint = 0.25f;            // 1/4 of two old points and two face points
+
+// The point one step along ring edge `slot` from vertex v.
+Vector alongEdge(const MrTopology& t, int slot, const LevelPoints& p) {
+    const int e = t.ringEdges[slot];
+    const bool fromEnd = t.ringCorners[slot] & 4;  // v is the edge's vertex(1)
+    if (p.cells == 1) return p.vertex(t.edgeVertices[2 * e + (fromEnd ? 0 : 1)]);
+    return p.edgeInner(e)[fromEnd ? p.cells - 2 : 0];
+}
+
+// The grid point diagonally next to vertex v's corner of ring face `slot`.
+Vector diagonalIn(const MrTopology& t, int slot, const LevelPoints& p) {
+    const int f = t.ringFaces[slot], corner = t.ringCorners[slot] & 3, m = p.cells;
+    if (m == 1) return p.vertex(t.faceVertices[4 * f + (corner + 2) % 4]);
+    // (1, 1), (m-1, 1), (m-1, m-1), (1, m-1) as inner offsets
+    const int far = m - 2, row = m - 1;
+    const int offset[4] = {0, far * row, far * row + far, far};
+    return p.faceInner(f)[offset[corner]];
+}
+
+// Row one step into the edge's face(i), read along the edge from its
+// vertex(0): row[c] for c = 0 to m. The two ends lie on the face's sides.
+void faceRow(const MrTopology& t, int e, int i, const LevelPoints& p, Vector* row) {
+    const int f = t.edgeFaces[2 * e + i], frame = t.edgeFrames[2 * e + i], m = p.cells;
+    const bool fromStart = frame & 4;
+    // Grid point of local (c, 1) is (i0 + c di, j0 + c dj).
+    int i0, j0, di, dj;
+    switch (frame & 3) {
+    case 0: i0 = fromStart ? 0 : m, j0 = 1, di = fromStart ? 1 : -1, dj = 0; break;
+    case 1: i0 = m - 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
+    case 2: i0 = fromStart ? 0 : m, j0 = m - 1, di = fromStart ? 1 : -1, dj = 0; break;
+    default: i0 = 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
+    }
+    row[0] = gridPointAt(t, f, i0, j0, p);
+    row[m] = gridPointAt(t, f, i0 + m * di, j0 + m * dj, p);
+    if (m < 2) return;
+    // the rest lies strictly inside the grid
+    const int inner = m - 1, base = (i0 - 1) * inner + (j0 - 1), step = di * inner + dj;
+    const Vector* points = p.faceInner(f);
+    for (int c = 1; c < m; ++c) row[c] = points[base + c * step];
+}
+
+
+// The row rules below work on rows of points as flat streams of floats:
+// point k of a row is floats 3k to 3k+2, and every sum is taken coordinate
+// by coordinate in the order the rule states. The compiler turns these loops
+// into vector instructions; each lane still does the same single-precision
+// operations in the same order, so the bits do not change.
+static_assert(sizeof(Vector) == 3 * sizeof(float), "a row of points is a row of floats");
+inline const float* floats(const Vector* p) { return reinterpret_cast<const float*>(p); }
+inline float* floats(Vector* p) { return reinterpret_cast<float*>(p); }
+constexpr int kPoint = 3;  // floats per point
+
+// out = (((a + b) + c) + d) * w, `count` points.
+void sumOfFour(const Vector* a, const Vector* b, const Vector* c, const Vector* d, float w, int count, Vector* out) {
+    const float *__restrict pa = floats(a), *__restrict pb = floats(b), *__restrict pc = floats(c),
+                *__restrict pd = floats(d);
+    float* __restrict po = floats(out);
+    for (int k = 0; k < kPoint * count; ++k) po[k] = (pa[k] + pb[k] + pc[k] + pd[k]) * w;
+}
+
+// The vertex points inside a face grid, for the `count` points that start at
+// `mid` in a grid row, `up` and `down` being the same places one row before
+// and after.
+void gridVertexPoints(const Vector* up, const Vector* mid, const Vector* down, int count, Vector* out) {
+    const float *__restrict u = floats(up), *__restrict c = floats(mid), *__restrict d = floats(down);
+    float* __restrict o = floats(out);
+    for (int k = 0; k < kPoint * count; ++k)
+        o[k] = (c[k] * kVertexSelf + (u[k - kPoint] + u[k + kPoint] + d[k - kPoint] + d[k + kPoint]) * kVertexDiagonal) +
+               (u[k] + c[k - kPoint] + c[k + kPoint] + d[k]) * kVertexEdge;
+}
+
+// A row of 2m-1 points: the m points of `even` at positions 0, 2, ..., and
+// the m-1 points of `odd` between them.
+void interleave(const Vector* even, const Vector* odd, int m, Vector* out) {
+    for (int j = 0; j + 1 < m; ++j) {
+        out[2 * j] = even[j];
+        out[2 * j + 1] = odd[j];
+    }
+    out[2 * m - 2] = even[m - 1];
+}
+
+}  // namespace
+
+Vector edgePointAt(const MrTopology& t, int e, int k, const LevelPoints& p) {
+    if (k == 0) return p.vertex(t.edgeVertices[2 * e]);
+    if (k == p.cells) return p.vertex(t.edgeVertices[2 * e + 1]);
+    return p.edgeInner(e)[k - 1];
+}
+
+Vector gridPointAt(const MrTopology& t, int f, int i, int j, const LevelPoints& p) {
+    const int m = p.cells;
+    const bool iEdge = i == 0 || i == m, jEdge = j == 0 || j == m;
+    if (iEdge && jEdge) {
+        const int corner = i == 0 ? (j == 0 ? 0 : 3) : (j == 0 ? 1 : 2);
+        return p.vertex(t.faceVertices[4 * f + corner]);
+    }
+    if (iEdge || jEdge) {
+        // side 0 is row j = 0, side 1 column i = m, side 2 row j = m, side 3 column i = 0
+        const int side = j == 0 ? 0 : i == m ? 1 : j == m ? 2 : 3;
+        const int k = side % 2 == 0 ? i : j;
+        const int steps = t.sideFromStart(f, side) ? k : m - k;
+        return p.edgeInner(t.faceEdges[4 * f + side])[steps - 1];
+    }
+    return p.faceInner(f)[(i - 1) * (m - 1) + (j - 1)];
+}
+
+void gatherGrid(const MrTopology& t, int f, const LevelPoints& p, Vector* grid) {
+    const int m = p.cells, n = m + 1;
+    const int* corners = &t.faceVertices[4 * f];
+    grid[0] = p.vertex(corners[0]);
+    grid[m * n] = p.vertex(corners[1]);
+    grid[m * n + m] = p.vertex(corners[2]);
+    grid[m] = p.vertex(corners[3]);
+    // Side s starts at `start` in the grid and advances by `step` per point.
+    const int start[4] = {0, m * n, m, 0}, step[4] = {n, 1, n, 1};
+    for (int s = 0; s < 4; ++s) {
+        const Vector* inner = p.edgeInner(t.faceEdges[4 * f + s]);
+        if (t.sideFromStart(f, s))
+            for (int k = 1; k < m; ++k) grid[start[s] + k * step[s]] = inner[k - 1];
+        else
+            for (int k = 1; k < m; ++k) grid[start[s] + k * step[s]] = inner[m - k - 1];
+    }
+    const Vector* inner = p.faceInner(f);
+    for (int i = 1; i < m; ++i) std::copy(inner + (i - 1) * (m - 1), inner + i * (m - 1), grid + i * n + 1);
+}
+
+Vector refinedVertex(const MrTopology& t, int v, const LevelPoints& from) {
+    const Vector p = from.vertex(v);
+    const int first = t.ringStart[v], edgeCount = t.edgeVal(v), faceCount = t.faceVal(v);
+    if (edgeCount == 0) return p;  // a control vertex no face uses keeps its place
+    if (edgeCount != faceCount) {
+        const Vector e0 = alongEdge(t, first, from), eLast = alongEdge(t, first + edgeCount - 1, from);
+        return p * kBoundaryVertexSelf + (e0 + eLast) * kBoundaryVertexNeighbour;
+    }
+    if (faceCount == 4) {
+        const Vector diagonals = diagonalIn(t, first, from) + diagonalIn(t, first + 1, from) +
+                                 diagonalIn(t, first + 2, from) + diagonalIn(t, first + 3, from);
+        const Vector neighbours = alongEdge(t, first, from) + alongEdge(t, first + 1, from) +
+                                  alongEdge(t, first + 2, from) + alongEdge(t, first + 3, from);
+        return (p * kRegularSelf + diagonals * kRegularDiagonal) + neighbours * kRegularEdge;
+    }
+    const float n = static_cast<float>(faceCount);
+    const float b = kEdgeShare / n, g = kDiagonalShare / n, a = 1 - b - g;
+    Vector neighbours, diagonals;
+    for (int k = 0; k < edgeCount; ++k) neighbours += alongEdge(t, first + k, from);
+    for (int k = 0; k < faceCount; ++k) diagonals += diagonalIn(t, first + k, from);
+    return (neighbours * (b / n) + diagonals * (g / n)) + p * a;
+}
+
+void refineEdge(const MrTopology& t, int e, const LevelPoints& from, Vector* to, Vector* scratch) {
+    const int m = from.cells, d = m + 1;
+    // p: the edge's d points; a and b: the rows into its faces; odd, even: the new points.
+    Vector *p = scratch, *a = scratch + d, *b = scratch + 2 * d, *odd = scratch + 3 * d, *even = scratch + 4 * d;
+    p[0] = from.vertex(t.edgeVertices[2 * e]);
+    std::copy(from.edgeInner(e), from.edgeInner(e) + (m - 1), p + 1);
+    p[m] = from.vertex(t.edgeVertices[2 * e + 1]);
+    // New point 2c+1 lies between old points c and c+1 (c = 0 .. m-1); new
+    // point 2c at old point c (c = 1 .. m-1). The new ends are the vertices'.
+    const float *__restrict pp = floats(p), *__restrict pa = floats(a), *__restrict pb = floats(b);
+    float *__restrict po = floats(odd), *__restrict pe = floats(even);
+    const int k1 = kPoint;
+    if (t.edgeOnBoundary(e)) {
+        // Along the boundary only the edge's own points count.
+        for (int k = 0; k < kPoint * m; ++k) po[k] = (pp[k] + pp[k + k1]) * kMidpoint;
+        for (int k = kPoint; k < kPoint * m; ++k) pe[k] = pp[k] * kCurveSelf + (pp[k - k1] + pp[k + k1]) * kCurveNeighbour;
+    } else {
+        faceRow(t, e, 0, from, a);
+        faceRow(t, e, 1, from, b);
+        for (int k = 0; k < kPoint * m; ++k)
+            po[k] = (pp[k] + pp[k + k1]) * kEdgeEnds + (pa[k] + pa[k + k1] + pb[k] + pb[k + k1]) * kEdgeSide;
+        for (int k = kPoint; k < kPoint * m; ++k)
+            pe[k] = (pp[k] * kVertexSelf + (pa[k - k1] + pa[k + k1] + pb[k - k1] + pb[k + k1]) * kVertexDiagonal) +
+                    (pa[k] + pb[k] + pp[k - k1] + pp[k + k1]) * kVertexEdge;
+    }
+    // to[k - 1] is new point k: odd points at even places, even ones between.
+    interleave(odd, even + 1, m, to);
+}
+
+void refineFace(const MrTopology& t, int f, const LevelPoints& from, Vector* to, Vector* scratch) {
+    const int m = from.cells, n = m + 1, w = 2 * m - 1;
+    // g: the old grid; centres: the face points of its m x m cells; between,
+    // inside: the points of one new row that lie between old points and at them.
+    Vector* g = scratch;
+    Vector* centres = g + n * n;
+    Vector* between = centres + m * m;
+    Vector* inside = between + m;
+    gatherGrid(t, f, from, g);
+    auto G = [g, n](int i) { return g + i * n; };     // old row i
+    auto C = [centres, m](int i) { return centres + i * m; };  // face points of the cells of row i
+    // New point (I, J), 0 < I, J < 2m, goes to to[(I-1) w + J-1]. Odd rows
+    // run through the old cells: face points at odd J, edge points at even J.
+    // Even rows run through old rows: edge points at odd J, vertex points at
+    // even J.
+    for (int i = 0; i < m; ++i) sumOfFour(G(i), G(i) + 1, G(i + 1), G(i + 1) + 1, kFacePoint, m, C(i));
+    for (int i = 0; i < m; ++i) {
+        if (m > 1) sumOfFour(G(i) + 1, G(i + 1) + 1, C(i), C(i) + 1, kInnerEdgePoint, m - 1, between);
+        interleave(C(i), between, m, to + (2 * i) * w);
+        if (i == 0) continue;
+        sumOfFour(G(i), G(i) + 1, C(i - 1), C(i), kInnerEdgePoint, m, between);
+        gridVertexPoints(G(i - 1) + 1, G(i) + 1, G(i + 1) + 1, m - 1, inside);
+        interleave(between, inside, m, to + (2 * i - 1) * w);
+    }
+}
