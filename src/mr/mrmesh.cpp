@@ -295,6 +295,7 @@ bool MrMesh::subdivide() {
 bool MrMesh::refineAll() {
     if (!allAtOneLevel()) {
         refineElementByElement();
+        changed(nullptr);
         return true;
     }
     const int level = curRes(), next = level + 1;
@@ -328,6 +329,7 @@ bool MrMesh::refineAll() {
     if (static_cast<int>(levels.size()) <= next) levels.resize(next + 1);
     levels[next] = std::move(blocks);
     setAllLevels(next);
+    changed(nullptr);
     return true;
 }
 
@@ -342,7 +344,10 @@ void MrMesh::refineElementByElement() {
     for (int i = 0; i < numF; ++i) faces[i].updateBoundary();
 }
 
-void MrMesh::reset() { setAllLevels(0); }
+void MrMesh::reset() {
+    setAllLevels(0);
+    changed(nullptr);
+}
 
 // Levels that existed before are rebuilt without the memory guard: their
 // storage was just given back.
@@ -394,7 +399,9 @@ void MrMesh::vertexMoved(const MeshVertex* v) {
         editRegion.recompute(topo, points(0), points(level), moved, level, threadCount);
     } catch (const std::bad_alloc&) {
         rebuildTo(level);
+        return;
     }
+    changed(&editRegion.changedFaces());
 }
 
 void MrMesh::print() const { printElements("[MR-MESH]", numV, vertices, numE, edges, numF, faces); }

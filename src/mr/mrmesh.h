@@ -64,6 +64,12 @@ public:
     // default asks the system; tests put in their own figure.
     using MemoryProbe = std::function<std::size_t()>;
     void setMemoryProbe(MemoryProbe probe) { availableMemory = std::move(probe); }
+    // Whoever keeps a copy of the surface's points (the drawing does) is told
+    // of every change the level operations make: `faces` lists the faces whose
+    // grids changed (an edit reaches only those), or is null when any point,
+    // and the level, may have changed.
+    using ChangeListener = std::function<void(const std::vector<int>* faces)>;
+    void setChangeListener(ChangeListener listener) { changeListener = std::move(listener); }
     // The number of threads the level operations may use: the machine's by
     // default. The results do not depend on it.
     void setThreads(int count) { threadCount = count < 1 ? 1 : count; }
@@ -127,6 +133,9 @@ private:
     bool refineAll();
     void refineElementByElement();
     void rebuildTo(int level);
+    void changed(const std::vector<int>* faces) const {
+        if (changeListener) changeListener(faces);
+    }
 
     bool allQuads = true;          // every control face is a quad; selects the edit rule
     int numV = 0;                  // number of vertices
@@ -144,6 +153,7 @@ private:
     std::vector<signed char> faceLevel;                // per face, its level
 
     MemoryProbe availableMemory;   // bytes available to the process
+    ChangeListener changeListener; // told of every change of the points
     int threadCount;               // threads the level operations may use
     MrEditRegion editRegion;       // what vertexMoved recomputes; its bookkeeping is kept between calls
     std::vector<int> moved;        // the surface vertices an edit gave new level-0 positions

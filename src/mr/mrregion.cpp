@@ -47,9 +47,12 @@ void MrEditRegion::Members::clear() {
 // vertex is at face distance 0, a face sharing a vertex with one at face
 // distance k is at k+1 at most; an element's distance is one more than the
 // smallest face distance of the faces it touches (0 for a moved vertex).
+// The faces up to face distance L are the ones whose grids change; the
+// region needs the elements up to distance 2L-1.
 void MrEditRegion::mark(const MrTopology& t, const std::vector<int>& moved, int level) {
-    const int maxFaceDistance = 2 * level - 2;
+    const int regionDistance = 2 * level - 2, drawnDistance = level;
     frontier.clear();
+    drawn.clear();
     for (int v : moved) {
         vertices.enter(v, 0);
         for (int slot = t.ringStart[v]; slot < t.ringStart[v + 1]; ++slot) {
@@ -57,10 +60,11 @@ void MrEditRegion::mark(const MrTopology& t, const std::vector<int>& moved, int 
             if (f >= 0 && faces.mark[f] < 0) {
                 faces.enter(f, 0);
                 frontier.push_back(f);
+                drawn.push_back(f);
             }
         }
     }
-    for (int distance = 1; distance <= maxFaceDistance && !frontier.empty(); ++distance) {
+    for (int distance = 1; distance <= std::max(regionDistance, drawnDistance) && !frontier.empty(); ++distance) {
         next.clear();
         for (int f : frontier)
             for (int c = 0; c < 4; ++c) {
@@ -70,10 +74,16 @@ void MrEditRegion::mark(const MrTopology& t, const std::vector<int>& moved, int 
                     if (g >= 0 && faces.mark[g] < 0) {
                         faces.enter(g, distance);
                         next.push_back(g);
+                        if (distance <= drawnDistance) drawn.push_back(g);
                     }
                 }
             }
         frontier.swap(next);
+    }
+    // Faces beyond the region's reach were only entered to find the drawn ones.
+    while (!faces.list.empty() && faces.mark[faces.list.back()] > regionDistance) {
+        faces.mark[faces.list.back()] = -1;
+        faces.list.pop_back();
     }
     // Faces came in order of distance, so the first face to reach an element
     // gives it its distance.
@@ -102,7 +112,6 @@ LevelPoints MrEditRegion::scratchPoints(int level) {
 
 void MrEditRegion::recompute(const MrTopology& t, const LevelPoints& level0, const LevelPoints& target,
                              const std::vector<int>& moved, int level, int threads) {
-    if (level == 0) return;  // level 0 is the level-0 positions themselves
     if (static_cast<int>(vertices.mark.size()) != t.numV) vertices.mark.assign(t.numV, -1);
     if (static_cast<int>(edges.mark.size()) != t.numE) edges.mark.assign(t.numE, -1);
     if (static_cast<int>(faces.mark.size()) != t.numF) faces.mark.assign(t.numF, -1);
@@ -116,6 +125,7 @@ void MrEditRegion::recompute(const MrTopology& t, const LevelPoints& level0, con
     } cleanup{*this};
 
     mark(t, moved, level);
+    if (level == 0) return;  // level 0 is the level-0 positions themselves
     vertices.sortByNeed(level);
     edges.sortByNeed(level);
     faces.sortByNeed(level);

@@ -37,6 +37,9 @@ public:
     // part of `target`.
     void recompute(const MrTopology& topology, const LevelPoints& level0, const LevelPoints& target,
                    const std::vector<int>& moved, int level, int threads);
+    // The faces whose grids the last recompute() changed, inner points or
+    // border: those that touch an element with d <= L.
+    const std::vector<int>& changedFaces() const { return drawn; }
 
 private:
     // The elements of one kind in the region.
@@ -67,5 +70,6 @@ private:
 
     Members vertices, edges, faces;  // the region, by kind
     std::vector<int> frontier, next;  // faces of the breadth-first search
+    std::vector<int> drawn;           // the faces whose grids the last call changed
     std::vector<Scratch> scratch;     // scratch[k]: the needed elements' points at level k, 0 < k < L
 };

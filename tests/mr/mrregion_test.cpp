@@ -158,3 +158,43 @@ TEST(EditRegionReach, AnEditWritesOnlyNearTheMovedVertex) {
         EXPECT_TRUE(written(points.faceInner(f), faceInner)) << "face " << f;
     }
 }
+
+// Whoever keeps a copy of the points hears of every face whose grid an edit
+// changed, border included, at every level.
+TEST(EditRegionReach, TheChangedFacesAreReported) {
+    for (int level = 0; level <= 3; ++level) {
+        SCOPED_TRACE("level " + std::to_string(level));
+        Surface s = makeSurface(mixedPatch(9, 7), level);
+        std::vector<int> reported;
+        bool everything = false;
+        s.mr->setChangeListener([&](const std::vector<int>* faces) {
+            if (faces)
+                reported.insert(reported.end(), faces->begin(), faces->end());
+            else
+                everything = true;
+        });
+        auto grids = [&s] {
+            std::vector<std::vector<Vector>> all;
+            for (int f = 0; f < s.mr->numFaces(); ++f) {
+                const int n = s.mr->face(f)->gridSize();
+                all.emplace_back();
+                for (int i = 0; i < n; ++i)
+                    for (int j = 0; j < n; ++j) all.back().push_back(s.mr->face(f)->point(i, j));
+            }
+            return all;
+        };
+        for (int v : {0, 23, 41}) {
+            const auto before = grids();
+            reported.clear();
+            s.mesh->vertex(v)->setPosition(dragged(s.mesh->vertex(v)->position(), v, 1));
+            s.mr->vertexMoved(s.mesh->vertex(v));
+            const auto after = grids();
+            EXPECT_FALSE(everything);
+            for (int f = 0; f < s.mr->numFaces(); ++f) {
+                if (before[f] == after[f]) continue;
+                EXPECT_NE(std::find(reported.begin(), reported.end(), f), reported.end())
+                    << "face " << f << " changed unreported after moving vertex " << v;
+            }
+        }
+    }
+}
