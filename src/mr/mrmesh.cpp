@@ -268,7 +268,8 @@ bool MrMesh::allAtOneLevel() const {
 
 std::size_t MrMesh::bytesForNextLevel() const {
     const std::size_t inner = 2 * (std::size_t(1) << curRes()) - 1;
-    return sizeof(Vector) * (numV + numE * inner + numF * inner * inner);
+    const std::size_t points = sizeof(Vector) * (numV + numE * inner + numF * inner * inner);
+    return points + (companionBytes ? companionBytes(curRes() + 1) : 0);
 }
 
 bool MrMesh::subdivide() {

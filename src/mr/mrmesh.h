@@ -58,12 +58,17 @@ public:
     // Carries a moved control vertex into level 0 and every existing level.
     void vertexMoved(const MeshVertex* v);
 
-    // The bytes the next level's points need on top of the current ones.
+    // The bytes the next level needs on top of the current one: its points
+    // and what others keep per level (setLevelCost).
     std::size_t bytesForNextLevel() const;
     // Where subdivide() learns how much memory is available (bytes). The
     // default asks the system; tests put in their own figure.
     using MemoryProbe = std::function<std::size_t()>;
     void setMemoryProbe(MemoryProbe probe) { availableMemory = std::move(probe); }
+    // What others keep per level of the surface (the drawing's arrays): the
+    // bytes they will need at `level`, which the guard adds to the points'.
+    using LevelCost = std::function<std::size_t(int level)>;
+    void setLevelCost(LevelCost cost) { companionBytes = std::move(cost); }
     // Whoever keeps a copy of the surface's points (the drawing does) is told
     // of every change the level operations make: `faces` lists the faces whose
     // grids changed (an edit reaches only those), or is null when any point,
@@ -154,6 +159,7 @@ private:
 
     MemoryProbe availableMemory;   // bytes available to the process
     ChangeListener changeListener; // told of every change of the points
+    LevelCost companionBytes;      // what others keep per level, in bytes
     int threadCount;               // threads the level operations may use
     MrEditRegion editRegion;       // what vertexMoved recomputes; its bookkeeping is kept between calls
     std::vector<int> moved;        // the surface vertices an edit gave new level-0 positions
