@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
     Mesh mesh;
     readMeshFile(options.input, mesh);
     MrMesh surface;
+    if (options.threads > 0) surface.setThreads(options.threads);
     applyMemoryLimit(surface, options.memoryLimitMiB);
     surface.build(mesh);
     if (!refineTo(surface, options.level, options.progress || isatty(STDERR_FILENO))) return kFailureStatus;

@@ -7,7 +7,7 @@
 
 const char* const kRefineUsage =
     "Usage: facetry-refine INPUT [--level L] [--output FILE] [--dump] [--progress]\n"
-    "                      [--memory-limit MIB]\n"
+    "                      [--memory-limit MIB] [--threads N]\n"
     "Refines the Catmull-Clark surface over a control mesh and writes it as one\n"
     "welded quad mesh.\n"
     "\n"
@@ -19,6 +19,8 @@ const char* const kRefineUsage =
     "      --progress       report every level on standard error, even when it is not\n"
     "                       a terminal\n"
     "      --memory-limit MIB  refuse a level that would need more than MIB mebibytes\n"
+    "  -j, --threads N      refine on N threads (default: every core of the machine);\n"
+    "                       the surface is the same for any N\n"
     "  -h, --help           show this help and exit\n"
     "\n"
     "Exit status: 0 on success, 2 for a command-line error, 255 for an input file\n"
@@ -61,6 +63,11 @@ std::string takeValue(const std::string& name, const char* value, RefineOptions&
         options.level = static_cast<int>(number);
         return "";
     }
+    if (name == "--threads" || name == "-j") {
+        if (!parseCount(value, 4096, number) || number == 0) return std::string("invalid thread count '") + value + "'";
+        options.threads = static_cast<int>(number);
+        return "";
+    }
     if (name == "--memory-limit") {
         if (!parseCount(value, LLONG_MAX / (1024 * 1024), number))
             return std::string("invalid memory limit '") + value + "'";
@@ -71,7 +78,8 @@ std::string takeValue(const std::string& name, const char* value, RefineOptions&
 }
 
 bool takesValue(const std::string& name) {
-    return name == "--level" || name == "-l" || name == "--output" || name == "-o" || name == "--memory-limit";
+    return name == "--level" || name == "-l" || name == "--output" || name == "-o" || name == "--memory-limit" ||
+           name == "--threads" || name == "-j";
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ struct RefineOptions {
     bool dump = false;                        // print the control mesh and the surface
     bool progress = false;                    // report levels even when stderr is not a terminal
     long long memoryLimitMiB = -1;            // refuse levels beyond this many MiB; -1 for no limit
+    int threads = 0;                          // threads to refine on; 0 for all the machine has
     bool help = false;                        // print the usage and stop
 };
 

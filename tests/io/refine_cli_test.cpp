@@ -26,8 +26,10 @@ TEST(RefineOptions, AcceptsEveryOptionForm) {
     EXPECT_EQ("x.OFF", o.output);
     EXPECT_TRUE(o.format == SurfaceFormat::Off && o.dump && o.progress && !o.help && o.memoryLimitMiB == -1);
     RefineOptions p;
-    ASSERT_EQ("", parse({"--level=2", "--memory-limit=64", "--output=y.obj", "--", "-in.obj"}, p));
+    ASSERT_EQ("", parse({"--level=2", "--memory-limit=64", "--output=y.obj", "-j", "3", "--", "-in.obj"}, p));
     EXPECT_TRUE(p.level == 2 && p.memoryLimitMiB == 64 && p.format == SurfaceFormat::Obj && p.input == "-in.obj");
+    EXPECT_EQ(p.threads, 3);
+    EXPECT_EQ(o.threads, 0) << "all the machine's threads unless asked";
     RefineOptions q;
     ASSERT_EQ("", parse({"-h"}, q));
     EXPECT_TRUE(q.help);
@@ -45,6 +47,8 @@ TEST(RefineOptions, ReportsEveryUsageError) {
         {{"a.obj", "-l", "2x"}, "invalid level '2x'"},
         {{"a.obj", "--level", "99999999999"}, "invalid level '99999999999'"},
         {{"a.obj", "--memory-limit", "lots"}, "invalid memory limit 'lots'"},
+        {{"a.obj", "--threads", "0"}, "invalid thread count '0'"},
+        {{"a.obj", "--threads=-2"}, "invalid thread count '-2'"},
         {{"a.obj", "-o", "x.stl"}, "the output 'x.stl' must end in .obj or .off"},
         {{"a.obj", "--output", "-"}, "the output '-' must end in .obj or .off"},
         {{"a.obj", "--bogus"}, "unknown option '--bogus'"},

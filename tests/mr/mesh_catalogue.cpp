@@ -133,6 +133,37 @@ const std::vector<CatalogueMesh>& meshCatalogue() {
     return catalogue;
 }
 
+RefMesh gridTorus(int nu, int nv) {
+    RefMesh m;
+    for (int i = 0; i < nu; ++i)
+        for (int j = 0; j < nv; ++j) {
+            double u = 2 * kPi * i / nu, v = 2 * kPi * j / nv, r = 2 + 0.7 * std::cos(v);
+            m.points.push_back(exact(r * std::cos(u), r * std::sin(u), 0.7 * std::sin(v) + 0.01 * ((i * 7 + j * 3) % 5)));
+        }
+    auto at = [&](int i, int j) { return (i % nu) * nv + (j % nv); };
+    for (int i = 0; i < nu; ++i)
+        for (int j = 0; j < nv; ++j) m.faces.push_back({at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j + 1)});
+    return m;
+}
+
+RefMesh mixedPatch(int nx, int ny) {
+    RefMesh m;
+    for (int i = 0; i <= nx; ++i)
+        for (int j = 0; j <= ny; ++j) m.points.push_back(exact(double(i), double(j), 0.1 * std::sin(i + 2.0 * j)));
+    auto at = [&](int i, int j) { return i * (ny + 1) + j; };
+    for (int i = 0; i < nx; ++i)
+        for (int j = 0; j < ny; ++j) {
+            int a = at(i, j), b = at(i + 1, j), c = at(i + 1, j + 1), d = at(i, j + 1);
+            if ((i + 2 * j) % 3 == 0) {
+                m.faces.push_back({a, b, c});
+                m.faces.push_back({a, c, d});
+            } else {
+                m.faces.push_back({a, b, c, d});
+            }
+        }
+    return m;
+}
+
 std::string meshText(const RefMesh& mesh) {
     std::ostringstream text;
     text.precision(9);

@@ -24,6 +24,14 @@ struct CatalogueMesh {
 // an open mixed patch with corners, and two meshes with an unused vertex.
 const std::vector<CatalogueMesh>& meshCatalogue();
 
+// A closed torus of nu x nv quads, vertex (i, j) at index i*nv + j: every
+// vertex regular, large enough for an edit to leave most of it alone.
+RefMesh gridTorus(int nu, int nv);
+// An open grid of nx x ny cells with every third cell cut into two
+// triangles: the refinement path, with boundaries, corners and vertices of
+// valence 3 to 6.
+RefMesh mixedPatch(int nx, int ny);
+
 // The mesh in the control-mesh text format, numE the exact edge count.
 std::string meshText(const RefMesh& mesh);
 

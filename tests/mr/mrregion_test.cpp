@@ -15,47 +15,11 @@ namespace {
 
 constexpr int kDeepestLevel = 4;
 constexpr int kMostDrags = 24;  // per mesh and level: each is checked against a full rebuild
-constexpr double kPi = 3.14159265358979323846;
-
-// A closed torus of nu x nv quads: big enough that an edit at level 4 leaves
-// most of the surface alone.
-RefMesh quadTorus(int nu, int nv) {
-    RefMesh m;
-    for (int i = 0; i < nu; ++i)
-        for (int j = 0; j < nv; ++j) {
-            double u = 2 * kPi * i / nu, v = 2 * kPi * j / nv, r = 2 + 0.7 * std::cos(v);
-            m.points.push_back({r * std::cos(u), r * std::sin(u), 0.7 * std::sin(v) + 0.01 * ((i * 7 + j * 3) % 5)});
-        }
-    auto at = [&](int i, int j) { return (i % nu) * nv + (j % nv); };
-    for (int i = 0; i < nu; ++i)
-        for (int j = 0; j < nv; ++j) m.faces.push_back({at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j + 1)});
-    return m;
-}
-
-// An open grid of quads with every third cell cut into two triangles: the
-// refinement path, with boundaries, corners and vertices of valence 3 to 6.
-RefMesh mixedPatch(int nx, int ny) {
-    RefMesh m;
-    for (int i = 0; i <= nx; ++i)
-        for (int j = 0; j <= ny; ++j) m.points.push_back({double(i), double(j), 0.1 * std::sin(i + 2.0 * j)});
-    auto at = [&](int i, int j) { return i * (ny + 1) + j; };
-    for (int i = 0; i < nx; ++i)
-        for (int j = 0; j < ny; ++j) {
-            int a = at(i, j), b = at(i + 1, j), c = at(i + 1, j + 1), d = at(i, j + 1);
-            if ((i + 2 * j) % 3 == 0) {
-                m.faces.push_back({a, b, c});
-                m.faces.push_back({a, c, d});
-            } else {
-                m.faces.push_back({a, b, c, d});
-            }
-        }
-    return m;
-}
 
 // The meshes edited here: the catalogue and the two larger ones above.
 std::vector<CatalogueMesh> editedMeshes() {
     std::vector<CatalogueMesh> meshes = meshCatalogue();
-    meshes.push_back({"quadTorus16x12", quadTorus(16, 12), true});
+    meshes.push_back({"quadTorus16x12", gridTorus(16, 12), true});
     meshes.push_back({"mixedPatch9x7", mixedPatch(9, 7), false});
     return meshes;
 }
@@ -130,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(Meshes, EditRegion, testing::Range(0, static_cast<int>(
 // A drag on a large surface must not rebuild it: an edit writes the level's
 // points of the elements near the moved vertex and of no other.
 TEST(EditRegionReach, AnEditWritesOnlyNearTheMovedVertex) {
-    Surface s = makeSurface(quadTorus(16, 12), 3);
+    Surface s = makeSurface(gridTorus(16, 12), 3);
     const MrMesh& mr = *s.mr;
     const LevelPoints points = mr.points(3);
     const std::size_t edgeInner = points.edgeInnerCount(), faceInner = points.faceInnerCount();
