@@ -14,7 +14,7 @@ MrVertex* MrEdge::otherVertex(const MrVertex* v) const {
 
 MrFace* MrEdge::face(int i) const {
     const int f = mesh->topo.edgeFaces[2 * id + (i == 0 ? 0 : 1)];
-    return f < 0 ? nullptr : &mesh->faces[f];
+    return f < 0 ? nullptr : mesh->faceAt(f);
 }
 
 bool MrEdge::onBoundary() const { return mesh->topo.edgeOnBoundary(id); }

@@ -46,13 +46,17 @@ std::string humanBytes(std::size_t bytes) {
     return text;
 }
 
-// Handles are made in place, one per element, with their index as id.
+// Room for `count` handles, which are made in place later, one per element,
+// with their index as id. Memory that is never written costs nothing.
 template <class Element>
-Element* makeHandles(MrMesh* mesh, int count) {
+Element* roomForHandles(int count) {
     static_assert(std::is_trivially_destructible<Element>::value, "handles are freed without destruction");
-    Element* items = static_cast<Element*>(::operator new(sizeof(Element) * std::max(count, 1)));
+    return static_cast<Element*>(::operator new(sizeof(Element) * std::max(count, 1)));
+}
+
+template <class Element>
+void makeHandles(MrMesh* mesh, Element* items, int count) {
     for (int i = 0; i < count; ++i) new (items + i) Element(mesh, i);
-    return items;
 }
 
 }  // namespace
@@ -88,9 +92,10 @@ void MrMesh::makeElements() {
     topo.numV = numV;
     topo.numE = numE;
     topo.numF = numF;
-    vertices = makeHandles<MrVertex>(this, numV);
-    edges = makeHandles<MrEdge>(this, numE);
-    faces = makeHandles<MrFace>(this, numF);
+    vertices = roomForHandles<MrVertex>(numV);
+    makeHandles(this, vertices, numV);  // the control mesh's links point at them
+    edges = roomForHandles<MrEdge>(numE);
+    faces = roomForHandles<MrFace>(numF);
     vertexLevel.assign(numV, 0);
     edgeLevel.assign(numE, 0);
     faceLevel.assign(numF, 0);
@@ -111,14 +116,14 @@ void MrMesh::buildQuadPath(const Mesh& mesh) {
         mesh.vertex(i)->setMrV(&vertices[i]);
         positions[i] = mesh.vertex(i)->position();
     }
-    topo.edgeVertices.resize(2 * static_cast<std::size_t>(numE));
+    topo.edgeVertices = Block<int>(2 * static_cast<std::size_t>(numE));
     for (int i = 0; i < numE; ++i) {
         const MeshEdge* e = mesh.edge(i);
         topo.edgeVertices[2 * i] = e->vertex(0)->mrVertex()->id;
         topo.edgeVertices[2 * i + 1] = e->vertex(1)->mrVertex()->id;
     }
-    topo.faceVertices.resize(4 * static_cast<std::size_t>(numF));
-    topo.faceEdges.resize(4 * static_cast<std::size_t>(numF));
+    topo.faceVertices = Block<int>(4 * static_cast<std::size_t>(numF));
+    topo.faceEdges = Block<int>(4 * static_cast<std::size_t>(numF));
     for (int i = 0; i < numF; ++i) {
         const MeshFace* f = mesh.face(i);
         FACETRY_ASSERT(f->valence() == 4);
@@ -153,7 +158,7 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
     auto half = [](const MeshEdge* e, const MeshVertex* w) { return 2 * e->id + (e->vertex(0) == w ? 0 : 1); };
     std::vector<int> cornerStart(cF + 1, 0);  // control face f's first corner edge is 2cE + cornerStart[f]
     for (int i = 0; i < cF; ++i) cornerStart[i + 1] = cornerStart[i] + mesh.face(i)->valence();
-    topo.edgeVertices.resize(2 * static_cast<std::size_t>(numE));
+    topo.edgeVertices = Block<int>(2 * static_cast<std::size_t>(numE));
     {
         MrEdge* offset = edges;
         auto join = [&](const MrVertex* a, const MrVertex* b) {
@@ -175,8 +180,8 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
 
     // Faces: one quad per control-face corner, with the control face's
     // orientation: face point, edge point before, vertex point, edge point after.
-    topo.faceVertices.resize(4 * static_cast<std::size_t>(numF));
-    topo.faceEdges.resize(4 * static_cast<std::size_t>(numF));
+    topo.faceVertices = Block<int>(4 * static_cast<std::size_t>(numF));
+    topo.faceEdges = Block<int>(4 * static_cast<std::size_t>(numF));
     {
         MrFace* offset = faces;
         for (int i = 0; i < cF; ++i) {
@@ -213,6 +218,13 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
         for (std::size_t i = begin; i < end; ++i)
             positions[cF + cE + i] = mesh.vertex(static_cast<int>(i))->vertexPoint();
     });
+}
+
+void MrMesh::makeEdgeAndFaceHandles() const {
+    MrMesh* self = const_cast<MrMesh*>(this);
+    makeHandles(self, edges, numE);
+    makeHandles(self, faces, numF);
+    edgesMade = true;
 }
 
 LevelPoints MrMesh::points(int level) const {
@@ -339,10 +351,10 @@ bool MrMesh::refineAll() {
 // neighbours: vertices, edges, faces, then the checks of the shared points.
 void MrMesh::refineElementByElement() {
     for (int i = 0; i < numV; ++i) vertices[i].refine();
-    for (int i = 0; i < numE; ++i) edges[i].refine();
-    for (int i = 0; i < numF; ++i) faces[i].refine();
-    for (int i = 0; i < numE; ++i) edges[i].updateEnds();
-    for (int i = 0; i < numF; ++i) faces[i].updateBoundary();
+    for (int i = 0; i < numE; ++i) edgeAt(i)->refine();
+    for (int i = 0; i < numF; ++i) faceAt(i)->refine();
+    for (int i = 0; i < numE; ++i) edgeAt(i)->updateEnds();
+    for (int i = 0; i < numF; ++i) faceAt(i)->updateBoundary();
 }
 
 void MrMesh::reset() {

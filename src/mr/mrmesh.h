@@ -34,7 +34,7 @@
 #include "mr/mrregion.h"
 #include "mr/mrtopology.h"
 #include "mr/mrvertex.h"
-#include "mr/pointblock.h"
+#include "mr/block.h"
 #include "mr/refinement.h"
 
 class MrMesh {
@@ -97,11 +97,11 @@ public:
     }
     MrEdge* edge(int i) const {
         FACETRY_ASSERT(0<=i && i<numE);
-        return &edges[i];
+        return edgeAt(i);
     }
     MrFace* face(int i) const {
         FACETRY_ASSERT(0<=i && i<numF);
-        return &faces[i];
+        return faceAt(i);
     }
     // Whether level 0 is the control mesh itself (all control faces quads).
     bool isAllQuads() const { return allQuads; }
@@ -124,6 +124,17 @@ private:
         PointBlock faces;     // (m-1)^2 inner points per face
     };
 
+    // The handles of edges and faces are made on first use: the level
+    // operations work on the arrays and never need them.
+    MrEdge* edgeAt(int i) const {
+        if (!edgesMade) makeEdgeAndFaceHandles();
+        return &edges[i];
+    }
+    MrFace* faceAt(int i) const {
+        if (!edgesMade) makeEdgeAndFaceHandles();
+        return &faces[i];
+    }
+    void makeEdgeAndFaceHandles() const;
     void buildQuadPath(const Mesh& mesh);
     void buildRefinementPath(const Mesh& mesh);
     void makeElements();
@@ -146,9 +157,10 @@ private:
     int numV = 0;                  // number of vertices
     MrVertex* vertices = nullptr;  // numV vertex handles, owned
     int numE = 0;                  // number of edges
-    MrEdge* edges = nullptr;       // numE edge handles, owned
+    MrEdge* edges = nullptr;       // room for numE edge handles, owned
     int numF = 0;                  // number of faces
-    MrFace* faces = nullptr;       // numF face handles, owned
+    MrFace* faces = nullptr;       // room for numF face handles, owned
+    mutable bool edgesMade = false; // whether the edge and face handles are made
 
     MrTopology topo;                                   // the elements and how they meet
     std::vector<std::unique_ptr<LevelBlocks>> levels;  // level r's points while some element is at r; level 0 always (its vertex block holds the level-0 positions)

@@ -1,24 +1,46 @@
 #include "mr/mrtopology.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "math/check.h"
 #include "mr/parallel.h"
 
 namespace {
-constexpr std::size_t kVertexGrain = 4096;  // ring walks per chunk
+
+constexpr std::size_t kGrain = 4096;  // elements per chunk of a parallel loop
+
+// Lowers *value to `candidate` if that is smaller, whoever else is lowering it.
+void atomicLower(int* value, int candidate) {
+    int seen = __atomic_load_n(value, __ATOMIC_RELAXED);
+    while ((seen < 0 || candidate < seen) &&
+           !__atomic_compare_exchange_n(value, &seen, candidate, true, __ATOMIC_RELAXED, __ATOMIC_RELAXED)) {
+    }
+}
+
 }  // namespace
 
-// Faces join their edges in index order: the first one on an edge becomes
-// its face(0).
-void MrTopology::attachFaces() {
-    edgeFaces.assign(2 * static_cast<std::size_t>(numE), -1);
-    for (int f = 0; f < numF; ++f)
-        for (int k = 0; k < 4; ++k) {
-            int* slots = &edgeFaces[2 * static_cast<std::size_t>(faceEdges[4 * f + k])];
-            FACETRY_ASSERT(slots[1] < 0);
-            slots[slots[0] < 0 ? 0 : 1] = f;
-        }
+// Faces join their edges in index order, so the lower-numbered of an edge's
+// two faces is its face(0). Each face claims the first slot of each of its
+// edges or, taken, the second; the slots are put in order afterwards.
+void MrTopology::attachFaces(int threads) {
+    edgeFaces = Block<int>(2 * static_cast<std::size_t>(numE));
+    std::fill(edgeFaces.data(), edgeFaces.data() + edgeFaces.size(), -1);
+    parallelFor(numF, threads, kGrain, [this](std::size_t begin, std::size_t end) {
+        for (std::size_t f = begin; f < end; ++f)
+            for (int k = 0; k < 4; ++k) {
+                int* slots = &edgeFaces[2 * static_cast<std::size_t>(faceEdges[4 * f + k])];
+                int empty = -1;
+                if (!__atomic_compare_exchange_n(slots, &empty, static_cast<int>(f), false, __ATOMIC_RELAXED,
+                                                 __ATOMIC_RELAXED))
+                    slots[1] = static_cast<int>(f);
+            }
+    });
+    parallelFor(numE, threads, kGrain, [this](std::size_t begin, std::size_t end) {
+        for (std::size_t e = begin; e < end; ++e)
+            if (edgeFaces[2 * e + 1] >= 0 && edgeFaces[2 * e + 1] < edgeFaces[2 * e])
+                std::swap(edgeFaces[2 * e], edgeFaces[2 * e + 1]);
+    });
 }
 
 // The walk around a vertex: from its first edge (its first boundary edge on
@@ -52,43 +74,49 @@ void MrTopology::orderRing(int v, int start) {
 }
 
 void MrTopology::complete(int threads) {
-    attachFaces();
+    attachFaces(threads);
 
     // Ring sizes, a ring entry per edge, and where each walk starts: at the
-    // first edge the vertex received, or at the first boundary edge it
-    // received if it lies on the boundary.
-    ringStart.assign(static_cast<std::size_t>(numV) + 1, 0);
-    std::vector<int> startEdge(numV, -1);
-    std::vector<char> startsOnBoundary(numV, 0);
-    for (int e = 0; e < numE; ++e)
-        for (int end = 0; end < 2; ++end) {
-            const int v = edgeVertices[2 * e + end];
-            ++ringStart[v + 1];
-            if (startEdge[v] < 0 || (edgeOnBoundary(e) && !startsOnBoundary[v])) {
-                startEdge[v] = e;
-                startsOnBoundary[v] = edgeOnBoundary(e);
+    // first edge the vertex received (edges join their ends' rings in index
+    // order), or at the first boundary edge it received if it lies on the
+    // boundary.
+    std::vector<int> edgeCount(numV, 0), firstEdge(numV, -1), firstBoundaryEdge(numV, -1);
+    parallelFor(numE, threads, kGrain, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t e = begin; e < end; ++e)
+            for (int side = 0; side < 2; ++side) {
+                const int v = edgeVertices[2 * e + side];
+                __atomic_fetch_add(&edgeCount[v], 1, __ATOMIC_RELAXED);
+                atomicLower(&firstEdge[v], static_cast<int>(e));
+                if (edgeOnBoundary(static_cast<int>(e))) atomicLower(&firstBoundaryEdge[v], static_cast<int>(e));
             }
+    });
+    ringStart = Block<int>(static_cast<std::size_t>(numV) + 1);
+    for (int v = 0; v < numV; ++v) ringStart[v + 1] = ringStart[v] + edgeCount[v];
+    ringEdges = Block<int>(ringStart[numV]);
+    ringFaces = Block<int>(ringStart[numV]);
+    ringCorners = Block<unsigned char>(ringStart[numV]);
+    parallelFor(numV, threads, kGrain, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t v = begin; v < end; ++v) {
+            const int start = firstBoundaryEdge[v] >= 0 ? firstBoundaryEdge[v] : firstEdge[v];
+            if (start >= 0) orderRing(static_cast<int>(v), start);
         }
-    for (int v = 0; v < numV; ++v) ringStart[v + 1] += ringStart[v];
-    ringEdges.resize(ringStart[numV]);
-    ringFaces.resize(ringStart[numV]);
-    ringCorners.resize(ringStart[numV]);
-    parallelFor(numV, threads, kVertexGrain, [&](std::size_t begin, std::size_t end) {
-        for (std::size_t v = begin; v < end; ++v)
-            if (startEdge[v] >= 0) orderRing(static_cast<int>(v), startEdge[v]);
     });
 
     // Frames: how each edge lies along the grid sides of its faces.
-    faceSides.assign(numF, 0);
-    for (int f = 0; f < numF; ++f)
-        for (int k = 0; k < 4; ++k)
-            if (edgeVertices[2 * faceEdges[4 * f + k]] == faceVertices[4 * f + kSideStart[k]])
-                faceSides[f] |= static_cast<unsigned char>(1 << k);
-    edgeFrames.assign(2 * static_cast<std::size_t>(numE), 0);
-    for (int f = 0; f < numF; ++f)
-        for (int k = 0; k < 4; ++k) {
-            const int e = faceEdges[4 * f + k];
-            const int i = edgeFaces[2 * e] == f ? 0 : 1;
-            edgeFrames[2 * e + i] = static_cast<unsigned char>(k | (sideFromStart(f, k) ? 4 : 0));
+    faceSides = Block<unsigned char>(numF);
+    edgeFrames = Block<unsigned char>(2 * static_cast<std::size_t>(numE));
+    parallelFor(numF, threads, kGrain, [this](std::size_t begin, std::size_t end) {
+        for (std::size_t f = begin; f < end; ++f) {
+            unsigned char sides = 0;
+            for (int k = 0; k < 4; ++k)
+                if (edgeVertices[2 * faceEdges[4 * f + k]] == faceVertices[4 * f + kSideStart[k]])
+                    sides |= static_cast<unsigned char>(1 << k);
+            faceSides[f] = sides;
+            for (int k = 0; k < 4; ++k) {
+                const int e = faceEdges[4 * f + k];
+                const int i = edgeFaces[2 * e] == static_cast<int>(f) ? 0 : 1;
+                edgeFrames[2 * e + i] = static_cast<unsigned char>(k | (sides >> k & 1 ? 4 : 0));
+            }
         }
+    });
 }

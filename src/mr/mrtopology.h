@@ -13,7 +13,7 @@
 //   edges and has one face fewer than edges (its last face slot holds -1); a
 //   vertex no face uses has an empty ring.
 
-#include <vector>
+#include "mr/block.h"
 
 // The corner each side of a face grid is counted from: side 0 (row j = 0)
 // and side 3 (column i = 0) from vertex(0), side 1 (column i = m) from
@@ -25,16 +25,16 @@ struct MrTopology {
     int numE = 0;  // number of edges
     int numF = 0;  // number of faces
 
-    std::vector<int> faceVertices;           // 4 per face, in order around it
-    std::vector<int> faceEdges;              // 4 per face, edge k from vertex k to vertex k+1
-    std::vector<unsigned char> faceSides;    // per face, bit k: edge k starts at the corner side k is counted from
-    std::vector<int> edgeVertices;           // 2 per edge: vertex(0), vertex(1)
-    std::vector<int> edgeFaces;              // 2 per edge: face(0), face(1); -1 where there is none
-    std::vector<unsigned char> edgeFrames;   // 2 per edge: for face(i), the side it lies on (bits 0-1) and whether it starts at that side's first corner (bit 2)
-    std::vector<int> ringStart;              // numV + 1: vertex v's ring entries are ringStart[v] .. ringStart[v+1]-1
-    std::vector<int> ringEdges;              // per ring entry: the edge
-    std::vector<int> ringFaces;              // per ring entry: the face after the edge, -1 after a boundary vertex's last edge
-    std::vector<unsigned char> ringCorners;  // per ring entry: the vertex's corner in that face (bits 0-1); bit 2: the vertex is the edge's vertex(1)
+    Block<int> faceVertices;            // 4 per face, in order around it
+    Block<int> faceEdges;               // 4 per face, edge k from vertex k to vertex k+1
+    Block<unsigned char> faceSides;     // per face, bit k: edge k starts at the corner side k is counted from
+    Block<int> edgeVertices;            // 2 per edge: vertex(0), vertex(1)
+    Block<int> edgeFaces;               // 2 per edge: face(0), face(1); -1 where there is none
+    Block<unsigned char> edgeFrames;    // 2 per edge: for face(i), the side it lies on (bits 0-1) and whether it starts at that side's first corner (bit 2)
+    Block<int> ringStart;               // numV + 1: vertex v's ring entries are ringStart[v] .. ringStart[v+1]-1
+    Block<int> ringEdges;               // per ring entry: the edge
+    Block<int> ringFaces;               // per ring entry: the face after the edge, -1 after a boundary vertex's last edge
+    Block<unsigned char> ringCorners;   // per ring entry: the vertex's corner in that face (bits 0-1); bit 2: the vertex is the edge's vertex(1)
 
     int edgeVal(int v) const { return ringStart[v + 1] - ringStart[v]; }
     int faceVal(int v) const {
@@ -52,6 +52,6 @@ struct MrTopology {
     void complete(int threads);
 
 private:
-    void attachFaces();
+    void attachFaces(int threads);
     void orderRing(int v, int start);
 };

@@ -10,12 +10,12 @@ int MrVertex::faceVal() const { return mesh->topo.faceVal(id); }
 
 MrEdge* MrVertex::edge(int i) const {
     FACETRY_ASSERT(0<=i && i<edgeVal());
-    return &mesh->edges[mesh->topo.ringEdges[mesh->topo.ringStart[id] + i]];
+    return mesh->edgeAt(mesh->topo.ringEdges[mesh->topo.ringStart[id] + i]);
 }
 
 MrFace* MrVertex::face(int i) const {
     FACETRY_ASSERT(0<=i && i<faceVal());
-    return &mesh->faces[mesh->topo.ringFaces[mesh->topo.ringStart[id] + i]];
+    return mesh->faceAt(mesh->topo.ringFaces[mesh->topo.ringStart[id] + i]);
 }
 
 bool MrVertex::onBoundary() const {
