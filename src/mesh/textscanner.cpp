@@ -1,6 +1,6 @@
 #include "mesh/textscanner.h"
 
-#include <cctype>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -9,10 +9,35 @@ namespace {
 // Longer numerals than this are rejected rather than buffered: no real
 // coordinate needs them, and a hostile file cannot make the reader hold them.
 constexpr int kMaxNumeral = 400;
+
+// The character classes of the C locale, which the program never leaves,
+// without a library call per character.
+bool isSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isDigit(int c) { return c >= '0' && c <= '9'; }
+bool isHexDigit(int c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// The float a decimal or hexadecimal numeral stands for, correctly rounded.
+// from_chars is the fast way for decimals; it refuses numbers too small for a
+// normal float, which strtof still rounds, and hexadecimal ones with "0x".
+bool toFloat(const std::string& token, float& value) {
+    const char* first = token.c_str();
+    const char* last = first + token.size();
+    const char* digits = *first == '+' ? first + 1 : first;
+    const bool hex = token.find_first_of("xX") != std::string::npos;
+    if (!hex) {
+        const std::from_chars_result result = std::from_chars(digits, last, value);
+        if (result.ec == std::errc() && result.ptr == last) return std::isfinite(value);
+    }
+    char* end = nullptr;
+    const float v = std::strtof(first, &end);
+    if (end != last || !std::isfinite(v)) return false;
+    value = v;
+    return true;
+}
 }  // namespace
 
 int TextScanner::peek() {
-    if (pending == -2) pending = std::getc(in);
+    if (pending == -2) pending = getc_unlocked(in);
     return pending;
 }
 
@@ -24,7 +49,7 @@ int TextScanner::get() {
 }
 
 int TextScanner::skipSpaceAndPeek() {
-    while (peek() != EOF && std::isspace(peek())) get();
+    while (isSpace(peek())) get();
     return peek();
 }
 
@@ -37,9 +62,9 @@ bool TextScanner::readInt(int& value) {
     skipSpaceAndPeek();
     bool negative = false;
     if (peek() == '+' || peek() == '-') negative = get() == '-';
-    if (!std::isdigit(peek())) return false;
+    if (!isDigit(peek())) return false;
     long long magnitude = 0;
-    while (std::isdigit(peek())) {
+    while (isDigit(peek())) {
         magnitude = magnitude * 10 + (get() - '0');
         if (magnitude > static_cast<long long>(INT_MAX) + 1) return false;
     }
@@ -51,7 +76,7 @@ bool TextScanner::readInt(int& value) {
 
 bool TextScanner::readDecimalDigits(std::string& token, int limit) {
     bool any = false;
-    while (std::isdigit(peek())) {
+    while (isDigit(peek())) {
         if (static_cast<int>(token.size()) >= limit) return false;
         token.push_back(static_cast<char>(get()));
         any = true;
@@ -71,7 +96,7 @@ bool TextScanner::readFloat(float& value) {
             token.push_back(static_cast<char>(get()));
         }
     }
-    auto isMantissaDigit = [hex](int c) { return hex ? std::isxdigit(c) != 0 : std::isdigit(c) != 0; };
+    auto isMantissaDigit = [hex](int c) { return hex ? isHexDigit(c) : isDigit(c); };
     bool digits = !hex && token.size() && token.back() == '0';
     while (isMantissaDigit(peek())) {
         if (static_cast<int>(token.size()) >= kMaxNumeral) return false;
@@ -93,11 +118,7 @@ bool TextScanner::readFloat(float& value) {
         if (peek() == '+' || peek() == '-') token.push_back(static_cast<char>(get()));
         if (!readDecimalDigits(token, kMaxNumeral)) return false;
     }
-    char* end = nullptr;
-    float v = std::strtof(token.c_str(), &end);
-    if (end != token.c_str() + token.size() || !std::isfinite(v)) return false;
-    value = v;
-    return true;
+    return toFloat(token, value);
 }
 
 bool TextScanner::readCount(const char* word, int& value) {

@@ -10,11 +10,14 @@
 
 class TextScanner {
 public:
-    explicit TextScanner(FILE* input) : in(input) {}
+    // The stream is locked for the scanner's lifetime, so that each character
+    // is taken without a lock of its own (getc_unlocked): several times faster.
+    explicit TextScanner(FILE* input) : in(input) { flockfile(in); }
     // Gives the character read ahead back to the stream, so that reading
     // stops right after the last token taken, as scanf does.
     ~TextScanner() {
         if (pending >= 0) std::ungetc(pending, in);
+        funlockfile(in);
     }
     TextScanner(const TextScanner&) = delete;
     TextScanner& operator=(const TextScanner&) = delete;
