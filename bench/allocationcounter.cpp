@@ -13,14 +13,16 @@ namespace {
 std::atomic<std::size_t> bytesInUse{0};  // bytes held by live blocks
 std::atomic<std::size_t> bytesPeak{0};   // highest bytesInUse since the mark
 
-void* countedAllocate(std::size_t size) {
-    void* block = std::malloc(size ? size : 1);
-    if (!block) throw std::bad_alloc();
-    std::size_t now = bytesInUse.fetch_add(malloc_usable_size(block), std::memory_order_relaxed) +
-                      malloc_usable_size(block);
+void raisePeak(std::size_t now) {
     std::size_t seen = bytesPeak.load(std::memory_order_relaxed);
     while (now > seen && !bytesPeak.compare_exchange_weak(seen, now, std::memory_order_relaxed)) {
     }
+}
+
+void* countedAllocate(std::size_t size) {
+    void* block = std::malloc(size ? size : 1);
+    if (!block) throw std::bad_alloc();
+    raisePeak(bytesInUse.fetch_add(malloc_usable_size(block), std::memory_order_relaxed) + malloc_usable_size(block));
     return block;
 }
 
@@ -35,6 +37,9 @@ void countedFree(void* block) noexcept {
 namespace allocationcounter {
 
 std::size_t inUse() { return bytesInUse.load(); }
+void addOutside(long long bytes) {
+    raisePeak(bytesInUse.fetch_add(static_cast<std::size_t>(bytes), std::memory_order_relaxed) + static_cast<std::size_t>(bytes));
+}
 void markPeak() { bytesPeak.store(bytesInUse.load()); }
 std::size_t peak() { return bytesPeak.load(); }
 

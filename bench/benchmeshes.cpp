@@ -7,9 +7,13 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fstream>
+#include <cstdint>
 #include <map>
+#include <numeric>
+#include <random>
 #include <set>
 #include <sstream>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -73,15 +77,16 @@ int gridIndex(int i, int j, int nu, int nv) { return ((i % nu + nu) % nu) * nv +
 
 }  // namespace
 
-BenchMesh quadTorus() {
-    const int nu = 100, nv = 100;
+BenchMesh quadTorusOf(int nu, int nv) {
     IndexedMesh mesh = torusGrid(nu, nv);
     for (int i = 0; i < nu; ++i)
         for (int j = 0; j < nv; ++j)
             mesh.faces.push_back({gridIndex(i, j, nu, nv), gridIndex(i + 1, j, nu, nv),
                                   gridIndex(i + 1, j + 1, nu, nv), gridIndex(i, j + 1, nu, nv)});
-    return {"torus-10k-quads", toText(mesh)};
+    return {"torus-" + std::to_string(nu) + "x" + std::to_string(nv) + "-quads", toText(mesh)};
 }
+
+BenchMesh quadTorus() { return {"torus-10k-quads", quadTorusOf(100, 100).text}; }
 
 namespace {
 
@@ -135,10 +140,8 @@ int faceLatticeVertex(const int corners[3], int a, int b, int frequency, std::ma
     return latticeVertex(latticeKey(corners, weights), frequency, made, mesh);
 }
 
-}  // namespace
-
-BenchMesh triangleSphere() {
-    const int frequency = 50;  // 20 * 50^2 = 50,000 triangles
+// The sphere of 20 f^2 triangles, vertices in the order the faces meet them.
+IndexedMesh geodesicSphere(int frequency) {
     IndexedMesh mesh;
     std::map<LatticeKey, int> made;
     for (const auto& corners : kIcosaFaces)
@@ -148,7 +151,100 @@ BenchMesh triangleSphere() {
                 mesh.faces.push_back({at(a, b), at(a + 1, b), at(a, b + 1)});
                 if (a + b + 2 <= frequency) mesh.faces.push_back({at(a + 1, b), at(a + 1, b + 1), at(a, b + 1)});
             }
-    return {"sphere-50k-triangles", toText(mesh)};
+    return mesh;
+}
+
+// The same mesh with vertex v renumbered place[v], faces in the order `faceOrder`.
+IndexedMesh renumbered(const IndexedMesh& mesh, const std::vector<int>& place, const std::vector<int>& faceOrder) {
+    IndexedMesh result;
+    result.points.resize(mesh.points.size());
+    for (std::size_t v = 0; v < mesh.points.size(); ++v) result.points[place[v]] = mesh.points[v];
+    for (int f : faceOrder) {
+        result.faces.emplace_back();
+        for (int v : mesh.faces[f]) result.faces.back().push_back(place[v]);
+    }
+    return result;
+}
+
+// Flips random interior edges of a closed triangle mesh: the two triangles
+// (a, b, c) and (b, a, d) on edge ab become (a, d, c) and (d, b, c), as long
+// as a and b keep at least 4 edges, c and d get at most 10 and c, d are not
+// joined already.
+void flipEdges(IndexedMesh& mesh, int flips, std::mt19937& random) {
+    auto key = [](int a, int b) { return (std::uint64_t(std::min(a, b)) << 32) | std::uint32_t(std::max(a, b)); };
+    std::unordered_map<std::uint64_t, std::array<int, 2>> facesOf;  // edge: its two faces
+    std::vector<int> valence(mesh.points.size(), 0);
+    for (int f = 0; f < static_cast<int>(mesh.faces.size()); ++f)
+        for (int k = 0; k < 3; ++k) {
+            auto [slot, fresh] = facesOf.try_emplace(key(mesh.faces[f][k], mesh.faces[f][(k + 1) % 3]), std::array<int, 2>{f, -1});
+            if (!fresh) slot->second[1] = f;
+            else ++valence[mesh.faces[f][k]], ++valence[mesh.faces[f][(k + 1) % 3]];
+        }
+    auto replace = [&](std::uint64_t edge, int from, int to) {
+        std::array<int, 2>& pair = facesOf.at(edge);
+        pair[pair[0] == from ? 0 : 1] = to;
+    };
+    for (int done = 0; done < flips;) {
+        const int f = static_cast<int>(random() % mesh.faces.size()), k = static_cast<int>(random() % 3);
+        const int a = mesh.faces[f][k], b = mesh.faces[f][(k + 1) % 3], c = mesh.faces[f][(k + 2) % 3];
+        const std::array<int, 2>& pair = facesOf.at(key(a, b));
+        const int g = pair[0] == f ? pair[1] : pair[0];
+        int d = -1;
+        for (int v : mesh.faces[g]) if (v != a && v != b) d = v;
+        if (valence[a] <= 4 || valence[b] <= 4 || valence[c] >= 10 || valence[d] >= 10 || facesOf.count(key(c, d)))
+            continue;
+        facesOf.erase(key(a, b));
+        facesOf[key(c, d)] = {f, g};
+        replace(key(a, d), g, f);
+        replace(key(b, c), f, g);
+        mesh.faces[f] = {a, d, c};
+        mesh.faces[g] = {d, b, c};
+        --valence[a], --valence[b], ++valence[c], ++valence[d];
+        ++done;
+    }
+}
+
+}  // namespace
+
+BenchMesh triangleSphere() { return {"sphere-50k-triangles", toText(geodesicSphere(50))}; }
+
+BenchMesh shuffledSphere() {
+    const IndexedMesh sphere = geodesicSphere(50);
+    std::mt19937 random(20261208);
+    std::vector<int> place(sphere.points.size()), faceOrder(sphere.faces.size());
+    std::iota(place.begin(), place.end(), 0);
+    std::iota(faceOrder.begin(), faceOrder.end(), 0);
+    std::shuffle(place.begin(), place.end(), random);
+    std::shuffle(faceOrder.begin(), faceOrder.end(), random);
+    return {"sphere-50k-shuffled", toText(renumbered(sphere, place, faceOrder))};
+}
+
+BenchMesh scannedSphere() {
+    const int frequency = 110;  // 20 * 110^2 = 242,000 triangles
+    IndexedMesh sphere = geodesicSphere(frequency);
+    std::mt19937 random(1208);
+    flipEdges(sphere, static_cast<int>(sphere.faces.size() / 4), random);
+    // Scan order: 400 slices along z, each swept around the axis.
+    const int slices = 400;
+    auto sliceOf = [&](const std::array<double, 3>& p) { return std::min(slices - 1, static_cast<int>((p[2] + 1) / 2 * slices)); };
+    std::vector<int> byScan(sphere.points.size());
+    std::iota(byScan.begin(), byScan.end(), 0);
+    std::sort(byScan.begin(), byScan.end(), [&](int u, int v) {
+        const auto &p = sphere.points[u], &q = sphere.points[v];
+        if (sliceOf(p) != sliceOf(q)) return sliceOf(p) < sliceOf(q);
+        return std::atan2(p[1], p[0]) < std::atan2(q[1], q[0]);
+    });
+    std::vector<int> place(sphere.points.size());
+    for (std::size_t k = 0; k < byScan.size(); ++k) place[byScan[k]] = static_cast<int>(k);
+    std::vector<int> faceOrder(sphere.faces.size());
+    std::iota(faceOrder.begin(), faceOrder.end(), 0);
+    auto firstVertex = [&](int f) {
+        int first = place[sphere.faces[f][0]];
+        for (int v : sphere.faces[f]) first = std::min(first, place[v]);
+        return first;
+    };
+    std::stable_sort(faceOrder.begin(), faceOrder.end(), [&](int f, int g) { return firstVertex(f) < firstVertex(g); });
+    return {"scan-242k-triangles", toText(renumbered(sphere, place, faceOrder))};
 }
 
 namespace {

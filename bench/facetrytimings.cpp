@@ -6,8 +6,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 
 #include "allocationcounter.h"
+#include "mr/surfaceexport.h"
 #include "stopwatch.h"
 
 namespace {
@@ -53,9 +55,24 @@ struct LevelSamples {
     std::vector<double> undivide;     // undivide() from the level, per repetition
     std::vector<double> vertexMoved;  // every drag event at the level, over the repetitions
     std::size_t peakBytes = 0;        // the highest peak over the repetitions
-    std::size_t pointBytes = 0;       // bytes of the points stored at the level
     std::size_t weldedPoints = 0;     // distinct surface points at the level
 };
+
+// The surface's blocks of points are mapped outside the heap: the counter
+// hears of them here.
+void countBlocks() {
+    static bool counting = false;
+    if (!counting) setBlockObserver(allocationcounter::addOutside);
+    counting = true;
+}
+
+// The resident set of the process, in bytes.
+std::size_t residentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
 
 // Moves `v` by `offset` along x and carries it into the surface; returns the
 // time of vertexMoved alone.
@@ -68,8 +85,8 @@ double timedDrag(MrMesh& surface, MeshVertex* v, float offset) {
 }
 
 // One repetition: levels 1..maxLevel on a fresh surface over a fresh mesh.
-void runOnce(const std::string& meshText, int maxLevel, std::vector<double>& loads, std::vector<double>& builds,
-             std::vector<LevelSamples>& levels) {
+void runOnce(const std::string& meshText, int maxLevel, int threads, std::vector<double>& loads,
+             std::vector<double>& builds, std::vector<LevelSamples>& levels) {
     Stopwatch loadWatch;
     std::unique_ptr<Mesh> mesh = loadText(meshText);
     loads.push_back(loadWatch.seconds());
@@ -78,7 +95,7 @@ void runOnce(const std::string& meshText, int maxLevel, std::vector<double>& loa
 
     std::size_t before = allocationcounter::inUse();
     Stopwatch buildWatch;
-    std::unique_ptr<MrMesh> surface = buildQuietly(*mesh);
+    std::unique_ptr<MrMesh> surface = buildQuietly(*mesh, threads);
     builds.push_back(buildWatch.seconds());
 
     double refine = 0;
@@ -96,7 +113,6 @@ void runOnce(const std::string& meshText, int maxLevel, std::vector<double>& loa
         for (int event = 0; event < kDragEvents; ++event)
             samples.vertexMoved.push_back(timedDrag(*surface, dragged, event % 2 ? -offset : offset));
         samples.peakBytes = std::max(samples.peakBytes, allocationcounter::peak() - before);
-        samples.pointBytes = storedPointBytes(*surface);
         samples.weldedPoints = weldedPointCount(*surface);
 
         Stopwatch undivideWatch;
@@ -124,8 +140,9 @@ std::unique_ptr<Mesh> loadText(const std::string& meshText) {
     return mesh;
 }
 
-std::unique_ptr<MrMesh> buildQuietly(const Mesh& mesh) {
+std::unique_ptr<MrMesh> buildQuietly(const Mesh& mesh, int threads) {
     auto surface = std::make_unique<MrMesh>();
+    if (threads > 0) surface->setThreads(threads);
     SilentStdout quiet;
     surface->build(mesh);
     return surface;
@@ -134,38 +151,12 @@ std::unique_ptr<MrMesh> buildQuietly(const Mesh& mesh) {
 std::vector<Vector> weldedSurfacePoints(const MrMesh& surface) {
     std::vector<Vector> points;
     points.reserve(weldedPointCount(surface));
-    for (int v = 0; v < surface.numVertices(); ++v) points.push_back(surface.vertex(v)->position());
-    for (int e = 0; e < surface.numEdges(); ++e) {
-        const MrEdge* edge = surface.edge(e);
-        for (int k = 1; k + 1 < edge->pointCount(); ++k) points.push_back(edge->point(k));
-    }
-    for (int f = 0; f < surface.numFaces(); ++f) {
-        const MrFace* face = surface.face(f);
-        int n = face->gridSize();
-        for (int i = 1; i + 1 < n; ++i)
-            for (int j = 1; j + 1 < n; ++j) points.push_back(face->point(i, j));
-    }
+    WeldedSurface(surface).forEachPoint([&points](const Vector& p) { points.push_back(p); });
     return points;
 }
 
 std::size_t weldedPointCount(const MrMesh& surface) {
-    std::size_t count = surface.numVertices();
-    for (int e = 0; e < surface.numEdges(); ++e) count += surface.edge(e)->pointCount() - 2;
-    for (int f = 0; f < surface.numFaces(); ++f) {
-        std::size_t inner = surface.face(f)->gridSize() - 2;
-        count += inner * inner;
-    }
-    return count;
-}
-
-std::size_t storedPointBytes(const MrMesh& surface) {
-    std::size_t bytes = 24 * static_cast<std::size_t>(surface.numVertices());
-    for (int e = 0; e < surface.numEdges(); ++e) bytes += 12 * static_cast<std::size_t>(surface.edge(e)->pointCount());
-    for (int f = 0; f < surface.numFaces(); ++f) {
-        std::size_t n = surface.face(f)->gridSize();
-        bytes += 12 * n * n;
-    }
-    return bytes;
+    return static_cast<std::size_t>(WeldedSurface(surface).pointCount());
 }
 
 double meshSize(const Mesh& mesh) {
@@ -175,16 +166,29 @@ double meshSize(const Mesh& mesh) {
     return std::sqrt(double(extent.x) * extent.x + double(extent.y) * extent.y + double(extent.z) * extent.z);
 }
 
-FacetryFigures runFacetry(const std::string& meshText, int maxLevel, int repetitions) {
+FacetryFigures runFacetry(const std::string& meshText, int maxLevel, int repetitions, int threads) {
+    countBlocks();
     std::vector<double> loads, builds;
     std::vector<LevelSamples> levels;
-    for (int rep = 0; rep < repetitions; ++rep) runOnce(meshText, maxLevel, loads, builds, levels);
+    for (int rep = 0; rep < repetitions; ++rep) runOnce(meshText, maxLevel, threads, loads, builds, levels);
     FacetryFigures figures;
     figures.loadSeconds = median(loads);
     figures.buildSeconds = median(builds);
     for (const LevelSamples& samples : levels)
         figures.levels.push_back({median(samples.subdivide), median(samples.refine), median(samples.undivide),
-                                  median(samples.vertexMoved), samples.peakBytes, samples.pointBytes,
-                                  samples.weldedPoints});
+                                  median(samples.vertexMoved), samples.peakBytes, samples.weldedPoints});
     return figures;
+}
+
+ResidentMemory residentAfterReset(const std::string& meshText, int level) {
+    std::unique_ptr<Mesh> mesh = loadText(meshText);
+    std::unique_ptr<MrMesh> surface = buildQuietly(*mesh);
+    ResidentMemory memory;
+    memory.atZero = residentBytes();
+    while (surface->curRes() < level)
+        if (!surface->subdivide()) break;
+    memory.atLevel = residentBytes();
+    surface->reset();
+    memory.afterReset = residentBytes();
+    return memory;
 }

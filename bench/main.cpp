@@ -1,7 +1,9 @@
 // facetry_bench: Facetry's refinement against OpenSubdiv's on the same
-// control meshes, with a memory-bandwidth floor, in one table.
-//   facetry_bench [--max-level N] [--repetitions N] [--only TEXT] [--facetry-only]
-// --facetry-only skips OpenSubdiv, the floor and the weld check (for profiling).
+// control meshes, with a memory-bandwidth floor, in one table; then the whole
+// programs on the large meshes, and what a reset gives back.
+//   facetry_bench [--max-level N] [--repetitions N] [--only TEXT] [--facetry-only] [--no-processes]
+// --facetry-only skips OpenSubdiv, the floor, the weld check and the whole
+// processes (for profiling); --no-processes skips the whole processes.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,22 +12,29 @@
 
 #include "benchmeshes.h"
 #include "facetrytimings.h"
+#include "mr/parallel.h"
 #include "osdtimings.h"
+#include "processtimings.h"
 #include "report.h"
 #include "stopwatch.h"
 #include "weldcompare.h"
 
 namespace {
 
-constexpr double kWeldTolerance = 1e-5;        // of the mesh size
-constexpr std::size_t kLargeLevelPoints = 4000000; // above this, fewer repetitions
+constexpr double kWeldTolerance = 1e-5;              // of the mesh size
+constexpr std::size_t kLargeLevelPoints = 4000000;   // above this, fewer repetitions
+constexpr std::size_t kLargestOsdPoints = 50000000;  // above this OpenSubdiv needs more memory than the machine has
+constexpr int kLargeMeshFaces = 50000;               // meshes from this size on are also run as whole processes
+constexpr int kProcessLevels = 3;                    // whole processes at L = 1 to this
+constexpr int kResetLevel = 4;                       // the level a reset comes back from
 
 // What the command line asks for.
 struct Settings {
-    int maxLevel = 4;      // Facetry levels 1..maxLevel
-    int repetitions = 5;   // per figure; 3 for the largest levels
-    std::string only;      // run only meshes whose label contains this
-    bool facetryOnly = false;  // skip OpenSubdiv, the floor and the weld check
+    int maxLevel = 4;          // Facetry levels 1..maxLevel
+    int repetitions = 5;       // per figure; 3 for the largest levels
+    std::string only;          // run only meshes whose label contains this
+    bool facetryOnly = false;  // skip OpenSubdiv, the floor, the weld check and the processes
+    bool processes = true;     // time the whole programs on the large meshes
 };
 
 Settings parseArguments(int argc, char** argv) {
@@ -40,8 +49,12 @@ Settings parseArguments(int argc, char** argv) {
             settings.only = argv[++k];
         else if (!std::strcmp(argv[k], "--facetry-only"))
             settings.facetryOnly = true;
+        else if (!std::strcmp(argv[k], "--no-processes"))
+            settings.processes = false;
         else {
-            std::fprintf(stderr, "usage: facetry_bench [--max-level N] [--repetitions N] [--only TEXT] [--facetry-only]\n");
+            std::fprintf(stderr,
+                         "usage: facetry_bench [--max-level N] [--repetitions N] [--only TEXT] [--facetry-only] "
+                         "[--no-processes]\n");
             std::exit(2);
         }
     }
@@ -56,10 +69,10 @@ Settings parseArguments(int argc, char** argv) {
 std::vector<BenchMesh> allMeshes(const std::string& only) {
     std::vector<BenchMesh> meshes;
     using Generator = BenchMesh (*)();
-    const std::pair<const char*, Generator> generated[] = {{"torus-10k-quads", quadTorus},
-                                                          {"sphere-50k-triangles", triangleSphere},
-                                                          {"torus-mixed-polygons", mixedTorus},
-                                                          {"open-patch-with-hole", openPatch}};
+    const std::pair<const char*, Generator> generated[] = {
+        {"torus-10k-quads", quadTorus},         {"sphere-50k-triangles", triangleSphere},
+        {"sphere-50k-shuffled", shuffledSphere}, {"scan-242k-triangles", scannedSphere},
+        {"torus-mixed-polygons", mixedTorus},   {"open-patch-with-hole", openPatch}};
     for (const auto& [label, generate] : generated)
         if (std::string(label).find(only) != std::string::npos) meshes.push_back(generate());
     for (BenchMesh& example : bundledExamples(FACETRY_SOURCE_DIR "/examples"))
@@ -93,31 +106,39 @@ std::vector<Vector> facetryPointsAt(const std::string& meshText, int level) {
 // Fills the OpenSubdiv figures, the floor and the weld check of one row.
 void measureAgainstOsd(const BenchMesh& input, BenchRow& row, int repetitions) {
     std::unique_ptr<Mesh> mesh = loadText(input.text);
-    std::unique_ptr<MrMesh> surface = buildQuietly(*mesh);
-    int osdLevel = row.level + (surface->isAllQuads() ? 0 : 1);
-    surface.reset();
     std::vector<Vector> ours = facetryPointsAt(input.text, row.level);
-    row.osd = runOpenSubdiv(*mesh, osdLevel, repetitions);
+    row.osd = runOpenSubdiv(*mesh, row.osd.level, repetitions);
     row.tolerance = kWeldTolerance * meshSize(*mesh);
     row.weld = compareWelded(ours, row.osd.points, row.tolerance);
     row.osd.points = {};
-    row.floorSeconds = bandwidthFloor(row.facetry.weldedPoints, repetitions);
+    row.floorSeconds = bandwidthFloor(row.all.weldedPoints, repetitions);
     row.comparedWithOsd = true;
 }
 
+bool isAllQuads(const std::string& meshText) {
+    std::unique_ptr<Mesh> mesh = loadText(meshText);
+    return buildQuietly(*mesh)->isAllQuads();
+}
+
 void benchmarkMesh(const BenchMesh& input, const Settings& settings, std::vector<BenchRow>& rows) {
-    std::fprintf(stderr, "%s: Facetry...\n", input.name.c_str());
-    FacetryFigures facetry = runFacetry(input.text, settings.maxLevel, settings.repetitions);
-    for (std::size_t k = 0; k < facetry.levels.size(); ++k) {
+    const int threads = machineThreads();
+    std::fprintf(stderr, "%s: Facetry on 1 and %d threads...\n", input.name.c_str(), threads);
+    FacetryFigures one = runFacetry(input.text, settings.maxLevel, settings.repetitions, 1);
+    FacetryFigures all = runFacetry(input.text, settings.maxLevel, settings.repetitions, threads);
+    const bool quads = isAllQuads(input.text);
+    for (std::size_t k = 0; k < all.levels.size() && k < one.levels.size(); ++k) {
         BenchRow row;
         row.mesh = input.name;
         row.level = static_cast<int>(k) + 1;
-        row.loadSeconds = facetry.loadSeconds;
-        row.buildSeconds = facetry.buildSeconds;
-        row.facetry = facetry.levels[k];
-        int repetitions = row.facetry.weldedPoints > kLargeLevelPoints ? std::min(3, settings.repetitions)
-                                                                        : settings.repetitions;
-        if (!settings.facetryOnly) {
+        row.threads = threads;
+        row.buildOneThread = one.buildSeconds;
+        row.buildAllThreads = all.buildSeconds;
+        row.one = one.levels[k];
+        row.all = all.levels[k];
+        row.osd.level = row.level + (quads ? 0 : 1);
+        const std::size_t points = row.all.weldedPoints;
+        const int repetitions = points > kLargeLevelPoints ? std::min(3, settings.repetitions) : settings.repetitions;
+        if (!settings.facetryOnly && points <= kLargestOsdPoints) {
             std::fprintf(stderr, "%s: OpenSubdiv and the weld check at level %d...\n", input.name.c_str(), row.level);
             measureAgainstOsd(input, row, repetitions);
         }
@@ -126,18 +147,74 @@ void benchmarkMesh(const BenchMesh& input, const Settings& settings, std::vector
     }
 }
 
+// facetry-refine and the OpenSubdiv program on the mesh's file.
+void timeProcesses(const BenchMesh& input, const ScratchDirectory& scratch, int repetitions,
+                   std::vector<ProcessRow>& rows) {
+    const std::string file = scratch.write(input.name + ".mesh", input.text);
+    for (int level = 1; level <= kProcessLevels; ++level) {
+        std::fprintf(stderr, "%s: whole processes at level %d...\n", input.name.c_str(), level);
+        ProcessRow row;
+        row.mesh = input.name;
+        row.level = level;
+        row.threads = machineThreads();
+        const std::string L = std::to_string(level);
+        row.oneThread = timeProcess({FACETRY_REFINE_BINARY, file, "--level", L, "--threads", "1"}, repetitions);
+        row.allThreads = timeProcess({FACETRY_REFINE_BINARY, file, "--level", L}, repetitions);
+        row.openSubdiv = timeProcess({OSD_REFINE_BINARY, file, L}, repetitions);
+        rows.push_back(row);
+    }
+}
+
+// The build of the shuffled sphere against the ordered one, and what a reset
+// from level 4 gives back of the scan's resident memory.
+void printOrderAndResetChecks(const std::vector<BenchRow>& rows, FILE* out) {
+    const BenchRow *ordered = nullptr, *shuffled = nullptr;
+    for (const BenchRow& row : rows) {
+        if (row.mesh == "sphere-50k-triangles") ordered = &row;
+        if (row.mesh == "sphere-50k-shuffled") shuffled = &row;
+    }
+    if (ordered && shuffled)
+        std::fprintf(out,
+                     "\nBuild of the shuffled sphere against the ordered one: %.2f ms against %.2f ms on 1 thread "
+                     "(%.2f x), %.2f ms against %.2f ms on all (%.2f x).\n",
+                     shuffled->buildOneThread * 1e3, ordered->buildOneThread * 1e3,
+                     shuffled->buildOneThread / ordered->buildOneThread, shuffled->buildAllThreads * 1e3,
+                     ordered->buildAllThreads * 1e3, shuffled->buildAllThreads / ordered->buildAllThreads);
+}
+
+void printResetCheck(const BenchMesh& input, FILE* out) {
+    const ResidentMemory memory = residentAfterReset(input.text, kResetLevel);
+    auto mib = [](std::size_t bytes) { return bytes / (1024.0 * 1024.0); };
+    std::fprintf(out,
+                 "Resident memory of the process, %s: %.0f MiB at level 0, %.0f MiB at level %d, %.0f MiB after "
+                 "reset (%.2f x level 0).\n",
+                 input.name.c_str(), mib(memory.atZero), mib(memory.atLevel), kResetLevel, mib(memory.afterReset),
+                 static_cast<double>(memory.afterReset) / memory.atZero);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Settings settings = parseArguments(argc, argv);
+    std::vector<BenchMesh> meshes = allMeshes(settings.only);
     std::vector<BenchRow> rows;
-    for (const BenchMesh& input : allMeshes(settings.only))
-        benchmarkMesh(input, settings, rows);
+    for (const BenchMesh& input : meshes) benchmarkMesh(input, settings, rows);
+    std::vector<ProcessRow> processes;
+    if (settings.processes && !settings.facetryOnly) {
+        ScratchDirectory scratch;
+        for (const BenchMesh& input : meshes)
+            if (loadText(input.text)->numFaces() >= kLargeMeshFaces)
+                timeProcesses(input, scratch, std::min(settings.repetitions, 3), processes);
+    }
     printTable(rows, stdout);
+    printProcessTable(processes, stdout);
+    printOrderAndResetChecks(rows, stdout);
+    for (const BenchMesh& input : meshes)
+        if (input.name.rfind("scan", 0) == 0) printResetCheck(input, stdout);
     bool allMatched = true;
-    for (const BenchRow& row : rows) allMatched = allMatched && row.weld.matched();
+    for (const BenchRow& row : rows) allMatched = allMatched && (!row.comparedWithOsd || row.weld.matched());
     if (settings.facetryOnly) return 0;
-    std::printf(allMatched ? "Both libraries produce the same surface points on every mesh and level.\n"
+    std::printf(allMatched ? "Both libraries produce the same surface points on every mesh and level compared.\n"
                            : "The surfaces DIFFER where the match column says NO.\n");
     return allMatched ? 0 : 1;
 }

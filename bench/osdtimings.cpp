@@ -106,3 +106,12 @@ OsdFigures runOpenSubdiv(const Mesh& control, int level, int repetitions) {
     figures.interpolateSeconds = median(interpolateTimes);
     return figures;
 }
+
+int refineWithOpenSubdiv(const Mesh& control, int level) {
+    ControlArrays arrays = controlArrays(control);
+    std::unique_ptr<Far::TopologyRefiner> refiner = refineTopology(arrays, level);
+    std::vector<OsdPoint> all(refiner->GetNumVerticesTotal());
+    std::copy(arrays.positions.begin(), arrays.positions.end(), all.begin());
+    interpolateLevels(*refiner, all);
+    return refiner->GetLevel(level).GetNumVertices();
+}

@@ -22,3 +22,8 @@ struct OsdFigures {
 
 // Refines `control` (its current positions) to `level`, `repetitions` times.
 OsdFigures runOpenSubdiv(const Mesh& control, int level, int repetitions);
+
+// One refinement of `control` to `level`, topology and positions, untimed:
+// what a program that refines with OpenSubdiv does. Returns the number of
+// points of the last level.
+int refineWithOpenSubdiv(const Mesh& control, int level);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing (OpenSubdiv included), builds the benchmark in
 # Release mode and prints its table. Arguments go to the benchmark:
-#   bench/run.sh [--max-level N] [--repetitions N] [--only TEXT]
+#   bench/run.sh [--max-level N] [--repetitions N] [--only TEXT] [--no-processes]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh libosd-dev
