@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <tuple>
 
 #include "facetrytimings.h"
 
@@ -41,6 +43,8 @@ void expectShape(const BenchMesh& input, Shape expected, int euler) {
 TEST(BenchMeshes, GeneratedMeshesHaveTheirCountsAndTopology) {
     expectShape(quadTorus(), {10000, 20000, 10000, 0}, 0);
     expectShape(triangleSphere(), {25002, 75000, 50000, 0}, 2);
+    expectShape(shuffledSphere(), {25002, 75000, 50000, 0}, 2);
+    expectShape(scannedSphere(), {121002, 363000, 242000, 0}, 2);
     expectShape(mixedTorus(), {1560, 3000, 1440, 0}, 0);
     // 121 x 81 grid vertices less the 19 x 9 strictly inside the hole;
     // 120 * 81 + 121 * 80 grid edges less the 20 * 9 + 19 * 10 inside it; the
@@ -58,6 +62,33 @@ TEST(BenchMeshes, PolygonMixAndValences) {
     std::map<int, int> vertexValences;
     for (int v = 0; v < sphere->numVertices(); ++v) ++vertexValences[sphere->vertex(v)->edgeVal()];
     EXPECT_EQ(vertexValences, (std::map<int, int>{{5, 12}, {6, 24990}}));
+
+    // The scan's edge flips spread the valences over 4 to 10.
+    std::unique_ptr<Mesh> scan = loadText(scannedSphere().text);
+    std::map<int, int> scanValences;
+    for (int v = 0; v < scan->numVertices(); ++v) ++scanValences[scan->vertex(v)->edgeVal()];
+    EXPECT_EQ(scanValences.begin()->first, 4);
+    EXPECT_EQ(scanValences.rbegin()->first, 10);
+    for (int valence = 4; valence <= 10; ++valence) EXPECT_GT(scanValences[valence], 100) << valence;
+}
+
+TEST(BenchMeshes, ShuffledSphereIsTheSphereInAnotherOrder) {
+    std::unique_ptr<Mesh> sphere = loadText(triangleSphere().text), shuffled = loadText(shuffledSphere().text);
+    auto sorted = [](const Mesh& mesh) {
+        std::vector<std::tuple<float, float, float>> points;
+        for (int v = 0; v < mesh.numVertices(); ++v) {
+            const Vector p = mesh.vertex(v)->position();
+            points.emplace_back(p.x, p.y, p.z);
+        }
+        std::sort(points.begin(), points.end());
+        return points;
+    };
+    EXPECT_EQ(sorted(*sphere), sorted(*shuffled));
+    // Far from the order it was generated in: most faces moved.
+    int samePlace = 0;
+    for (int f = 0; f < sphere->numFaces(); ++f)
+        samePlace += sphere->face(f)->vertex(0)->position() == shuffled->face(f)->vertex(0)->position();
+    EXPECT_LT(samePlace, sphere->numFaces() / 100);
 }
 
 TEST(BenchMeshes, GeneratorsAreDeterministic) {
@@ -65,6 +96,7 @@ TEST(BenchMeshes, GeneratorsAreDeterministic) {
     EXPECT_EQ(triangleSphere().text, triangleSphere().text);
     EXPECT_EQ(mixedTorus().text, mixedTorus().text);
     EXPECT_EQ(openPatch().text, openPatch().text);
+    EXPECT_EQ(shuffledSphere().text, shuffledSphere().text);
 }
 
 TEST(BenchMeshes, BundledExamplesAreFoundAndLoad) {
