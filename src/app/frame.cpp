@@ -4,25 +4,25 @@
 
 #include "math/colors.h"
 
-void drawSurface(const MrMesh& mrMesh, int mode) {
+void drawSurface(SurfaceDrawing& surface, int mode) {
     switch (mode) {
         case kDisplayVertices:
             glDisable(GL_LIGHTING);
-            mrMesh.drawVertices();
+            surface.drawVertices();
             break;
         case kDisplayEdges:
             glDisable(GL_LIGHTING);
-            mrMesh.drawEdges();
+            surface.drawEdges();
             break;
         case kDisplayColoredEdges:
             glDisable(GL_LIGHTING);
-            mrMesh.drawColoredEdges();
+            surface.drawColoredEdges();
             break;
         case kDisplayFaces:
             // the faces take the current colour through the colour material
             glEnable(GL_LIGHTING);
             glShadeModel(GL_FLAT);
-            mrMesh.drawFaces();
+            surface.drawFaces();
             break;
         default:
             break;
@@ -51,7 +51,8 @@ void drawFrame(const Viewer& viewer) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     setModelview(viewer.view);
     setColor(grey);
-    drawSurface(*viewer.mrMesh, viewer.view.mrMeshDisplay);
+    FACETRY_ASSERT(viewer.surfaceDrawing);
+    drawSurface(*viewer.surfaceDrawing, viewer.view.mrMeshDisplay);
     glDisable(GL_LIGHTING);
     drawControlMesh(*viewer.mesh, viewer.view.meshDisplay);
     glDisable(GL_LIGHTING);

@@ -43,6 +43,7 @@ void runViewer(int argc, char** argv) {
     mrMesh->build(*mesh);
     viewer->mesh = mesh;
     viewer->mrMesh = mrMesh;
+    viewer->surfaceDrawing = std::make_unique<SurfaceDrawing>(*mrMesh);
     openWindow(*viewer, argc, argv);
 }
 

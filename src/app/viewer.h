@@ -2,17 +2,20 @@
 // Viewer: everything the window's callbacks work on, in one place, so the
 // callbacks stay thin and tests can drive a viewer without a window.
 //
-// Invariants: mesh and mrMesh are set before the first event and never
-// change; mrMesh is built over mesh. While drag.draggingVertex is true,
+// Invariants: mesh and mrMesh are set before the first event, never change
+// and outlive the viewer; mrMesh is built over mesh, and surfaceDrawing, made
+// for mrMesh, draws it. While drag.draggingVertex is true,
 // drag.moveVertex points at a vertex of mesh.
 
 #include <functional>
+#include <memory>
 
 #include "app/arcball.h"
 #include "app/view.h"
 #include "math/vector.h"
 #include "mesh/mesh.h"
 #include "mr/mrmesh.h"
+#include "mr/surfacedrawing.h"
 
 // The state of a control-vertex drag, set at the press and kept until the release.
 struct VertexDrag {
@@ -34,6 +37,7 @@ struct Viewer {
     View view;                           // camera, zoom, display modes, window size
     Mesh* mesh = nullptr;                // the control mesh, not owned
     MrMesh* mrMesh = nullptr;            // the surface over it, not owned
+    std::unique_ptr<SurfaceDrawing> surfaceDrawing;  // the surface's vertex arrays, kept between frames
     VertexDrag drag;                     // the control-vertex drag in progress, if any
     std::function<void()> postRedisplay; // schedules a redraw (glutPostRedisplay in the window)
 };

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <new>
+#include <vector>
 
 #include "mesh/dump.h"
 #include "mesh/error.h"
@@ -121,26 +122,71 @@ void Mesh::boundingBox(Vector& min, Vector& max) const {
     }
 }
 
+// The control mesh keeps no drawing state of its own (its vertices move under
+// the mouse), so its arrays are filled at each draw, into storage kept from
+// call to call: one pass over the vertices and edges, small beside drawing
+// them, and a handful of calls however large the mesh. Drawing happens on
+// the one thread that owns the OpenGL context.
+static_assert(sizeof(Vector) == 3 * sizeof(float), "OpenGL reads the points as packed floats");
+
+namespace {
+
+std::vector<Vector>& positionScratch() {
+    static std::vector<Vector> positions;
+    return positions;
+}
+
+std::vector<GLuint>& edgeScratch() {
+    static std::vector<GLuint> ends;
+    return ends;
+}
+
+// The positions of `count` vertices, in order, as one array.
+const Vector* positionArray(const MeshVertex* vertices, int count) {
+    std::vector<Vector>& positions = positionScratch();
+    positions.resize(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) positions[i] = vertices[i].position();
+    return positions.data();
+}
+
+}  // namespace
+
 void Mesh::drawVertices() const {
     glPointSize(kVertexPointSize);
-    for (int i = 0; i < numV; ++i) {
-        const MeshVertex& v = vertices[i];
-        glLoadName(static_cast<GLuint>(v.id));
-        glBegin(GL_POINTS);
-        Vector p = v.position();
-        glVertex3f(p.x, p.y, p.z);
-        glEnd();
+    GLint renderMode;
+    glGetIntegerv(GL_RENDER_MODE, &renderMode);
+    if (renderMode == GL_SELECT) {
+        // a name cannot change inside a primitive: one point per primitive
+        for (int i = 0; i < numV; ++i) {
+            const MeshVertex& v = vertices[i];
+            glLoadName(static_cast<GLuint>(v.id));
+            glBegin(GL_POINTS);
+            Vector p = v.position();
+            glVertex3f(p.x, p.y, p.z);
+            glEnd();
+        }
+        return;
     }
+    if (numV == 0) return;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, positionArray(vertices, numV));
+    glDrawArrays(GL_POINTS, 0, numV);
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 void Mesh::drawEdges() const {
-    glBegin(GL_LINES);
-    for (int i = 0; i < numE; ++i) {
-        Vector a = edges[i].vertex(0)->position(), b = edges[i].vertex(1)->position();
-        glVertex3f(a.x, a.y, a.z);
-        glVertex3f(b.x, b.y, b.z);
+    if (numE > 0) {
+        std::vector<GLuint>& ends = edgeScratch();
+        ends.resize(2 * static_cast<std::size_t>(numE));
+        for (int i = 0; i < numE; ++i) {
+            ends[2 * i] = static_cast<GLuint>(edges[i].vertex(0) - vertices);
+            ends[2 * i + 1] = static_cast<GLuint>(edges[i].vertex(1) - vertices);
+        }
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(3, GL_FLOAT, 0, positionArray(vertices, numV));
+        glDrawElements(GL_LINES, 2 * numE, GL_UNSIGNED_INT, ends.data());
+        glDisableClientState(GL_VERTEX_ARRAY);
     }
-    glEnd();
     drawVertices();
 }
 

@@ -1,78 +1,34 @@
-// Drawing of the surface in its four display modes. Every face draws its own
-// grid of the current level, so a side shared by two faces is drawn by both.
+// The surface's own drawing operations, in its four display modes. Each
+// draws the current level face by face from vertex arrays: every face its own
+// whole grid, so a side shared by two faces is drawn by both. The arrays are
+// filled one batch at a time into scratch and dropped afterwards; the viewer
+// keeps them between frames instead (SurfaceDrawing).
 #include <GL/gl.h>
 
 #include <vector>
 
 #include "math/colors.h"
+#include "mr/gridarrays.h"
 #include "mr/mrdraw.h"
 #include "mr/mrmesh.h"
 
 namespace {
 
-// The point size of the "Vertices" mode, in pixels.
-constexpr float kSurfacePointSize = 1.0f;
-
-inline void emitPoint(const Vector& p) { glVertex3f(p.x, p.y, p.z); }
-
-// The Newell normal of the cell A, B, C, D: twice its vector area when it is
-// planar, still usable when it is not; OpenGL normalises it.
-Vector cellNormal(const Vector& a, const Vector& b, const Vector& c, const Vector& d) {
-    return cross(a, b) + cross(b, c) + cross(c, d) + cross(d, a);
-}
-
-// The loops below keep (i, j) inside the n x n grid themselves, so they read
-// it directly, row by row: point (i, j) is g[i * n + j].
-
-void drawGridPoints(const Vector* g, int n) {
-    glBegin(GL_POINTS);
-    for (int k = 0; k < n * n; ++k) emitPoint(g[k]);
-    glEnd();
-}
-
-void drawGridLines(const Vector* g, int n) {
-    // lines of constant i first, then lines of constant j
-    for (int i = 0; i < n; ++i) {
-        glBegin(GL_LINE_STRIP);
-        for (int j = 0; j < n; ++j) emitPoint(g[i * n + j]);
-        glEnd();
-    }
-    for (int i = 0; i < n; ++i) {
-        glBegin(GL_LINE_STRIP);
-        for (int j = 0; j < n; ++j) emitPoint(g[j * n + i]);
-        glEnd();
-    }
-}
-
-void drawGridCells(const Vector* g, int n) {
-    for (int i = 0; i + 1 < n; ++i) {
-        // The strip pairs A,B then D,C, so each cell is the quad A,B,C,D and
-        // the quad between two cells collapses to a line.
-        glBegin(GL_QUAD_STRIP);
-        for (int j = 0; j + 1 < n; ++j) {
-            const Vector &a = g[i * n + j], &b = g[(i + 1) * n + j], &c = g[(i + 1) * n + j + 1], &d = g[i * n + j + 1];
-            Vector normal = cellNormal(a, b, c, d);
-            glNormal3f(normal.x, normal.y, normal.z);
-            emitPoint(a);
-            emitPoint(b);
-            emitPoint(d);
-            emitPoint(c);
+// Fills each batch in turn into scratch of one batch's size and draws it.
+void drawStreamed(const MrMesh& mesh, SurfaceMode mode) {
+    GridLayout layout(mesh.numFaces(), mesh.curRes());
+    const bool withNormals = mode == SurfaceMode::Faces;
+    const std::size_t batchPoints = static_cast<std::size_t>(layout.facesPerBatch()) * layout.facePoints();
+    std::vector<Vector> points(batchPoints), normals(withNormals ? batchPoints : 0);
+    const LevelPoints level = mesh.points(mesh.curRes());
+    drawBatches(layout, mode, [&](int b) {
+        for (int k = 0; k < layout.facesIn(b); ++k) {
+            const std::size_t at = static_cast<std::size_t>(k) * layout.facePoints();
+            fillFace(mesh.topology(), level, layout.firstFace(b) + k, layout.side(), points.data() + at,
+                     withNormals ? normals.data() + at : nullptr);
         }
-        glEnd();
-    }
-}
-
-// Calls draw(face, grid, n) for every face in index order with the face's
-// whole grid at its level.
-template <class Draw>
-void forEachGrid(const MrMesh& mesh, Draw draw) {
-    std::vector<Vector> grid;
-    for (int f = 0; f < mesh.numFaces(); ++f) {
-        const int level = mesh.face(f)->curRes(), n = (1 << level) + 1;
-        grid.resize(static_cast<std::size_t>(n) * n);
-        gatherGrid(mesh.topology(), f, mesh.points(level), grid.data());
-        draw(f, grid.data(), n);
-    }
+        return BatchArrays{points.data(), withNormals ? normals.data() : nullptr};
+    });
 }
 
 }  // namespace
@@ -86,22 +42,7 @@ const Color& edgePaletteColor(int k) {
     return palette[k % kEdgePaletteSize];
 }
 
-void MrMesh::drawVertices() const {
-    glPointSize(kSurfacePointSize);
-    forEachGrid(*this, [](int, const Vector* g, int n) { drawGridPoints(g, n); });
-}
-
-void MrMesh::drawEdges() const {
-    forEachGrid(*this, [](int, const Vector* g, int n) { drawGridLines(g, n); });
-}
-
-void MrMesh::drawColoredEdges() const {
-    forEachGrid(*this, [](int f, const Vector* g, int n) {
-        setColor(edgePaletteColor(f));
-        drawGridLines(g, n);
-    });
-}
-
-void MrMesh::drawFaces() const {
-    forEachGrid(*this, [](int, const Vector* g, int n) { drawGridCells(g, n); });
-}
+void MrMesh::drawVertices() const { drawStreamed(*this, SurfaceMode::Vertices); }
+void MrMesh::drawEdges() const { drawStreamed(*this, SurfaceMode::Edges); }
+void MrMesh::drawColoredEdges() const { drawStreamed(*this, SurfaceMode::ColoredEdges); }
+void MrMesh::drawFaces() const { drawStreamed(*this, SurfaceMode::Faces); }

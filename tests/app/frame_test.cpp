@@ -8,8 +8,10 @@
 #include <cmath>
 
 #include "app/main.h"
+#include "drawreference.h"
 #include "glcontext.h"
 #include "math/colors.h"
+#include "meshtext.h"
 #include "testviewer.h"
 
 namespace {
@@ -120,6 +122,27 @@ TEST_F(Frame, BothOffShowsOnlyTheArcballGuidesOfARotation) {
     }
     mouse(t.viewer, 0, 1, 200, 150);
     EXPECT_TRUE(feedback([&] { drawFrame(t.viewer); }).empty());
+}
+
+TEST_F(Frame, TheControlMeshIsDrawnAsBeforeOnEveryCatalogueMesh) {
+    for (const NamedMesh& named : meshCatalogue()) {
+        SCOPED_TRACE(named.name);
+        Loaded loaded = loadText(named.text);
+        ASSERT_EQ("", loaded.fatal);
+        const Mesh& mesh = *loaded.mesh;
+        glMatrixMode(GL_MODELVIEW);  // every catalogue mesh within view
+        glLoadIdentity();
+        glScalef(0.3f, 0.3f, 0.3f);
+        auto old = screenPicture(feedback([&] { referenceControlVertices(mesh); }));
+        EXPECT_EQ(mesh.numVertices(), countTokens(old, GL_POINT_TOKEN));
+        EXPECT_EQ(-1, firstDifference(old, screenPicture(feedback([&] { mesh.drawVertices(); }))));
+        old = screenPicture(feedback([&] { referenceControlEdges(mesh); }));
+        EXPECT_EQ(mesh.numEdges(), countTokens(old, GL_LINE_TOKEN));
+        EXPECT_EQ(-1, firstDifference(old, screenPicture(feedback([&] { mesh.drawEdges(); }))));
+        GLfloat size;
+        glGetFloatv(GL_POINT_SIZE, &size);
+        EXPECT_EQ(7.0f, size);
+    }
 }
 
 }  // namespace

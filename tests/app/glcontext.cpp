@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/window.h"
@@ -92,6 +93,55 @@ std::vector<FeedbackItem> feedback(const std::function<void()>& draw) {
 int countTokens(const std::vector<FeedbackItem>& items, GLenum token) {
     int n = 0;
     for (const FeedbackItem& item : items) n += item.token == token;
+    return n;
+}
+
+std::vector<FeedbackItem> screenPicture(std::vector<FeedbackItem> items) {
+    auto samePlace = [](const FeedbackVertex& a, const FeedbackVertex& b) {
+        return a.x == b.x && a.y == b.y && a.z == b.z;
+    };
+    std::vector<FeedbackItem> shown;
+    for (FeedbackItem& item : items) {
+        if (item.token == GL_LINE_RESET_TOKEN) item.token = GL_LINE_TOKEN;
+        if (item.token == GL_POLYGON_TOKEN) {
+            const std::vector<FeedbackVertex>& v = item.vertices;
+            bool degenerate = false;
+            for (size_t i = 0; i < v.size(); ++i)
+                for (size_t j = i + 1; j < v.size(); ++j) degenerate = degenerate || samePlace(v[i], v[j]);
+            if (degenerate) continue;
+            for (size_t i = 0; i + 1 < item.vertices.size(); ++i) {
+                FeedbackVertex& corner = item.vertices[i];
+                corner.r = corner.g = corner.b = corner.a = 0;
+            }
+        }
+        shown.push_back(item);
+    }
+    return shown;
+}
+
+bool operator==(const FeedbackVertex& a, const FeedbackVertex& b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z && a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
+
+bool operator==(const FeedbackItem& a, const FeedbackItem& b) { return a.token == b.token && a.vertices == b.vertices; }
+
+long firstDifference(const std::vector<FeedbackItem>& a, const std::vector<FeedbackItem>& b) {
+    for (size_t k = 0; k < a.size() && k < b.size(); ++k)
+        if (!(a[k] == b[k])) return static_cast<long>(k);
+    return a.size() == b.size() ? -1 : static_cast<long>(std::min(a.size(), b.size()));
+}
+
+std::vector<unsigned char> readPixels() {
+    std::vector<unsigned char> rgb(3 * kTestWindowSize * kTestWindowSize);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kTestWindowSize, kTestWindowSize, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+}
+
+int differingPixels(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    if (a.size() != b.size()) return -1;
+    int n = 0;
+    for (size_t k = 0; k + 2 < a.size(); k += 3) n += a[k] != b[k] || a[k + 1] != b[k + 1] || a[k + 2] != b[k + 2];
     return n;
 }
 

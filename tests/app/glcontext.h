@@ -32,6 +32,22 @@ struct FeedbackItem {
 std::vector<FeedbackItem> feedback(const std::function<void()>& draw);
 // The number of items with the given token.
 int countTokens(const std::vector<FeedbackItem>& items, GLenum token);
+// What of a feedback record reaches the screen, so that two drawings of one
+// picture compare equal: every line token as GL_LINE_TOKEN (a strip's first
+// segment resets the stipple, which is never used); no triangle with two
+// equal corners (a quad strip's quad between two cells has no area); and a
+// triangle's colour only on its last corner, the one flat shading paints
+// the whole triangle with (the others' are blanked).
+std::vector<FeedbackItem> screenPicture(std::vector<FeedbackItem> items);
+bool operator==(const FeedbackVertex& a, const FeedbackVertex& b);
+bool operator==(const FeedbackItem& a, const FeedbackItem& b);
+// The index of the first item where the two differ, or -1.
+long firstDifference(const std::vector<FeedbackItem>& a, const std::vector<FeedbackItem>& b);
+
+// The window's colour buffer, RGB row by row from the bottom.
+std::vector<unsigned char> readPixels();
+// The number of pixels whose colours differ.
+int differingPixels(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b);
 
 // Projection and modelview under which model (x, y) lands on window pixel
 // (10 + 50x, 10 + 50y): for checking coordinates by eye.

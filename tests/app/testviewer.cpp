@@ -43,5 +43,6 @@ TestViewer::TestViewer(std::unique_ptr<Mesh> controlMesh, int width, int height)
     viewer.view.resize(width, height);
     viewer.mesh = mesh.get();
     viewer.mrMesh = mrMesh.get();
+    viewer.surfaceDrawing = std::make_unique<SurfaceDrawing>(*mrMesh);
     viewer.postRedisplay = [this] { ++redraws; };
 }
