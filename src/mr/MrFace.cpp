@@ -7,9 +7,9 @@
 #include "mr/mrmesh.h"
 #include "mr/table.h"
 
-MrVertex* MrFace::vertex(int i) const { return &mesh->vertices[mesh->topo.faceVertices[4 * id + wrapIndex(i, 4)]]; }
+MrVertex* MrFace::vertex(int i) const { return &mesh->vertices[mesh->topo.faces[id].vertices[wrapIndex(i, 4)]]; }
 
-MrEdge* MrFace::edge(int i) const { return mesh->edgeAt(mesh->topo.faceEdges[4 * id + wrapIndex(i, 4)]); }
+MrEdge* MrFace::edge(int i) const { return mesh->edgeAt(mesh->topo.faces[id].edges[wrapIndex(i, 4)]); }
 
 bool MrFace::incident(const MrEdge* e) const {
     for (int k = 0; k < 4; ++k)

@@ -5,7 +5,7 @@
 
 #include "mr/mrmesh.h"
 
-MrVertex* MrEdge::vertex(int i) const { return &mesh->vertices[mesh->topo.edgeVertices[2 * id + (i == 0 ? 0 : 1)]]; }
+MrVertex* MrEdge::vertex(int i) const { return &mesh->vertices[mesh->topo.edges[id].vertices[i == 0 ? 0 : 1]]; }
 
 MrVertex* MrEdge::otherVertex(const MrVertex* v) const {
     FACETRY_ASSERT(incident(v));
@@ -13,7 +13,7 @@ MrVertex* MrEdge::otherVertex(const MrVertex* v) const {
 }
 
 MrFace* MrEdge::face(int i) const {
-    const int f = mesh->topo.edgeFaces[2 * id + (i == 0 ? 0 : 1)];
+    const int f = mesh->topo.edges[id].faces[i == 0 ? 0 : 1];
     return f < 0 ? nullptr : mesh->faceAt(f);
 }
 

@@ -116,20 +116,19 @@ void MrMesh::buildQuadPath(const Mesh& mesh) {
         mesh.vertex(i)->setMrV(&vertices[i]);
         positions[i] = mesh.vertex(i)->position();
     }
-    topo.edgeVertices = Block<int>(2 * static_cast<std::size_t>(numE));
+    topo.edges = Block<MrEdgeTopology>(numE);
     for (int i = 0; i < numE; ++i) {
         const MeshEdge* e = mesh.edge(i);
-        topo.edgeVertices[2 * i] = e->vertex(0)->mrVertex()->id;
-        topo.edgeVertices[2 * i + 1] = e->vertex(1)->mrVertex()->id;
+        topo.edges[i].vertices[0] = e->vertex(0)->mrVertex()->id;
+        topo.edges[i].vertices[1] = e->vertex(1)->mrVertex()->id;
     }
-    topo.faceVertices = Block<int>(4 * static_cast<std::size_t>(numF));
-    topo.faceEdges = Block<int>(4 * static_cast<std::size_t>(numF));
+    topo.faces = Block<MrFaceTopology>(numF);
     for (int i = 0; i < numF; ++i) {
         const MeshFace* f = mesh.face(i);
         FACETRY_ASSERT(f->valence() == 4);
         for (int k = 0; k < 4; ++k) {
-            topo.faceVertices[4 * i + k] = f->vertex(k)->mrVertex()->id;
-            topo.faceEdges[4 * i + k] = f->edge(k)->id;
+            topo.faces[i].vertices[k] = f->vertex(k)->mrVertex()->id;
+            topo.faces[i].edges[k] = f->edge(k)->id;
         }
     }
 }
@@ -158,13 +157,13 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
     auto half = [](const MeshEdge* e, const MeshVertex* w) { return 2 * e->id + (e->vertex(0) == w ? 0 : 1); };
     std::vector<int> cornerStart(cF + 1, 0);  // control face f's first corner edge is 2cE + cornerStart[f]
     for (int i = 0; i < cF; ++i) cornerStart[i + 1] = cornerStart[i] + mesh.face(i)->valence();
-    topo.edgeVertices = Block<int>(2 * static_cast<std::size_t>(numE));
+    topo.edges = Block<MrEdgeTopology>(numE);
     {
         MrEdge* offset = edges;
         auto join = [&](const MrVertex* a, const MrVertex* b) {
             const int k = static_cast<int>(offset++ - edges);
-            topo.edgeVertices[2 * k] = a->id;
-            topo.edgeVertices[2 * k + 1] = b->id;
+            topo.edges[k].vertices[0] = a->id;
+            topo.edges[k].vertices[1] = b->id;
         };
         for (int i = 0; i < cE; ++i) {
             const MeshEdge* e = mesh.edge(i);
@@ -180,8 +179,7 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
 
     // Faces: one quad per control-face corner, with the control face's
     // orientation: face point, edge point before, vertex point, edge point after.
-    topo.faceVertices = Block<int>(4 * static_cast<std::size_t>(numF));
-    topo.faceEdges = Block<int>(4 * static_cast<std::size_t>(numF));
+    topo.faces = Block<MrFaceTopology>(numF);
     {
         MrFace* offset = faces;
         for (int i = 0; i < cF; ++i) {
@@ -190,12 +188,12 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
             for (int j = 0; j < n; ++j) {
                 const MeshEdge *before = f->edge(j - 1), *after = f->edge(j);
                 const MeshVertex* corner = f->vertex(j);
-                int* quad = &topo.faceVertices[4 * (offset - faces)];
+                int* quad = topo.faces[offset - faces].vertices;
                 quad[0] = f->mrVertex()->id;
                 quad[1] = before->mrVertex()->id;
                 quad[2] = corner->mrVertex()->id;
                 quad[3] = after->mrVertex()->id;
-                int* sides = &topo.faceEdges[4 * (offset - faces)];
+                int* sides = topo.faces[offset - faces].edges;
                 sides[0] = corners + wrapIndex(j - 1, n);
                 sides[1] = half(before, corner);
                 sides[2] = half(after, corner);

@@ -68,7 +68,7 @@ void MrEditRegion::mark(const MrTopology& t, const std::vector<int>& moved, int 
         next.clear();
         for (int f : frontier)
             for (int c = 0; c < 4; ++c) {
-                const int w = t.faceVertices[4 * f + c];
+                const int w = t.faces[f].vertices[c];
                 for (int slot = t.ringStart[w]; slot < t.ringStart[w + 1]; ++slot) {
                     const int g = t.ringFaces[slot];
                     if (g >= 0 && faces.mark[g] < 0) {
@@ -90,8 +90,8 @@ void MrEditRegion::mark(const MrTopology& t, const std::vector<int>& moved, int 
     for (std::size_t k = 0; k < faces.list.size(); ++k) {
         const int f = faces.list[k], d = faces.mark[f] + 1;
         for (int c = 0; c < 4; ++c) {
-            vertices.enter(t.faceVertices[4 * f + c], d);
-            edges.enter(t.faceEdges[4 * f + c], d);
+            vertices.enter(t.faces[f].vertices[c], d);
+            edges.enter(t.faces[f].edges[c], d);
         }
     }
     for (std::size_t k = 0; k < faces.list.size(); ++k) ++faces.mark[faces.list[k]];

@@ -20,16 +20,27 @@
 // vertex(1), side 2 (row j = m) from vertex(3).
 constexpr int kSideStart[4] = {0, 1, 3, 0};
 
+// A quad: vertex k, and the edge from vertex k to vertex k+1 (mod 4). Both
+// lists in one record, so that a walk meets them in one cache line.
+struct MrFaceTopology {
+    int vertices[4];  // in order around the face
+    int edges[4];     // edge k from vertex k to vertex k+1
+};
+
+// An edge: its two ends and its faces in the order they were attached.
+struct MrEdgeTopology {
+    int vertices[2];  // vertex(0), vertex(1)
+    int faces[2];     // face(0), face(1); -1 where there is none
+};
+
 struct MrTopology {
     int numV = 0;  // number of vertices
     int numE = 0;  // number of edges
     int numF = 0;  // number of faces
 
-    Block<int> faceVertices;            // 4 per face, in order around it
-    Block<int> faceEdges;               // 4 per face, edge k from vertex k to vertex k+1
+    Block<MrFaceTopology> faces;        // per face, its corners and sides
     Block<unsigned char> faceSides;     // per face, bit k: edge k starts at the corner side k is counted from
-    Block<int> edgeVertices;            // 2 per edge: vertex(0), vertex(1)
-    Block<int> edgeFaces;               // 2 per edge: face(0), face(1); -1 where there is none
+    Block<MrEdgeTopology> edges;        // per edge, its ends and faces
     Block<unsigned char> edgeFrames;    // 2 per edge: for face(i), the side it lies on (bits 0-1) and whether it starts at that side's first corner (bit 2)
     Block<int> ringStart;               // numV + 1: vertex v's ring entries are ringStart[v] .. ringStart[v+1]-1
     Block<int> ringEdges;               // per ring entry: the edge
@@ -41,17 +52,25 @@ struct MrTopology {
         const int n = edgeVal(v);
         return n > 0 && ringFaces[ringStart[v + 1] - 1] < 0 ? n - 1 : n;
     }
-    bool edgeOnBoundary(int e) const { return edgeFaces[2 * e + 1] < 0; }
+    bool edgeOnBoundary(int e) const { return edges[e].faces[1] < 0; }
     // Whether edge k of face f starts at the corner its grid side is counted from.
     bool sideFromStart(int f, int k) const { return faceSides[f] >> k & 1; }
 
-    // Everything else from faceVertices, faceEdges and edgeVertices, which
-    // list the edges in order of creation and the faces in order of set-up:
+    // Everything else from the faces' corners and sides and the edges' ends,
+    // with the edges in order of creation and the faces in order of set-up:
     // the edges' faces, the ordered rings and the frames, with up to
     // `threads` threads.
     void complete(int threads);
 
 private:
+    // A walk around one vertex, writing its ring as it goes.
+    struct RingWalk {
+        int vertex;  // the vertex walked around
+        int slot;    // the ring entry the next step writes
+        int edge;    // the edge of that entry
+        int face;    // the face after it, -1 past a boundary edge
+    };
     void attachFaces(int threads);
-    void orderRing(int v, int start);
+    void stepRing(RingWalk& walk);
+    void orderRings(std::size_t begin, std::size_t end, const int* startEdge);
 };

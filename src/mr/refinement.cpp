@@ -37,14 +37,14 @@ constexpr float kInnerEdgePoint = 0.25f;            // 1/4 of two old points and
 Vector alongEdge(const MrTopology& t, int slot, const LevelPoints& p) {
     const int e = t.ringEdges[slot];
     const bool fromEnd = t.ringCorners[slot] & 4;  // v is the edge's vertex(1)
-    if (p.cells == 1) return p.vertex(t.edgeVertices[2 * e + (fromEnd ? 0 : 1)]);
+    if (p.cells == 1) return p.vertex(t.edges[e].vertices[fromEnd ? 0 : 1]);
     return p.edgeInner(e)[fromEnd ? p.cells - 2 : 0];
 }
 
 // The grid point diagonally next to vertex v's corner of ring face `slot`.
 Vector diagonalIn(const MrTopology& t, int slot, const LevelPoints& p) {
     const int f = t.ringFaces[slot], corner = t.ringCorners[slot] & 3, m = p.cells;
-    if (m == 1) return p.vertex(t.faceVertices[4 * f + (corner + 2) % 4]);
+    if (m == 1) return p.vertex(t.faces[f].vertices[(corner + 2) % 4]);
     // (1, 1), (m-1, 1), (m-1, m-1), (1, m-1) as inner offsets
     const int far = m - 2, row = m - 1;
     const int offset[4] = {0, far * row, far * row + far, far};
@@ -54,7 +54,7 @@ Vector diagonalIn(const MrTopology& t, int slot, const LevelPoints& p) {
 // Row one step into the edge's face(i), read along the edge from its
 // vertex(0): row[c] for c = 0 to m. The two ends lie on the face's sides.
 void faceRow(const MrTopology& t, int e, int i, const LevelPoints& p, Vector* row) {
-    const int f = t.edgeFaces[2 * e + i], frame = t.edgeFrames[2 * e + i], m = p.cells;
+    const int f = t.edges[e].faces[i], frame = t.edgeFrames[2 * e + i], m = p.cells;
     const bool fromStart = frame & 4;
     // Grid point of local (c, 1) is (i0 + c di, j0 + c dj).
     int i0, j0, di, dj;
@@ -116,8 +116,8 @@ void interleave(const Vector* even, const Vector* odd, int m, Vector* out) {
 }  // namespace
 
 Vector edgePointAt(const MrTopology& t, int e, int k, const LevelPoints& p) {
-    if (k == 0) return p.vertex(t.edgeVertices[2 * e]);
-    if (k == p.cells) return p.vertex(t.edgeVertices[2 * e + 1]);
+    if (k == 0) return p.vertex(t.edges[e].vertices[0]);
+    if (k == p.cells) return p.vertex(t.edges[e].vertices[1]);
     return p.edgeInner(e)[k - 1];
 }
 
@@ -126,21 +126,21 @@ Vector gridPointAt(const MrTopology& t, int f, int i, int j, const LevelPoints& 
     const bool iEdge = i == 0 || i == m, jEdge = j == 0 || j == m;
     if (iEdge && jEdge) {
         const int corner = i == 0 ? (j == 0 ? 0 : 3) : (j == 0 ? 1 : 2);
-        return p.vertex(t.faceVertices[4 * f + corner]);
+        return p.vertex(t.faces[f].vertices[corner]);
     }
     if (iEdge || jEdge) {
         // side 0 is row j = 0, side 1 column i = m, side 2 row j = m, side 3 column i = 0
         const int side = j == 0 ? 0 : i == m ? 1 : j == m ? 2 : 3;
         const int k = side % 2 == 0 ? i : j;
         const int steps = t.sideFromStart(f, side) ? k : m - k;
-        return p.edgeInner(t.faceEdges[4 * f + side])[steps - 1];
+        return p.edgeInner(t.faces[f].edges[side])[steps - 1];
     }
     return p.faceInner(f)[(i - 1) * (m - 1) + (j - 1)];
 }
 
 void gatherGrid(const MrTopology& t, int f, const LevelPoints& p, Vector* grid) {
     const int m = p.cells, n = m + 1;
-    const int* corners = &t.faceVertices[4 * f];
+    const int* corners = t.faces[f].vertices;
     grid[0] = p.vertex(corners[0]);
     grid[m * n] = p.vertex(corners[1]);
     grid[m * n + m] = p.vertex(corners[2]);
@@ -148,7 +148,7 @@ void gatherGrid(const MrTopology& t, int f, const LevelPoints& p, Vector* grid) 
     // Side s starts at `start` in the grid and advances by `step` per point.
     const int start[4] = {0, m * n, m, 0}, step[4] = {n, 1, n, 1};
     for (int s = 0; s < 4; ++s) {
-        const Vector* inner = p.edgeInner(t.faceEdges[4 * f + s]);
+        const Vector* inner = p.edgeInner(t.faces[f].edges[s]);
         if (t.sideFromStart(f, s))
             for (int k = 1; k < m; ++k) grid[start[s] + k * step[s]] = inner[k - 1];
         else
@@ -185,9 +185,9 @@ void refineEdge(const MrTopology& t, int e, const LevelPoints& from, Vector* to,
     const int m = from.cells, d = m + 1;
     // p: the edge's d points; a and b: the rows into its faces; odd, even: the new points.
     Vector *p = scratch, *a = scratch + d, *b = scratch + 2 * d, *odd = scratch + 3 * d, *even = scratch + 4 * d;
-    p[0] = from.vertex(t.edgeVertices[2 * e]);
+    p[0] = from.vertex(t.edges[e].vertices[0]);
     std::copy(from.edgeInner(e), from.edgeInner(e) + (m - 1), p + 1);
-    p[m] = from.vertex(t.edgeVertices[2 * e + 1]);
+    p[m] = from.vertex(t.edges[e].vertices[1]);
     // New point 2c+1 lies between old points c and c+1 (c = 0 .. m-1); new
     // point 2c at old point c (c = 1 .. m-1). The new ends are the vertices'.
     const float *__restrict pp = floats(p), *__restrict pa = floats(a), *__restrict pb = floats(b);

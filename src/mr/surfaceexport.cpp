@@ -32,7 +32,7 @@ long long WeldedSurface::edgeCount() const {
 // Point k steps along side `side` of the face, 0 < k < m, found on the edge
 // of that side, whose own points may run the other way.
 long long WeldedSurface::sidePoint(int face, int side, int k) const {
-    const int edge = topology.faceEdges[4 * face + side];
+    const int edge = topology.faces[face].edges[side];
     const int steps = topology.sideFromStart(face, side) ? k : cells - k;
     return edgeBase + static_cast<long long>(edge) * (cells - 1) + steps - 1;
 }
@@ -40,7 +40,7 @@ long long WeldedSurface::sidePoint(int face, int side, int k) const {
 long long WeldedSurface::index(int f, int i, int j) const {
     const int m = cells;
     FACETRY_ASSERT(0 <= i && i <= m && 0 <= j && j <= m);
-    const int* corners = &topology.faceVertices[4 * f];
+    const int* corners = topology.faces[f].vertices;
     if (i == 0 && j == 0) return corners[0];
     if (i == m && j == 0) return corners[1];
     if (i == m && j == m) return corners[2];
