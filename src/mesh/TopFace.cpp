@@ -11,38 +11,21 @@ TopFace::~TopFace() {
     }
 }
 
-void TopFace::lendStorage(TopVertex** vertexStorage, TopEdge** edgeStorage) {
-    verts = vertexStorage;
-    sides = edgeStorage;
-}
-
-// Stores the count and the vertices, in lent storage or in arrays of its own.
-void TopFace::attach(int valence, TopVertex* const* vertices_) {
-    FACETRY_ASSERT(valence>=3 && vertices_);
-    if (!verts) {
-        verts = new TopVertex*[valence];
-        sides = new TopEdge*[valence];
-        owned = true;
-    }
+void TopFace::attach(int valence, TopVertex** vertices_, TopEdge** edges_) {
     count = valence;
-    for (int i = 0; i < valence; ++i) verts[i] = vertices_[i];
+    verts = vertices_;
+    sides = edges_;
 }
 
 void TopFace::setVertices(int valence, TopVertex* const* vertices_) {
-    attach(valence, vertices_);
+    FACETRY_ASSERT(valence>=3 && vertices_);
+    count = valence;
+    verts = new TopVertex*[valence];
+    sides = new TopEdge*[valence];
+    owned = true;
+    for (int i = 0; i < valence; ++i) verts[i] = vertices_[i];
     for (int i = 0; i < valence; ++i) {
         TopEdge* e = verts[i]->edgeTo(vertex(i + 1));
-        FACETRY_ASSERT(e);
-        sides[i] = e;
-        e->addFace(this);
-        verts[i]->addFace(this);
-    }
-}
-
-void TopFace::setVertices(int valence, TopVertex* const* vertices_, TopEdge* const* edges_) {
-    attach(valence, vertices_);
-    for (int i = 0; i < valence; ++i) {
-        TopEdge* e = edges_[i];
         FACETRY_ASSERT(e);
         sides[i] = e;
         e->addFace(this);

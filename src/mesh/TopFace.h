@@ -22,12 +22,10 @@ public:
     // Late initialisation: copies the list, then joins every edge and vertex of
     // the face. All its edges must exist already; they are looked up.
     void setVertices(int valence, TopVertex* const* vertices_);
-    // The same, for a caller that knows the edges already: edges_[i] joins
-    // vertex i and vertex i+1.
-    void setVertices(int valence, TopVertex* const* vertices_, TopEdge* const* edges_);
-    // Gives the face room for its vertices and edges in arrays the mesh owns,
-    // before setVertices; otherwise the face allocates its own.
-    void lendStorage(TopVertex** vertexStorage, TopEdge** edgeStorage);
+    // Late initialisation by a mesh that links all its elements at once: the
+    // vertices and the edges (edges_[i] from vertex i to vertex i+1) are spans
+    // of the mesh's own arrays; no edge or ring is touched.
+    void attach(int valence, TopVertex** vertices_, TopEdge** edges_);
 
     int valence() const { return count; }
     TopVertex* vertex(int i) const { return verts[wrapIndex(i, count)]; }
@@ -38,8 +36,6 @@ public:
     void edgesAt(const TopVertex* v, TopEdge*& e1, TopEdge*& e2) const;
 
 private:
-    void attach(int valence, TopVertex* const* vertices_);
-
     int count = 0;                // number of vertices, at least 3 once set
     TopVertex** verts = nullptr;  // count vertices in order around the face
     TopEdge** sides = nullptr;    // count edges, edge i from vertex i to vertex i+1

@@ -34,6 +34,7 @@ void Mesh::clear() {
     edges = nullptr;
     vertices = nullptr;
     numV = numE = numF = 0;
+    topo = MeshTopology();
     ringEdges.reset();
     ringFaces.reset();
     faceVertexList.reset();

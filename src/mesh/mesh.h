@@ -16,6 +16,7 @@
 
 #include "math/vector.h"
 #include "mesh/meshelements.h"
+#include "mesh/meshtopology.h"
 
 // A fatal input error, carrying the message the program prints for it.
 class LoadError : public std::runtime_error {
@@ -58,6 +59,8 @@ public:
     int numFaces() const { return numF; }
     // The number of face corners.
     int totalValence() const;
+    // The elements and how they meet, as index arrays.
+    const MeshTopology& topology() const { return topo; }
     // Componentwise minimum and maximum of the vertex positions.
     void boundingBox(Vector& min, Vector& max) const;
 
@@ -79,6 +82,7 @@ private:
     int numF = 0;                   // number of accepted faces
     MeshFace* faces = nullptr;      // numF faces in file order
 
+    MeshTopology topo;              // the same topology as index arrays
     // The storage of the rings and face lists, one array each for all elements.
     std::unique_ptr<TopEdge*[]> ringEdges;        // every vertex's edge ring in turn
     std::unique_ptr<TopFace*[]> ringFaces;        // every vertex's face ring in turn

@@ -107,36 +107,82 @@ bool MeshBuilder::addFace(const int* indices, int count) {
     return true;
 }
 
-// The faces at a vertex must form one fan: joining, for every face corner at
-// the vertex, the corner's two edges must link all of the vertex's edges into
-// one path or cycle. Edges are joined by their position in the vertex's list,
-// which holds them in increasing order.
-void MeshBuilder::checkFans(const std::vector<int>& edgeStart, const std::vector<int>& edgeList,
-                            const std::vector<int>& cornerStart, const std::vector<std::int64_t>& corners) const {
-    std::vector<int> parent;
-    for (int v = 0; v + 1 < static_cast<int>(edgeStart.size()); ++v) {
-        const int* first = edgeList.data() + edgeStart[v];
-        const int n = edgeStart[v + 1] - edgeStart[v];
-        if (n == 0) continue;
-        parent.resize(n);
-        std::iota(parent.begin(), parent.end(), 0);
-        auto root = [&parent](int i) {
-            while (parent[i] != i) i = parent[i] = parent[parent[i]];
-            return i;
-        };
-        auto local = [first, n](int edge) { return static_cast<int>(std::lower_bound(first, first + n, edge) - first); };
-        int components = n;
-        for (int c = cornerStart[v]; c < cornerStart[v + 1]; ++c) {
-            const int face = static_cast<int>(corners[c] >> 5), j = static_cast<int>(corners[c] & 31);
-            const int start = faceStart[face], size = faceStart[face + 1] - start;
-            const int a = root(local(faceEdges[start + (j + size - 1) % size]));
-            const int b = root(local(faceEdges[start + j]));
-            if (a != b) {
-                parent[a] = b;
-                --components;
+// Puts every vertex's ring in cyclic order and checks that its faces form
+// one fan. Each face corner at a vertex joins two of the vertex's edges; the
+// ring is the walk along these joins, as TopVertex::orderRings walks it: from
+// the first edge the vertex received (the lowest-numbered), or its first
+// boundary edge, across that edge's face(0), then from each face to its other
+// edge at the vertex and on across that edge's other face. The faces form one
+// fan exactly when the walk meets every edge of the vertex. Everything the
+// walk needs lies in the vertex's own lists of edges and corners.
+void MeshBuilder::orderRings(MeshTopology& t) const {
+    const int numV = t.numV, numF = t.numF, numCorners = static_cast<int>(t.cornerVertices.size());
+    // Each vertex's edges, in increasing order, and its corners, in face order.
+    std::vector<int> cornerStart(numV + 1, 0), cornerFace(numCorners);
+    t.ringStart.assign(numV + 1, 0);
+    for (int v : t.edgeVertices) ++t.ringStart[v + 1];
+    for (int v : t.cornerVertices) ++cornerStart[v + 1];
+    std::partial_sum(t.ringStart.begin(), t.ringStart.end(), t.ringStart.begin());
+    std::partial_sum(cornerStart.begin(), cornerStart.end(), cornerStart.begin());
+    std::vector<int> vertexEdges(t.edgeVertices.size()), vertexCorners(numCorners);
+    {
+        std::vector<int> fill(t.ringStart.begin(), t.ringStart.end() - 1);
+        for (int e = 0; e < t.numE; ++e)
+            for (int end = 0; end < 2; ++end) vertexEdges[fill[t.edgeVertices[2 * e + end]]++] = e;
+        fill.assign(cornerStart.begin(), cornerStart.end() - 1);
+        for (int f = 0; f < numF; ++f)
+            for (int k = t.faceStart[f]; k < t.faceStart[f + 1]; ++k) {
+                cornerFace[k] = f;
+                vertexCorners[fill[t.cornerVertices[k]]++] = k;
+            }
+    }
+    t.ringEdges.resize(vertexEdges.size());
+    t.ringFaces.resize(vertexEdges.size());
+    std::vector<int> joined;  // per edge of the vertex: its two corners (-1 for none)
+    std::vector<int> ends;    // per corner of the vertex: the positions of its two edges
+    std::vector<char> met;    // per edge of the vertex: whether the walk has met it
+    for (int v = 0; v < numV; ++v) {
+        const int* edges = vertexEdges.data() + t.ringStart[v];
+        const int n = t.ringStart[v + 1] - t.ringStart[v];
+        const int* corners = vertexCorners.data() + cornerStart[v];
+        const int m = cornerStart[v + 1] - cornerStart[v];
+        if (n == 0) continue;  // a vertex no face uses
+        joined.assign(2 * n, -1);
+        ends.resize(2 * m);
+        met.assign(n, 0);
+        auto position = [edges, n](int edge) { return static_cast<int>(std::lower_bound(edges, edges + n, edge) - edges); };
+        for (int c = 0; c < m; ++c) {
+            const int k = corners[c], f = cornerFace[k], size = t.valence(f);
+            const int before = t.cornerEdges[t.faceStart[f] + (k - t.faceStart[f] + size - 1) % size];
+            ends[2 * c] = position(before);
+            ends[2 * c + 1] = position(t.cornerEdges[k]);
+            for (int side = 0; side < 2; ++side) {
+                int* slots = &joined[2 * ends[2 * c + side]];
+                slots[slots[0] < 0 ? 0 : 1] = c;
             }
         }
-        if (components != 1)
+        int p = 0;
+        for (int q = 0; q < n; ++q)
+            if (joined[2 * q + 1] < 0) {
+                p = q;  // the first boundary edge
+                break;
+            }
+        int c = joined[2 * p];  // its face(0): corners come in face order
+        int* ringEdges = t.ringEdges.data() + t.ringStart[v];
+        int* ringFaces = t.ringFaces.data() + t.ringStart[v];
+        int steps = 0, faces = 0;
+        for (; steps < n && !met[p]; ++steps) {
+            met[p] = 1;
+            ringEdges[steps] = edges[p];
+            ringFaces[steps] = c >= 0 ? cornerFace[corners[c]] : -1;
+            if (c < 0) break;
+            ++faces;
+            p = ends[2 * c] == p ? ends[2 * c + 1] : ends[2 * c];
+            c = joined[2 * p] == c ? joined[2 * p + 1] : joined[2 * p];
+        }
+        // The walk ends at the far boundary edge or back at the start; any
+        // edge or corner it missed belongs to another fan.
+        if (steps + (c < 0 ? 1 : 0) != n || faces != m)
             throw LoadError(format("Non-manifold geometry -- the faces at vertex %d do not form one fan", v));
     }
 }
@@ -145,36 +191,34 @@ void MeshBuilder::finish(Mesh& mesh) {
     FACETRY_ASSERT(!mesh.numV && !mesh.numE && !mesh.numF);
     if (positions.empty()) throw LoadError("ERROR: the mesh has no vertices");
     if (faceCount() == 0) throw LoadError("ERROR: the mesh has no faces");
-    const int numV = vertexCount(), numF = faceCount(), numE = edgeCount();
-    const int numCorners = static_cast<int>(faceIndices.size());
+    MeshTopology topology;
+    topology.numV = vertexCount();
+    topology.numE = edgeCount();
+    topology.numF = faceCount();
+    topology.faceStart = faceStart;
+    topology.cornerVertices = faceIndices;
+    topology.cornerEdges = faceEdges;
+    topology.edgeVertices = edgeEnds;
+    // Faces join their edges in file order: the first becomes face(0).
+    topology.edgeFaces.assign(edgeEnds.size(), -1);
+    for (int f = 0; f < topology.numF; ++f)
+        for (int k = faceStart[f]; k < faceStart[f + 1]; ++k) {
+            int* slots = &topology.edgeFaces[2 * faceEdges[k]];
+            slots[slots[0] < 0 ? 0 : 1] = f;
+        }
+    orderRings(topology);
+    linkElements(topology, mesh);
+    mesh.topo = std::move(topology);
+}
 
-    // Per vertex: its edges in order of creation, and its face corners in
-    // face order (face and corner packed; a face has at most 20 corners).
-    std::vector<int> edgeStart(numV + 1, 0), cornerStart(numV + 1, 0);
-    for (int v : edgeEnds) ++edgeStart[v + 1];
-    for (int v : faceIndices) ++cornerStart[v + 1];
-    std::partial_sum(edgeStart.begin(), edgeStart.end(), edgeStart.begin());
-    std::partial_sum(cornerStart.begin(), cornerStart.end(), cornerStart.begin());
-    std::vector<int> edgeList(edgeEnds.size());
-    std::vector<std::int64_t> corners(numCorners);
-    {
-        std::vector<int> fill(edgeStart.begin(), edgeStart.end() - 1);
-        for (int e = 0; e < numE; ++e)
-            for (int end = 0; end < 2; ++end) edgeList[fill[edgeEnds[2 * e + end]]++] = e;
-        fill.assign(cornerStart.begin(), cornerStart.end() - 1);
-        for (int f = 0; f < numF; ++f)
-            for (int k = faceStart[f]; k < faceStart[f + 1]; ++k)
-                corners[fill[faceIndices[k]]++] = (static_cast<std::int64_t>(f) << 5) | (k - faceStart[f]);
-    }
-    checkFans(edgeStart, edgeList, cornerStart, corners);
-
-    // The elements, with their rings and face lists in four shared arrays
-    // sized from the counts above, then linked in the order a mesh read
-    // element by element links them: edges join their ends' rings in order
-    // of creation, faces their edges and vertices in file order.
+// The element objects, linked by pointer as the index arrays say, with their
+// rings and face lists in four shared arrays.
+void MeshBuilder::linkElements(const MeshTopology& t, Mesh& mesh) const {
+    const int numV = t.numV, numE = t.numE, numF = t.numF;
+    const std::size_t ringEntries = t.ringEdges.size(), numCorners = t.cornerVertices.size();
     try {
-        mesh.ringEdges.reset(new TopEdge*[edgeEnds.size()]);
-        mesh.ringFaces.reset(new TopFace*[numCorners]);
+        mesh.ringEdges.reset(new TopEdge*[ringEntries]);
+        mesh.ringFaces.reset(new TopFace*[ringEntries]);
         mesh.faceVertexList.reset(new TopVertex*[numCorners]);
         mesh.faceEdgeList.reset(new TopEdge*[numCorners]);
         MeshVertex::startNumbering();
@@ -190,26 +234,26 @@ void MeshBuilder::finish(Mesh& mesh) {
         mesh.clear();
         throw LoadError("ERROR: not enough memory for the mesh");
     }
+    auto face = [&mesh](int f) -> TopFace* { return f < 0 ? nullptr : &mesh.faces[f]; };
+    for (std::size_t k = 0; k < ringEntries; ++k) {
+        mesh.ringEdges[k] = &mesh.edges[t.ringEdges[k]];
+        mesh.ringFaces[k] = face(t.ringFaces[k]);
+    }
+    for (std::size_t k = 0; k < numCorners; ++k) {
+        mesh.faceVertexList[k] = &mesh.vertices[t.cornerVertices[k]];
+        mesh.faceEdgeList[k] = &mesh.edges[t.cornerEdges[k]];
+    }
+    // Positions first: a vertex with faces would move their centroids.
+    for (int v = 0; v < numV; ++v) mesh.vertices[v].setPosition(positions[v]);
     for (int v = 0; v < numV; ++v) {
-        MeshVertex& vertex = mesh.vertices[v];
-        vertex.lendRings(&mesh.ringEdges[edgeStart[v]], edgeStart[v + 1] - edgeStart[v],
-                         &mesh.ringFaces[cornerStart[v]], cornerStart[v + 1] - cornerStart[v]);
-        vertex.setPosition(positions[v]);
+        const int start = t.ringStart[v], n = t.edgeVal(v);
+        const int faces = n > 0 && t.ringFaces[start + n - 1] < 0 ? n - 1 : n;
+        mesh.vertices[v].attachRings(&mesh.ringEdges[start], n, &mesh.ringFaces[start], faces);
     }
     for (int e = 0; e < numE; ++e)
-        mesh.edges[e].setVertices(&mesh.vertices[edgeEnds[2 * e]], &mesh.vertices[edgeEnds[2 * e + 1]]);
-    TopVertex* vertexList[kMaxFaceValence];
-    TopEdge* sideList[kMaxFaceValence];
-    for (int f = 0; f < numF; ++f) {
-        const int start = faceStart[f], size = faceStart[f + 1] - start;
-        for (int k = 0; k < size; ++k) {
-            vertexList[k] = &mesh.vertices[faceIndices[start + k]];
-            sideList[k] = &mesh.edges[faceEdges[start + k]];
-        }
-        mesh.faces[f].lendStorage(&mesh.faceVertexList[start], &mesh.faceEdgeList[start]);
-        mesh.faces[f].setVertices(size, vertexList, sideList);
-    }
-    for (int v = 0; v < numV; ++v)
-        if (mesh.vertices[v].edgeVal() > 0) mesh.vertices[v].orderRings();
+        mesh.edges[e].attach(&mesh.vertices[t.edgeVertices[2 * e]], &mesh.vertices[t.edgeVertices[2 * e + 1]],
+                             face(t.edgeFaces[2 * e]), face(t.edgeFaces[2 * e + 1]));
+    for (int f = 0; f < numF; ++f)
+        mesh.faces[f].attach(t.valence(f), &mesh.faceVertexList[t.faceStart[f]], &mesh.faceEdgeList[t.faceStart[f]]);
     for (int f = 0; f < numF; ++f) mesh.faces[f].computeCentroid();
 }

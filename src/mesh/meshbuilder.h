@@ -11,8 +11,8 @@
 //   mesh without faces are fatal.
 // Working on indices first means no memory is committed for counts the input
 // announces but never delivers. Edges are found through a hash table of
-// vertex pairs, so loading takes time linear in the input whatever the order
-// of its vertices and faces.
+// vertex pairs and rings are put in order on index arrays, so loading takes
+// time linear in the input whatever the order of its vertices and faces.
 
 #include <cstdint>
 #include <limits>
@@ -61,8 +61,8 @@ private:
         int shift = 64;                   // 64 - log2(slot count)
     };
 
-    void checkFans(const std::vector<int>& edgeStart, const std::vector<int>& edgeList,
-                   const std::vector<int>& cornerStart, const std::vector<std::int64_t>& corners) const;
+    void orderRings(MeshTopology& topology) const;
+    void linkElements(const MeshTopology& topology, Mesh& mesh) const;
 
     MessageSink report;
     long long edgeLimit;

@@ -19,11 +19,10 @@ bool isHexDigit(int c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A
 // The float a decimal or hexadecimal numeral stands for, correctly rounded.
 // from_chars is the fast way for decimals; it refuses numbers too small for a
 // normal float, which strtof still rounds, and hexadecimal ones with "0x".
-bool toFloat(const std::string& token, float& value) {
+bool toFloat(const std::string& token, bool hex, float& value) {
     const char* first = token.c_str();
     const char* last = first + token.size();
     const char* digits = *first == '+' ? first + 1 : first;
-    const bool hex = token.find_first_of("xX") != std::string::npos;
     if (!hex) {
         const std::from_chars_result result = std::from_chars(digits, last, value);
         if (result.ec == std::errc() && result.ptr == last) return std::isfinite(value);
@@ -118,7 +117,7 @@ bool TextScanner::readFloat(float& value) {
         if (peek() == '+' || peek() == '-') token.push_back(static_cast<char>(get()));
         if (!readDecimalDigits(token, kMaxNumeral)) return false;
     }
-    return toFloat(token, value);
+    return toFloat(token, hex, value);
 }
 
 bool TextScanner::readCount(const char* word, int& value) {

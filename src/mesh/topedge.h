@@ -13,6 +13,14 @@ public:
 
     // Late initialisation: joins the edge rings of v0_, then v1_.
     void setVertices(TopVertex* v0_, TopVertex* v1_);
+    // Late initialisation by a mesh that links all its elements at once and
+    // orders the rings itself: the ends and the faces, no ring touched.
+    void attach(TopVertex* v0_, TopVertex* v1_, TopFace* f0_, TopFace* f1_) {
+        v0 = v0_;
+        v1 = v1_;
+        f0 = f0_;
+        f1 = f1_;
+    }
     // Attaches a face; a third face ends the program (non-manifold input).
     void addFace(TopFace* f);
 

@@ -12,10 +12,9 @@
 class TopEdge;
 class TopFace;
 
-// A list of element pointers that only grows: a span of an array the mesh
-// owns, when the mesh knows the size in advance, or an array of its own,
-// grown as entries come in one by one. Either way no vertex allocates while a
-// whole mesh is built.
+// A list of element pointers: a span of an array the mesh owns, when the mesh
+// makes all its lists at once, or an array of its own, grown as entries come
+// in one by one. Either way no vertex allocates while a whole mesh is built.
 template <class T>
 class RingArray {
 public:
@@ -26,12 +25,12 @@ public:
     RingArray(const RingArray&) = delete;
     RingArray& operator=(const RingArray&) = delete;
 
-    // Lends the list `room` entries of someone else's array; it starts empty.
-    void lend(T** storage, int room_) {
+    // Lends the list the first `count_` entries of someone else's array,
+    // which already hold the list.
+    void lend(T** storage, int count_) {
         if (owned) delete[] items;
         items = storage;
-        room = room_;
-        count = 0;
+        room = count = count_;
         owned = false;
     }
     int size() const { return count; }
@@ -91,11 +90,11 @@ public:
     // Puts the edge and face rings in cyclic order around the vertex.
     void orderRings();
 
-    // Gives the rings room in arrays the mesh owns, sized for the edges and
-    // faces the vertex will receive, before any of them is added.
-    void lendRings(TopEdge** edges, int edgeRoom, TopFace** faces, int faceRoom) {
-        edgeRing.lend(edges, edgeRoom);
-        faceRing.lend(faces, faceRoom);
+    // Late initialisation by a mesh that links all its elements at once: the
+    // rings, already in cyclic order, are spans of the mesh's own arrays.
+    void attachRings(TopEdge** edges, int edgeCount, TopFace** faces, int faceCount) {
+        edgeRing.lend(edges, edgeCount);
+        faceRing.lend(faces, faceCount);
     }
 
 private:

@@ -81,7 +81,7 @@ void MrMesh::build(const Mesh& mesh) {
             buildQuadPath(mesh);
         else
             buildRefinementPath(mesh);
-        topo.complete(threadCount);
+        topo.completeFrames(threadCount);
     } catch (const std::bad_alloc&) {
         fatalError("%s", "ERROR: not enough memory to build the surface");
     }
@@ -102,44 +102,93 @@ void MrMesh::makeElements() {
     population.assign(1, static_cast<long long>(numV) + numE + numF);
     levels.clear();
     levels.push_back(allocateLevel(0));
+    topo.edges = Block<MrEdgeTopology>(numE);
+    topo.faces = Block<MrFaceTopology>(numF);
 }
 
+// Level 0 is the control mesh: the same elements, numbers and rings.
 void MrMesh::buildQuadPath(const Mesh& mesh) {
     std::printf("Not subdividing original mesh -- all quads\n");
     std::fflush(stdout);
-    numV = mesh.numVertices();
-    numE = mesh.numEdges();
-    numF = mesh.numFaces();
+    const MeshTopology& control = mesh.topology();
+    numV = control.numV;
+    numE = control.numE;
+    numF = control.numF;
     makeElements();
     Vector* positions = points(0).vertices;
     for (int i = 0; i < numV; ++i) {
         mesh.vertex(i)->setMrV(&vertices[i]);
         positions[i] = mesh.vertex(i)->position();
     }
-    topo.edges = Block<MrEdgeTopology>(numE);
-    for (int i = 0; i < numE; ++i) {
-        const MeshEdge* e = mesh.edge(i);
-        topo.edges[i].vertices[0] = e->vertex(0)->mrVertex()->id;
-        topo.edges[i].vertices[1] = e->vertex(1)->mrVertex()->id;
-    }
-    topo.faces = Block<MrFaceTopology>(numF);
+    for (int i = 0; i < numE; ++i)
+        topo.edges[i] = {{control.edgeVertices[2 * i], control.edgeVertices[2 * i + 1]},
+                         {control.edgeFaces[2 * i], control.edgeFaces[2 * i + 1]}};
     for (int i = 0; i < numF; ++i) {
         const MeshFace* f = mesh.face(i);
         FACETRY_ASSERT(f->valence() == 4);
         for (int k = 0; k < 4; ++k) {
-            topo.faces[i].vertices[k] = f->vertex(k)->mrVertex()->id;
-            topo.faces[i].edges[k] = f->edge(k)->id;
+            topo.faces[i].vertices[k] = control.cornerVertices[control.faceStart[i] + k];
+            topo.faces[i].edges[k] = control.cornerEdges[control.faceStart[i] + k];
         }
     }
+    const std::size_t entries = control.ringEdges.size();
+    topo.ringStart = Block<int>(numV + 1);
+    std::copy(control.ringStart.begin(), control.ringStart.end(), topo.ringStart.data());
+    topo.ringEdges = Block<int>(entries);
+    topo.ringFaces = Block<int>(entries);
+    topo.ringCorners = Block<unsigned char>(entries);
+    parallelFor(numV, threadCount, kChunkPoints, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t v = begin; v < end; ++v)
+            for (int k = control.ringStart[v]; k < control.ringStart[v + 1]; ++k) {
+                const int e = control.ringEdges[k], f = control.ringFaces[k];
+                topo.ringEdges[k] = e;
+                topo.ringFaces[k] = f;
+                const int corner = f >= 0 ? control.cornerOf(f, static_cast<int>(v)) : 0;
+                const bool fromEnd = control.edgeVertices[2 * e + 1] == static_cast<int>(v);
+                topo.ringCorners[k] = static_cast<unsigned char>(corner | (fromEnd ? 4 : 0));
+            }
+    });
 }
 
+namespace {
+
+// The numbering of level 0 on the refinement path, from the control mesh:
+// the point of control face f is vertex f, of control edge e vertex cF + e,
+// of control vertex v vertex cF + cE + v. Control edge e gives the halves 2e
+// (from its vertex(0) to its point) and 2e + 1 (from its point to its
+// vertex(1)); the corner k of a control face the edge 2cE + k from its edge
+// point to the face point, and the quad k.
+struct RefinedNumbering {
+    const MeshTopology& c;  // the control mesh
+    int faceVertex(int f) const { return f; }
+    int edgeVertex(int e) const { return c.numF + e; }
+    int vertexVertex(int v) const { return c.numF + c.numE + v; }
+    // Quad and corner edge of corner j of face f, j taken cyclically.
+    int corner(int f, int j) const { return c.faceStart[f] + (j + c.valence(f)) % c.valence(f); }
+    int cornerEdge(int f, int j) const { return 2 * c.numE + corner(f, j); }
+    // The half of edge e at its end w.
+    int half(int e, int w) const { return 2 * e + (c.edgeVertices[2 * e] == w ? 0 : 1); }
+    // Where edge e lies in face f: the j of corner j from which it runs.
+    int sideOf(int f, int e) const {
+        const int* first = c.cornerEdges.data() + c.faceStart[f];
+        return static_cast<int>(std::find(first, first + c.valence(f), e) - first);
+    }
+};
+
+}  // namespace
+
+// Level 0 is one Catmull-Clark step of the control mesh, numbered as
+// RefinedNumbering says, with the same orientation; its rings follow from
+// the control mesh's by index arithmetic.
 void MrMesh::buildRefinementPath(const Mesh& mesh) {
     std::printf("Subdividing original mesh\n");
     std::fflush(stdout);
-    const int cV = mesh.numVertices(), cE = mesh.numEdges(), cF = mesh.numFaces();
+    const MeshTopology& c = mesh.topology();
+    const int cV = c.numV, cE = c.numE, cF = c.numF, corners = static_cast<int>(c.cornerVertices.size());
+    const RefinedNumbering at{c};
     numV = cF + cE + cV;
-    numE = 2 * cE + mesh.totalValence();
-    numF = mesh.totalValence();
+    numE = 2 * cE + corners;
+    numF = corners;
     makeElements();
 
     // Vertices: face points, then edge points, then vertex points.
@@ -151,58 +200,105 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
         FACETRY_ASSERT(offset == vertices+numV);
     }
 
-    // Edges: the two halves of every control edge (2k from vertex(0), 2k+1
-    // to vertex(1)), then one from every face corner's edge point to the face
-    // point. The half of control edge e at its end w:
-    auto half = [](const MeshEdge* e, const MeshVertex* w) { return 2 * e->id + (e->vertex(0) == w ? 0 : 1); };
-    std::vector<int> cornerStart(cF + 1, 0);  // control face f's first corner edge is 2cE + cornerStart[f]
-    for (int i = 0; i < cF; ++i) cornerStart[i + 1] = cornerStart[i] + mesh.face(i)->valence();
-    topo.edges = Block<MrEdgeTopology>(numE);
+    // Edges: the two halves of every control edge, then one from every face
+    // corner's edge point to the face point.
     {
         MrEdge* offset = edges;
-        auto join = [&](const MrVertex* a, const MrVertex* b) {
-            const int k = static_cast<int>(offset++ - edges);
-            topo.edges[k].vertices[0] = a->id;
-            topo.edges[k].vertices[1] = b->id;
-        };
-        for (int i = 0; i < cE; ++i) {
-            const MeshEdge* e = mesh.edge(i);
-            join(e->vertex(0)->mrVertex(), e->mrVertex());
-            join(e->mrVertex(), e->vertex(1)->mrVertex());
+        auto join = [&](int a, int b) { topo.edges[offset++ - edges] = {{a, b}, {-1, -1}}; };
+        for (int e = 0; e < cE; ++e) {
+            join(at.vertexVertex(c.edgeVertices[2 * e]), at.edgeVertex(e));
+            join(at.edgeVertex(e), at.vertexVertex(c.edgeVertices[2 * e + 1]));
         }
-        for (int i = 0; i < cF; ++i) {
-            const MeshFace* f = mesh.face(i);
-            for (int j = 0; j < f->valence(); ++j) join(f->edge(j)->mrVertex(), f->mrVertex());
-        }
+        for (int f = 0; f < cF; ++f)
+            for (int k = c.faceStart[f]; k < c.faceStart[f + 1]; ++k) join(at.edgeVertex(c.cornerEdges[k]), at.faceVertex(f));
         FACETRY_ASSERT(offset == edges+numE);
     }
 
     // Faces: one quad per control-face corner, with the control face's
-    // orientation: face point, edge point before, vertex point, edge point after.
-    topo.faces = Block<MrFaceTopology>(numF);
+    // orientation: face point, edge point before, vertex point, edge point
+    // after; the quads of a face in its corner order.
     {
         MrFace* offset = faces;
-        for (int i = 0; i < cF; ++i) {
-            const MeshFace* f = mesh.face(i);
-            const int n = f->valence(), corners = 2 * cE + cornerStart[i];
-            for (int j = 0; j < n; ++j) {
-                const MeshEdge *before = f->edge(j - 1), *after = f->edge(j);
-                const MeshVertex* corner = f->vertex(j);
-                int* quad = topo.faces[offset - faces].vertices;
-                quad[0] = f->mrVertex()->id;
-                quad[1] = before->mrVertex()->id;
-                quad[2] = corner->mrVertex()->id;
-                quad[3] = after->mrVertex()->id;
-                int* sides = topo.faces[offset - faces].edges;
-                sides[0] = corners + wrapIndex(j - 1, n);
-                sides[1] = half(before, corner);
-                sides[2] = half(after, corner);
-                sides[3] = corners + j;
-                ++offset;
+        for (int f = 0; f < cF; ++f)
+            for (int j = 0; j < c.valence(f); ++j) {
+                const int before = c.cornerEdges[at.corner(f, j - 1)], after = c.cornerEdges[at.corner(f, j)];
+                const int corner = c.cornerVertices[at.corner(f, j)];
+                topo.faces[offset++ - faces] = {
+                    {at.faceVertex(f), at.edgeVertex(before), at.vertexVertex(corner), at.edgeVertex(after)},
+                    {at.cornerEdge(f, j - 1), at.half(before, corner), at.half(after, corner), at.cornerEdge(f, j)}};
             }
-        }
         FACETRY_ASSERT(offset == faces+numF);
     }
+
+    // Rings: a face point's run through its corner edges backwards, a vertex
+    // point's follows its control vertex's ring, an edge point's goes round
+    // its two halves and the corner edges between them.
+    topo.ringStart = Block<int>(numV + 1);
+    for (int f = 0; f < cF; ++f) topo.ringStart[at.faceVertex(f) + 1] = c.valence(f);
+    for (int e = 0; e < cE; ++e) topo.ringStart[at.edgeVertex(e) + 1] = c.edgeFaces[2 * e + 1] < 0 ? 3 : 4;
+    for (int v = 0; v < cV; ++v) topo.ringStart[at.vertexVertex(v) + 1] = c.edgeVal(v);
+    for (int v = 0; v < numV; ++v) topo.ringStart[v + 1] += topo.ringStart[v];
+    topo.ringEdges = Block<int>(topo.ringStart[numV]);
+    topo.ringFaces = Block<int>(topo.ringStart[numV]);
+    topo.ringCorners = Block<unsigned char>(topo.ringStart[numV]);
+    auto entry = [this](int slot, int edge, int face, int corner, bool fromEnd) {
+        topo.ringEdges[slot] = edge;
+        topo.ringFaces[slot] = face;
+        topo.ringCorners[slot] = static_cast<unsigned char>(corner | (fromEnd ? 4 : 0));
+    };
+    constexpr bool kFromStart = false, kFromEnd = true;  // whether the vertex is the edge's vertex(1)
+    parallelFor(cF, threadCount, kChunkPoints / 8, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t f = begin; f < end; ++f) {
+            const int n = c.valence(static_cast<int>(f)), first = topo.ringStart[at.faceVertex(static_cast<int>(f))];
+            for (int k = 0; k < n; ++k)
+                entry(first + k, at.cornerEdge(static_cast<int>(f), -k), at.corner(static_cast<int>(f), -k), 0, kFromEnd);
+        }
+    });
+    parallelFor(cE, threadCount, kChunkPoints / 8, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const int e = static_cast<int>(i), a = c.edgeVertices[2 * e], f0 = c.edgeFaces[2 * e], f1 = c.edgeFaces[2 * e + 1];
+            // The edge runs from a in its first face, which made it.
+            const int j0 = at.sideOf(f0, e);
+            topo.edges[2 * e].faces[0] = at.corner(f0, j0);
+            topo.edges[2 * e + 1].faces[0] = at.corner(f0, j0 + 1);
+            const int first = topo.ringStart[at.edgeVertex(e)];
+            entry(first, 2 * e, at.corner(f0, j0), 3, kFromEnd);
+            entry(first + 1, at.cornerEdge(f0, j0), at.corner(f0, j0 + 1), 1, kFromStart);
+            if (f1 < 0) {
+                entry(first + 2, 2 * e + 1, -1, 0, kFromStart);
+                continue;
+            }
+            // In the second face it runs from a too when the two faces do
+            // not turn the same way.
+            const int j1 = at.sideOf(f1, e);
+            const bool sameWay = c.cornerVertices[at.corner(f1, j1)] == a;
+            const int atA = at.corner(f1, sameWay ? j1 : j1 + 1), atB = at.corner(f1, sameWay ? j1 + 1 : j1);
+            topo.edges[2 * e].faces[1] = atA;
+            topo.edges[2 * e + 1].faces[1] = atB;
+            entry(first + 2, 2 * e + 1, atB, sameWay ? 1 : 3, kFromStart);
+            entry(first + 3, at.cornerEdge(f1, j1), atA, sameWay ? 3 : 1, kFromStart);
+        }
+    });
+    parallelFor(cF, threadCount, kChunkPoints / 8, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const int f = static_cast<int>(i), n = c.valence(f);
+            for (int j = 0; j < n; ++j) {
+                const int k = at.cornerEdge(f, j), q = at.corner(f, j), next = at.corner(f, j + 1);
+                topo.edges[k].faces[0] = std::min(q, next);
+                topo.edges[k].faces[1] = std::max(q, next);
+            }
+        }
+    });
+    parallelFor(cV, threadCount, kChunkPoints / 8, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const int v = static_cast<int>(i), first = topo.ringStart[at.vertexVertex(v)];
+            for (int k = 0; k < c.edgeVal(v); ++k) {
+                const int e = c.ringEdges[c.ringStart[v] + k], f = c.ringFaces[c.ringStart[v] + k];
+                entry(first + k, at.half(e, v), f >= 0 ? at.corner(f, c.cornerOf(f, v)) : -1, 2,
+                      c.edgeVertices[2 * e] != v);
+            }
+        }
+    });
 
     // Positions from the control mesh's point rules.
     Vector* positions = points(0).vertices;

@@ -56,21 +56,7 @@ struct MrTopology {
     // Whether edge k of face f starts at the corner its grid side is counted from.
     bool sideFromStart(int f, int k) const { return faceSides[f] >> k & 1; }
 
-    // Everything else from the faces' corners and sides and the edges' ends,
-    // with the edges in order of creation and the faces in order of set-up:
-    // the edges' faces, the ordered rings and the frames, with up to
+    // The frames (faceSides, edgeFrames) from the faces and edges, on up to
     // `threads` threads.
-    void complete(int threads);
-
-private:
-    // A walk around one vertex, writing its ring as it goes.
-    struct RingWalk {
-        int vertex;  // the vertex walked around
-        int slot;    // the ring entry the next step writes
-        int edge;    // the edge of that entry
-        int face;    // the face after it, -1 past a boundary edge
-    };
-    void attachFaces(int threads);
-    void stepRing(RingWalk& walk);
-    void orderRings(std::size_t begin, std::size_t end, const int* startEdge);
+    void completeFrames(int threads);
 };

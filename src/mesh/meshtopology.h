@@ -1,0 +1,34 @@
+#pragma once
+// MeshTopology: the control mesh's elements and how they meet, as index
+// arrays: vertices and faces in file order, edges in order of first use. The
+// Mesh links the same elements by pointer for the element-by-element queries;
+// these arrays serve code that goes through all of them at once (the
+// surface's construction).
+//
+// Invariants: edge k of face f joins its corner k and corner k+1; an edge's
+// face(0) is the lower-numbered of its faces; a vertex's ring is in cyclic
+// order, ring face k between ring edges k and k+1, a boundary vertex's ring
+// starting and ending with its two boundary edges, its last face slot -1; a
+// vertex no face uses has an empty ring.
+
+#include <vector>
+
+struct MeshTopology {
+    int numV = 0;  // number of vertices
+    int numE = 0;  // number of edges
+    int numF = 0;  // number of faces
+
+    std::vector<int> faceStart;        // numF + 1: face f's corners are faceStart[f] .. faceStart[f+1]-1
+    std::vector<int> cornerVertices;   // per corner, its vertex
+    std::vector<int> cornerEdges;      // per corner, the edge from it to the face's next corner
+    std::vector<int> edgeVertices;     // 2 per edge: vertex(0), vertex(1)
+    std::vector<int> edgeFaces;        // 2 per edge: face(0), face(1); -1 where there is none
+    std::vector<int> ringStart;        // numV + 1: vertex v's ring entries are ringStart[v] .. ringStart[v+1]-1
+    std::vector<int> ringEdges;        // per ring entry, the edge
+    std::vector<int> ringFaces;        // per ring entry, the face after the edge; -1 after a boundary vertex's last edge
+
+    int valence(int f) const { return faceStart[f + 1] - faceStart[f]; }
+    int edgeVal(int v) const { return ringStart[v + 1] - ringStart[v]; }
+    // The position of vertex v among face f's corners; f must have v.
+    int cornerOf(int f, int v) const;
+};
