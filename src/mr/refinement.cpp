@@ -181,8 +181,43 @@ Vector refinedVertex(const MrTopology& t, int v, const LevelPoints& from) {
     return (neighbours * (b / n) + diagonals * (g / n)) + p * a;
 }
 
+// The first step, from the level-0 quads: every point read is a vertex
+// position, and each rule makes one point, with the arithmetic of the
+// general rules.
+namespace {
+
+void refineLevelZeroEdge(const MrTopology& t, int e, const LevelPoints& from, Vector* to) {
+    const Vector p0 = from.vertex(t.edges[e].vertices[0]), p1 = from.vertex(t.edges[e].vertices[1]);
+    if (t.edgeOnBoundary(e)) {
+        to[0] = (p0 + p1) * kMidpoint;
+        return;
+    }
+    // Row c = 0, 1 one step into face(i): the corners across from the edge's
+    // vertex(0) and vertex(1). The edge is side k of the face, from corner k
+    // to corner k+1 or the other way.
+    Vector row[2][2];
+    for (int i = 0; i < 2; ++i) {
+        const MrFaceTopology& face = t.faces[t.edges[e].faces[i]];
+        const int k = t.edgeFrames[2 * e + i] & 3;
+        const bool forward = face.vertices[k] == t.edges[e].vertices[0];
+        row[i][0] = from.vertex(face.vertices[(k + (forward ? 3 : 2)) % 4]);
+        row[i][1] = from.vertex(face.vertices[(k + (forward ? 2 : 3)) % 4]);
+    }
+    to[0] = (p0 + p1) * kEdgeEnds + (row[0][0] + row[0][1] + row[1][0] + row[1][1]) * kEdgeSide;
+}
+
+void refineLevelZeroFace(const MrTopology& t, int f, const LevelPoints& from, Vector* to) {
+    const int* corners = t.faces[f].vertices;
+    // the 2 x 2 grid: (0, 0), (0, 1), (1, 0), (1, 1) are corners 0, 3, 1, 2
+    to[0] = (from.vertex(corners[0]) + from.vertex(corners[3]) + from.vertex(corners[1]) + from.vertex(corners[2])) *
+            kFacePoint;
+}
+
+}  // namespace
+
 void refineEdge(const MrTopology& t, int e, const LevelPoints& from, Vector* to, Vector* scratch) {
     const int m = from.cells, d = m + 1;
+    if (m == 1) return refineLevelZeroEdge(t, e, from, to);
     // p: the edge's d points; a and b: the rows into its faces; odd, even: the new points.
     Vector *p = scratch, *a = scratch + d, *b = scratch + 2 * d, *odd = scratch + 3 * d, *even = scratch + 4 * d;
     p[0] = from.vertex(t.edges[e].vertices[0]);
@@ -212,6 +247,7 @@ void refineEdge(const MrTopology& t, int e, const LevelPoints& from, Vector* to,
 
 void refineFace(const MrTopology& t, int f, const LevelPoints& from, Vector* to, Vector* scratch) {
     const int m = from.cells, n = m + 1, w = 2 * m - 1;
+    if (m == 1) return refineLevelZeroFace(t, f, from, to);
     // g: the old grid; centres: the face points of its m x m cells; between,
     // inside: the points of one new row that lie between old points and at them.
     Vector* g = scratch;
