@@ -1,0 +1,198 @@
+// The levels of the surface: one block of points per kind of element and
+// level, kept while some element is at the level; the element levels; and
+// the operations that move the whole surface between levels, with the guard
+// that refuses a level the memory cannot hold.
+#include <algorithm>
+#include <cstdio>
+#include <new>
+#include <string>
+
+#include "mr/mrmesh.h"
+#include "mr/parallel.h"
+
+namespace {
+
+// The share of the available memory a new level may take: the rest is left
+// to the system and to the rest of the program.
+constexpr std::size_t kReserveBytes = std::size_t(64) << 20;
+// Points a chunk of a parallel loop should compute at least, so that taking
+// a chunk costs nothing next to its work.
+constexpr std::size_t kChunkPoints = 16384;
+
+std::size_t grainFor(std::size_t pointsPerElement) {
+    return std::max<std::size_t>(1, kChunkPoints / std::max<std::size_t>(1, pointsPerElement));
+}
+
+std::size_t allowedBytes(std::size_t available) {
+    std::size_t usable = available - available / 8;
+    return usable > kReserveBytes ? usable - kReserveBytes : 0;
+}
+
+// A byte count for people: "812 bytes", "3.5 KiB", "1.2 GiB".
+std::string humanBytes(std::size_t bytes) {
+    static const char* const units[] = {"KiB", "MiB", "GiB", "TiB"};
+    char text[32];
+    if (bytes < 1024) {
+        std::snprintf(text, sizeof text, "%zu bytes", bytes);
+        return text;
+    }
+    double value = static_cast<double>(bytes) / 1024;
+    int unit = 0;
+    while (value >= 1024 && unit < 3) {
+        value /= 1024;
+        ++unit;
+    }
+    std::snprintf(text, sizeof text, "%.1f %s", value, units[unit]);
+    return text;
+}
+
+}  // namespace
+
+LevelPoints MrMesh::points(int level) const {
+    const LevelBlocks& blocks = *levels[level];
+    LevelPoints p;
+    p.cells = 1 << level;
+    p.vertices = const_cast<Vector*>(blocks.vertices.data());
+    p.edges = const_cast<Vector*>(blocks.edges.data());
+    p.faces = const_cast<Vector*>(blocks.faces.data());
+    return p;
+}
+
+std::unique_ptr<MrMesh::LevelBlocks> MrMesh::allocateLevel(int level) const {
+    const std::size_t inner = (std::size_t(1) << level) - 1;
+    auto blocks = std::make_unique<LevelBlocks>();
+    blocks->vertices = PointBlock(numV);
+    blocks->edges = PointBlock(numE * inner);
+    blocks->faces = PointBlock(numF * inner * inner);
+    return blocks;
+}
+
+LevelPoints MrMesh::pointsForElement(int level) {
+    if (static_cast<int>(levels.size()) <= level) levels.resize(level + 1);
+    if (!levels[level]) levels[level] = allocateLevel(level);
+    return points(level);
+}
+
+void MrMesh::moveToLevel(std::vector<signed char>& levelOf, int id, int level) {
+    const int old = levelOf[id];
+    if (old == level) return;
+    if (static_cast<int>(population.size()) <= level) population.resize(level + 1, 0);
+    --population[old];
+    ++population[level];
+    levelOf[id] = static_cast<signed char>(level);
+    for (std::size_t r = 1; r < levels.size(); ++r)
+        if (population[r] == 0) levels[r].reset();
+}
+
+void MrMesh::setAllLevels(int level) {
+    std::fill(vertexLevel.begin(), vertexLevel.end(), static_cast<signed char>(level));
+    std::fill(edgeLevel.begin(), edgeLevel.end(), static_cast<signed char>(level));
+    std::fill(faceLevel.begin(), faceLevel.end(), static_cast<signed char>(level));
+    population.assign(level + 1, 0);
+    population[level] = static_cast<long long>(numV) + numE + numF;
+    for (std::size_t r = 1; r < levels.size(); ++r)
+        if (static_cast<int>(r) != level) levels[r].reset();
+    levels.resize(std::max<std::size_t>(level + 1, 1));
+}
+
+bool MrMesh::allAtOneLevel() const {
+    return population[curRes()] == static_cast<long long>(numV) + numE + numF;
+}
+
+std::size_t MrMesh::bytesForNextLevel() const {
+    const std::size_t inner = 2 * (std::size_t(1) << curRes()) - 1;
+    const std::size_t points = sizeof(Vector) * (numV + numE * inner + numF * inner * inner);
+    return points + (companionBytes ? companionBytes(curRes() + 1) : 0);
+}
+
+bool MrMesh::subdivide() {
+    const int next = curRes() + 1;
+    const std::size_t need = bytesForNextLevel();
+    const std::size_t available = availableMemory ? availableMemory() : systemAvailableMemory();
+    if (need > allowedBytes(available)) {
+        // The figure given is what may be used, the available memory less
+        // the safety margin, so the line never names room the level fits in.
+        std::fprintf(stderr,
+                     "Not subdivided to level %d: it needs %s of memory and only %s may be used "
+                     "(%s available, less a safety margin)\n",
+                     next, humanBytes(need).c_str(), humanBytes(allowedBytes(available)).c_str(),
+                     humanBytes(available).c_str());
+        return false;
+    }
+    return refineAll();
+}
+
+// One refinement step of the whole surface, into the next level's blocks,
+// which are allocated first: running out of memory leaves the surface as it
+// was. Every rule reads only the current level, so the three kinds of
+// element can go in any order and every element on any thread.
+bool MrMesh::refineAll() {
+    if (!allAtOneLevel()) {
+        refineElementByElement();
+        changed(nullptr);
+        return true;
+    }
+    const int level = curRes(), next = level + 1;
+    std::unique_ptr<LevelBlocks> blocks;
+    try {
+        blocks = allocateLevel(next);
+        const LevelPoints from = points(level);
+        LevelPoints to;
+        to.cells = 2 * from.cells;
+        to.vertices = blocks->vertices.data();
+        to.edges = blocks->edges.data();
+        to.faces = blocks->faces.data();
+        const std::size_t m = from.cells;
+        parallelFor(numV, threadCount, grainFor(8), [&](std::size_t begin, std::size_t end) {
+            for (std::size_t v = begin; v < end; ++v) to.vertices[v] = refinedVertex(topo, static_cast<int>(v), from);
+        });
+        parallelFor(numE, threadCount, grainFor(2 * m), [&](std::size_t begin, std::size_t end) {
+            std::vector<Vector> scratch(ruleScratchSize(from.cells));
+            for (std::size_t e = begin; e < end; ++e)
+                refineEdge(topo, static_cast<int>(e), from, to.edgeInner(static_cast<int>(e)), scratch.data());
+        });
+        parallelFor(numF, threadCount, grainFor(4 * m * m), [&](std::size_t begin, std::size_t end) {
+            std::vector<Vector> scratch(ruleScratchSize(from.cells));
+            for (std::size_t f = begin; f < end; ++f)
+                refineFace(topo, static_cast<int>(f), from, to.faceInner(static_cast<int>(f)), scratch.data());
+        });
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "Not subdivided to level %d: not enough memory\n", next);
+        return false;
+    }
+    if (static_cast<int>(levels.size()) <= next) levels.resize(next + 1);
+    levels[next] = std::move(blocks);
+    setAllLevels(next);
+    changed(nullptr);
+    return true;
+}
+
+// Elements at different levels (moved one by one through their handles) take
+// the step one at a time, in the order that lets each rule check its
+// neighbours: vertices, edges, faces, then the checks of the shared points.
+void MrMesh::refineElementByElement() {
+    for (int i = 0; i < numV; ++i) vertices[i].refine();
+    for (int i = 0; i < numE; ++i) edgeAt(i)->refine();
+    for (int i = 0; i < numF; ++i) faceAt(i)->refine();
+    for (int i = 0; i < numE; ++i) edgeAt(i)->updateEnds();
+    for (int i = 0; i < numF; ++i) faceAt(i)->updateBoundary();
+}
+
+void MrMesh::reset() {
+    setAllLevels(0);
+    changed(nullptr);
+}
+
+// Levels that existed before are rebuilt without the memory guard: their
+// storage was just given back.
+void MrMesh::rebuildTo(int level) {
+    reset();
+    while (curRes() < level)
+        if (!refineAll()) return;
+}
+
+void MrMesh::undivide() {
+    const int level = curRes();
+    if (level == 0) return;
+    rebuildTo(level - 1);
+}
