@@ -13,8 +13,7 @@ constexpr std::size_t kFillGrain = 256;
 
 SurfaceDrawing::SurfaceDrawing(MrMesh& surface_) : surface(surface_) {
     surface.setChangeListener([this](const std::vector<int>* faces) { surfaceChanged(faces); });
-    const int faces = surface.numFaces();
-    surface.setLevelCost([faces](int level) { return bytesAtLevel(faces, level); });
+    surface.setLevelCost([this](int level) { return bytesAtLevel(surface.numFaces(), level); });
 }
 
 SurfaceDrawing::~SurfaceDrawing() {

@@ -5,7 +5,10 @@
 #include "mr/surfacedrawing.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <string>
 
 #include "app/frame.h"
@@ -197,6 +200,46 @@ TEST(KeptArrays, CountInTheMemoryGuardAndStayWithinWhatTheyDeclare) {
     EXPECT_EQ(bare.bytesForNextLevel(), mrMesh.bytesForNextLevel());
     mrMesh.vertexMoved(t->mesh->vertex(0));
     mrMesh.undivide();
+}
+
+// Runs `action` with room for `room` more bytes of address space than the
+// process takes now.
+template <class Action>
+void withRoomFor(std::size_t room, Action action) {
+    std::size_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    rlimit saved;
+    ASSERT_EQ(0, getrlimit(RLIMIT_AS, &saved));
+    rlimit tight = saved;
+    tight.rlim_cur = pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE)) + room;
+    ASSERT_EQ(0, setrlimit(RLIMIT_AS, &tight));
+    action();
+    ASSERT_EQ(0, setrlimit(RLIMIT_AS, &saved));
+}
+
+TEST(KeptArrays, WithoutMemoryForThemTheSurfaceIsStillDrawn) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "AddressSanitizer's allocator ends the process where the heap would refuse";
+#endif
+    auto t = openViewer(gridMesh(16));
+    MrMesh& mrMesh = *t->mrMesh;
+    SurfaceDrawing& drawing = *t->viewer.surfaceDrawing;
+    for (int level = 1; level <= 6; ++level) mrMesh.subdivide();
+    // a million cells: 26 MB of points and normals, far more than the room
+    // left, while drawing them batch by batch takes a few
+    ASSERT_GT(SurfaceDrawing::bytesAtLevel(mrMesh.numFaces(), 6), std::size_t(24) << 20);
+    mrMesh.drawFaces();  // the renderer makes what it needs for this state now
+    referenceFrame(t->viewer);
+    const std::vector<unsigned char> expected = readPixels();
+    const long long filled = drawing.facesFilled();
+    withRoomFor(std::size_t(16) << 20, [&] { drawFrame(t->viewer); });
+    EXPECT_EQ(0, differingPixels(expected, readPixels()));
+    EXPECT_EQ(filled, drawing.facesFilled()) << "no arrays";
+    EXPECT_EQ(0u, drawing.bytes());
+    // with memory again, the next change builds them
+    mrMesh.undivide();
+    drawFrame(t->viewer);
+    EXPECT_EQ(filled + mrMesh.numFaces(), drawing.facesFilled());
 }
 
 }  // namespace
