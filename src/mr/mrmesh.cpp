@@ -50,7 +50,6 @@ void MrMesh::build(const Mesh& mesh) {
             buildQuadPath(mesh);
         else
             buildRefinementPath(mesh);
-        topo.completeFrames(threadCount);
     } catch (const std::bad_alloc&) {
         fatalError("%s", "ERROR: not enough memory to build the surface");
     }
@@ -73,6 +72,8 @@ void MrMesh::makeElements() {
     levels.push_back(allocateLevel(0));
     topo.edges = Block<MrEdgeTopology>(numE);
     topo.faces = Block<MrFaceTopology>(numF);
+    topo.faceSides = Block<unsigned char>(numF);
+    topo.edgeFrames = Block<unsigned char>(2 * static_cast<std::size_t>(numE));
 }
 
 // Level 0 is the control mesh: the same elements, numbers and rings.
@@ -117,6 +118,7 @@ void MrMesh::buildQuadPath(const Mesh& mesh) {
                 topo.ringCorners[k] = static_cast<unsigned char>(corner | (fromEnd ? 4 : 0));
             }
     });
+    topo.completeFrames(threadCount);
 }
 
 namespace {
@@ -185,23 +187,30 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
 
     // Faces: one quad per control-face corner, with the control face's
     // orientation: face point, edge point before, vertex point, edge point
-    // after; the quads of a face in its corner order.
+    // after; the quads of a face in its corner order. Sides 0 and 3 run from
+    // the edge points to the face point, against the grid; sides 1 and 2 run
+    // with it when they are the half from the edge point to the vertex point
+    // (an odd half).
     {
         MrFace* offset = faces;
         for (int f = 0; f < cF; ++f)
             for (int j = 0; j < c.valence(f); ++j) {
                 const int before = c.cornerEdges[at.corner(f, j - 1)], after = c.cornerEdges[at.corner(f, j)];
                 const int corner = c.cornerVertices[at.corner(f, j)];
-                topo.faces[offset++ - faces] = {
-                    {at.faceVertex(f), at.edgeVertex(before), at.vertexVertex(corner), at.edgeVertex(after)},
-                    {at.cornerEdge(f, j - 1), at.half(before, corner), at.half(after, corner), at.cornerEdge(f, j)}};
+                const int side1 = at.half(before, corner), side2 = at.half(after, corner);
+                const int q = static_cast<int>(offset++ - faces);
+                topo.faces[q] = {{at.faceVertex(f), at.edgeVertex(before), at.vertexVertex(corner), at.edgeVertex(after)},
+                                 {at.cornerEdge(f, j - 1), side1, side2, at.cornerEdge(f, j)}};
+                topo.faceSides[q] = static_cast<unsigned char>((side1 & 1) << 1 | (side2 & 1) << 2);
             }
         FACETRY_ASSERT(offset == faces+numF);
     }
 
     // Rings: a face point's run through its corner edges backwards, a vertex
     // point's follows its control vertex's ring, an edge point's goes round
-    // its two halves and the corner edges between them.
+    // its two halves and the corner edges between them. The edges' faces and
+    // frames (the side of each face an edge lies on, bits 0-1, and whether it
+    // runs with the grid there, bit 2) come with them.
     topo.ringStart = Block<int>(numV + 1);
     for (int f = 0; f < cF; ++f) topo.ringStart[at.faceVertex(f) + 1] = c.valence(f);
     for (int e = 0; e < cE; ++e) topo.ringStart[at.edgeVertex(e) + 1] = c.edgeFaces[2 * e + 1] < 0 ? 3 : 4;
@@ -230,6 +239,8 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
             const int j0 = at.sideOf(f0, e);
             topo.edges[2 * e].faces[0] = at.corner(f0, j0);
             topo.edges[2 * e + 1].faces[0] = at.corner(f0, j0 + 1);
+            topo.edgeFrames[4 * e] = 2;      // the half at a: side 2 of its first quad
+            topo.edgeFrames[4 * e + 2] = 5;  // the half at b: side 1, with the grid
             const int first = topo.ringStart[at.edgeVertex(e)];
             entry(first, 2 * e, at.corner(f0, j0), 3, kFromEnd);
             entry(first + 1, at.cornerEdge(f0, j0), at.corner(f0, j0 + 1), 1, kFromStart);
@@ -244,6 +255,8 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
             const int atA = at.corner(f1, sameWay ? j1 : j1 + 1), atB = at.corner(f1, sameWay ? j1 + 1 : j1);
             topo.edges[2 * e].faces[1] = atA;
             topo.edges[2 * e + 1].faces[1] = atB;
+            topo.edgeFrames[4 * e + 1] = sameWay ? 2 : 1;
+            topo.edgeFrames[4 * e + 3] = sameWay ? 5 : 6;
             entry(first + 2, 2 * e + 1, atB, sameWay ? 1 : 3, kFromStart);
             entry(first + 3, at.cornerEdge(f1, j1), atA, sameWay ? 3 : 1, kFromStart);
         }
@@ -252,9 +265,12 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
         for (std::size_t i = begin; i < end; ++i) {
             const int f = static_cast<int>(i), n = c.valence(f);
             for (int j = 0; j < n; ++j) {
+                // side 3 of quad j, side 0 of quad j+1
                 const int k = at.cornerEdge(f, j), q = at.corner(f, j), next = at.corner(f, j + 1);
                 topo.edges[k].faces[0] = std::min(q, next);
                 topo.edges[k].faces[1] = std::max(q, next);
+                topo.edgeFrames[2 * k] = q < next ? 3 : 0;
+                topo.edgeFrames[2 * k + 1] = q < next ? 0 : 3;
             }
         }
     });

@@ -11,8 +11,6 @@ constexpr std::size_t kGrain = 4096;  // faces per chunk of a parallel loop
 }  // namespace
 
 void MrTopology::completeFrames(int threads) {
-    faceSides = Block<unsigned char>(numF);
-    edgeFrames = Block<unsigned char>(2 * static_cast<std::size_t>(numE));
     parallelFor(numF, threads, kGrain, [this](std::size_t begin, std::size_t end) {
         for (std::size_t f = begin; f < end; ++f) {
             unsigned char sides = 0;

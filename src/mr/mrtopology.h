@@ -56,7 +56,7 @@ struct MrTopology {
     // Whether edge k of face f starts at the corner its grid side is counted from.
     bool sideFromStart(int f, int k) const { return faceSides[f] >> k & 1; }
 
-    // The frames (faceSides, edgeFrames) from the faces and edges, on up to
-    // `threads` threads.
+    // Fills faceSides and edgeFrames (allocated) from the faces and edges, on
+    // up to `threads` threads.
     void completeFrames(int threads);
 };

@@ -1,5 +1,6 @@
 #include "mesh_catalogue.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <set>
@@ -107,6 +108,13 @@ RefMesh trianglesWithUnusedVertex() {
     return m;
 }
 
+// A mesh with one face turned the other way: its edges run the same way in
+// both of their faces. The loader allows it; the surface must not mind.
+RefMesh withFlippedFace(RefMesh m, int face) {
+    std::reverse(m.faces[face].begin(), m.faces[face].end());
+    return m;
+}
+
 int edgeCount(const RefMesh& mesh) {
     std::set<std::pair<int, int>> edges;
     for (const std::vector<int>& face : mesh.faces)
@@ -129,6 +137,8 @@ const std::vector<CatalogueMesh>& meshCatalogue() {
         {"openPatch", openPatch(), false},
         {"quadsWithUnusedVertex", quadsWithUnusedVertex(), true, 0},
         {"trianglesWithUnusedVertex", trianglesWithUnusedVertex(), false, 0},
+        {"pyramidWithAFlippedFace", withFlippedFace(pyramid(), 2), false},
+        {"cubeWithAFlippedFace", withFlippedFace(cube(), 3), true},
     };
     return catalogue;
 }

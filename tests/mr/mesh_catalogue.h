@@ -21,7 +21,8 @@ struct CatalogueMesh {
 
 // Closed quads (cube, torus), closed triangles (octahedron), mixed polygons
 // with a valence-5 vertex (pyramid), an open quad fan with a valence-5 centre,
-// an open mixed patch with corners, and two meshes with an unused vertex.
+// an open mixed patch with corners, two meshes with an unused vertex, and two
+// with a face turned against its neighbours.
 const std::vector<CatalogueMesh>& meshCatalogue();
 
 // A closed torus of nu x nv quads, vertex (i, j) at index i*nv + j: every
