@@ -123,10 +123,21 @@ public:
         }
         return true;
     }
-    // Presses a key with the pointer in the window and returns the frame it brings.
+    // Presses a key with the pointer in the window and returns the frame it
+    // brings. The pointer goes to the bottom edge first, unless a button is
+    // down: then it stays, since moving it would drag.
     Frame key(const std::string& name) {
-        pointAt(width / 2, height - 5);
-        return afterEvent("key " + name, [&] { xdotool("key " + name); });
+        if (!buttonDown) pointAt(width / 2, height - 5);
+        const bool modeKey = name.size() == 1 && name[0] >= '1' && name[0] <= '4';
+        return afterEvent("key " + name, modeKey ? "mode" : "key", [&] { xdotool("key " + name); });
+    }
+    void press() {
+        xdotool("mousedown 1");
+        buttonDown = true;
+    }
+    void release() {
+        xdotool("mouseup 1");
+        buttonDown = false;
     }
     // The key Q, after which no frame comes.
     void quit() {
@@ -134,13 +145,19 @@ public:
         xdotool("key q");
     }
     void pointAt(int x, int y) { xdotool("mousemove " + std::to_string(left + x) + " " + std::to_string(top + y)); }
-    // Runs an action that brings one frame, and returns that frame.
+    // Runs an action that brings one frame, and returns that frame, which
+    // must have followed a callback of the kind `event` (see frameshim.cpp).
     template <class Action>
-    Frame afterEvent(const std::string& what, Action action) {
+    Frame afterEvent(const std::string& what, const std::string& event, Action action) {
         const size_t count = frames.size() + 1;
         action();
         if (!awaitFrames(count)) {
             std::fprintf(stderr, "no frame within %.0f s after %s\n", kFrameTimeout, what.c_str());
+            std::exit(1);
+        }
+        if (frames.size() != count || frames[count - 1].event != event) {
+            std::fprintf(stderr, "frames out of step after %s: %zu frames, the last after %s\n", what.c_str(),
+                         frames.size(), frames.back().event.c_str());
             std::exit(1);
         }
         return frames[count - 1];
@@ -178,6 +195,7 @@ private:
     pid_t pid = -1;
     unsigned long window = 0;
     int left = 0, top = 0;
+    bool buttonDown = false;  // button 1 is held
     std::vector<Frame> frames;
 };
 
@@ -266,10 +284,10 @@ void timeFrames(const Options& options, const std::string& binary, const std::st
         session.key(std::to_string(kFacesMode));
         auto [x, y] = frontVertex(mesh, session.width, session.height);
         session.pointAt(x, y);
-        xdotool("mousedown 1");
+        session.press();
         std::vector<double> eventCpu, frameCpu, redrawCpu;
         for (int k = 1; k <= options.drags; ++k) {
-            Frame f = session.afterEvent("a drag step", [&] { session.pointAt(x + 2 * k, y); });
+            Frame f = session.afterEvent("a drag step", "motion", [&] { session.pointAt(x + 2 * k, y); });
             figures.picked = f.hits == 1;
             Frame r = redraw(session, k - 1);
             if (k == 1) continue;  // that step's event time holds the pick as well
@@ -278,7 +296,7 @@ void timeFrames(const Options& options, const std::string& binary, const std::st
             redrawCpu.push_back(r.cpu);
         }
         endSeries(session, options.drags);
-        xdotool("mouseup 1");
+        session.release();
         figures.dragEventCpu = median(eventCpu);
         figures.dragFrameCpu = median(frameCpu);
         figures.dragRedrawCpu = median(redrawCpu);
