@@ -209,6 +209,7 @@ struct LevelFigures {
     double dragFrameCpu = NAN;                    // CPU ms of the frame it brings
     double dragRedrawCpu = NAN;                   // CPU ms of a redraw between the steps
     double residentMiB = NAN;                     // the process's memory after the level's frames
+    double residentAfterResetMiB = NAN;           // after a reset from this level (the last level only)
     bool picked = false;                          // the drag picked a control vertex
 };
 
@@ -302,6 +303,9 @@ void timeFrames(const Options& options, const std::string& binary, const std::st
         figures.dragRedrawCpu = median(redrawCpu);
         figures.residentMiB = session.residentMiB();
     }
+    // What a reset from the finest level gives back.
+    session.key("r");
+    levels[options.maxLevel].residentAfterResetMiB = session.residentMiB();
     session.quit();
 }
 
@@ -334,6 +338,10 @@ void printTable(const std::vector<std::pair<std::string, std::vector<LevelFigure
                         l.cpu[0], l.cpu[1], l.cpu[2], l.cpu[3], l.wall[3], l.levelCpu, l.dragEventCpu, l.dragFrameCpu,
                         ratio, l.residentMiB, l.picked ? "" : "  (no vertex picked)");
         }
+    for (const auto& [name, levels] : builds)
+        std::printf("%s: %.0f MiB after a reset from level %zu, against %.0f MiB at level 0 (%.2f x)\n", name.c_str(),
+                    levels.back().residentAfterResetMiB, levels.size() - 1, levels[0].residentMiB,
+                    levels.back().residentAfterResetMiB / levels[0].residentMiB);
 }
 
 bool parse(int argc, char** argv, Options& options) {

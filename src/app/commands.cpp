@@ -22,9 +22,11 @@ void refineMenu(Viewer& viewer, int value) {
             break;
         case kRefineUndivide:
             viewer.mrMesh->undivide();
+            viewer.levelDropped = true;
             break;
         case kRefineReset:
             viewer.mrMesh->reset();
+            viewer.levelDropped = true;
             break;
         default:
             return;

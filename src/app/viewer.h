@@ -39,5 +39,6 @@ struct Viewer {
     MrMesh* mrMesh = nullptr;            // the surface over it, not owned
     std::unique_ptr<SurfaceDrawing> surfaceDrawing;  // the surface's vertex arrays, kept between frames
     VertexDrag drag;                     // the control-vertex drag in progress, if any
+    bool levelDropped = false;           // a coarser level was taken since the last frame: its memory can go back
     std::function<void()> postRedisplay; // schedules a redraw (glutPostRedisplay in the window)
 };

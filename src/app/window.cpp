@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 #include <GL/glut.h>
+#include <malloc.h>
 
 #include <cstdlib>
 
@@ -23,6 +24,13 @@ const GLfloat kLightDirection[4] = {1, 1, 1, 0};  // w = 0: a directional light
 void display() {
     drawFrame(*theViewer);
     glutSwapBuffers();
+    // The surface gives its levels' blocks back to the system itself; what
+    // the heap took for the finer level's frames (the OpenGL driver's among
+    // them) goes back once the coarser level has been drawn.
+    if (theViewer->levelDropped) {
+        malloc_trim(0);
+        theViewer->levelDropped = false;
+    }
 }
 
 void reshape(int w, int h) {

@@ -27,14 +27,14 @@ std::size_t SurfaceDrawing::bytesAtLevel(int faces, int level) {
 }
 
 std::size_t SurfaceDrawing::bytes() const {
-    return sizeof(Vector) * (points.capacity() + normals.capacity()) + (layout ? layout->bytes() : 0);
+    return sizeof(Vector) * (points.size() + normals.size()) + (layout ? layout->bytes() : 0);
 }
 
 void SurfaceDrawing::release() {
     layout.reset();
-    // swapped out, so that the memory goes back now
-    std::vector<Vector>().swap(points);
-    std::vector<Vector>().swap(normals);
+    // Blocks are given back to the system at once, whatever the heap keeps.
+    points = PointBlock();
+    normals = PointBlock();
 }
 
 void SurfaceDrawing::surfaceChanged(const std::vector<int>* faces) {
@@ -44,14 +44,14 @@ void SurfaceDrawing::surfaceChanged(const std::vector<int>* faces) {
         outOfMemory = false;
         return;
     }
-    if (points.empty()) return;  // nothing built yet
+    if (!points.size()) return;  // nothing built yet
     FACETRY_ASSERT(layout->level() == surface.curRes());
     const std::size_t perFace = static_cast<std::size_t>(layout->facePoints());
     const LevelPoints level = surface.points(layout->level());
     for (int f : *faces) {
         FACETRY_ASSERT(0 <= f && f < layout->faces());
         fillFace(surface.topology(), level, f, layout->side(), points.data() + f * perFace,
-                 normals.empty() ? nullptr : normals.data() + f * perFace);
+                 normals.size() ? normals.data() + f * perFace : nullptr);
     }
     filled += static_cast<long long>(faces->size());
 }
@@ -80,10 +80,10 @@ bool SurfaceDrawing::prepare(SurfaceMode mode) {
     try {
         if (!layout) layout = std::make_unique<GridLayout>(surface.numFaces(), surface.curRes());
         const std::size_t count = static_cast<std::size_t>(layout->faces()) * layout->facePoints();
-        const bool newPoints = points.empty() && count > 0;
-        const bool newNormals = needNormals && normals.empty() && count > 0;
-        if (newPoints) points.resize(count);
-        if (newNormals) normals.resize(count);
+        const bool newPoints = !points.size() && count > 0;
+        const bool newNormals = needNormals && !normals.size() && count > 0;
+        if (newPoints) points = PointBlock(count);
+        if (newNormals) normals = PointBlock(count);
         if (newPoints || newNormals) fillFaces(newPoints, newNormals);
         // the shared arrays of the mode, made now so that drawing cannot run out
         if (mode == SurfaceMode::Faces) layout->cellIndices();
@@ -112,6 +112,6 @@ void SurfaceDrawing::draw(SurfaceMode mode) {
     const std::size_t perFace = static_cast<std::size_t>(layout->facePoints());
     drawBatches(*layout, mode, [&](int b) {
         const std::size_t at = static_cast<std::size_t>(layout->firstFace(b)) * perFace;
-        return BatchArrays{points.data() + at, normals.empty() ? nullptr : normals.data() + at};
+        return BatchArrays{points.data() + at, normals.size() ? normals.data() + at : nullptr};
     });
 }

@@ -19,6 +19,8 @@
 #include <memory>
 #include <vector>
 
+#include "mr/block.h"
+
 #include "mr/gridarrays.h"
 #include "mr/mrmesh.h"
 
@@ -55,8 +57,8 @@ private:
 
     MrMesh& surface;                     // the surface drawn; outlives the drawing
     std::unique_ptr<GridLayout> layout;  // the batches of the current level; null until built
-    std::vector<Vector> points;          // facePoints() per face, face by face; empty until built
-    std::vector<Vector> normals;         // as many, going with points; empty until faces are drawn
+    PointBlock points;                   // facePoints() per face, face by face; empty until built
+    PointBlock normals;                  // as many, going with points; empty until faces are drawn
     bool outOfMemory = false;            // building failed since the last change: the modes draw streamed
     long long filled = 0;                // faces filled so far
 };
