@@ -11,5 +11,5 @@ if [ $# -gt 0 ]; then
 fi
 scripts/deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release > /dev/null
-cmake --build build -j"$(nproc)" --target facetry
+cmake --build build -j"$(nproc)" --target facetry_viewer
 exec build/src/app/facetry "$mesh"

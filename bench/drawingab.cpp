@@ -21,7 +21,7 @@
 #include "app/window.h"
 #include "benchmeshes.h"
 #include "drawreference.h"
-#include "mr/surfacedrawing.h"
+#include "draw/surfacedrawing.h"
 
 namespace {
 

@@ -16,28 +16,6 @@ namespace {
 
 constexpr int kDragEvents = 4;  // vertexMoved calls timed per level and repetition
 
-// Sends standard output to /dev/null while it lives (build prints a line).
-class SilentStdout {
-public:
-    SilentStdout() {
-        std::fflush(stdout);
-        saved = dup(STDOUT_FILENO);
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        close(null);
-    }
-    ~SilentStdout() {
-        std::fflush(stdout);
-        dup2(saved, STDOUT_FILENO);
-        close(saved);
-    }
-    SilentStdout(const SilentStdout&) = delete;
-    SilentStdout& operator=(const SilentStdout&) = delete;
-
-private:
-    int saved;  // the real standard output
-};
-
 // The control vertex the drag moves: the first one from the middle of the
 // array on that some face uses.
 MeshVertex* draggedVertex(const Mesh& mesh) {
@@ -143,7 +121,6 @@ std::unique_ptr<Mesh> loadText(const std::string& meshText) {
 std::unique_ptr<MrMesh> buildQuietly(const Mesh& mesh, int threads) {
     auto surface = std::make_unique<MrMesh>();
     if (threads > 0) surface->setThreads(threads);
-    SilentStdout quiet;
     surface->build(mesh);
     return surface;
 }

@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh libosd-dev
 cmake -S . -B build-frames -DCMAKE_BUILD_TYPE=Release -DFACETRY_BENCH=ON > /dev/null
-cmake --build build-frames -j"$(nproc)" --target facetry facetry_framebench facetry_frametime facetry_framecount facetry_drawingab
+cmake --build build-frames -j"$(nproc)" --target facetry_viewer facetry_framebench facetry_frametime facetry_framecount facetry_drawingab
 
 beforeCommit=46917e3
 before=build-frames/before

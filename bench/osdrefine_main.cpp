@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "mesh/meshfile.h"
+#include "app/programio.h"
 #include "osdtimings.h"
 
 int main(int argc, char** argv) {

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "mesh/mesh.h"
-#include "mesh/meshfile.h"
 #include "mr/mrmesh.h"
 
 namespace {
@@ -59,7 +58,7 @@ bool loadMesh(MeshFormat format, const std::uint8_t* data, std::size_t size, Mes
 int workSurface(Mesh& mesh) {
     MrMesh surface;
     surface.setMemoryProbe([] { return kExerciseMemoryBudget; });
-    surface.build(mesh);
+    if (!surface.build(mesh)) return 0;
     for (int level = 0; level < kExerciseLevels; ++level)
         if (!surface.subdivide()) break;
     MeshVertex* moved = mesh.vertex(0);
@@ -79,14 +78,4 @@ ExerciseOutcome exerciseReader(MeshFormat format, const std::uint8_t* data, std:
     outcome.loaded = true;
     outcome.levels = workSurface(mesh);
     return outcome;
-}
-
-MeshFormat formatOfFile(const std::string& path) {
-    auto endsWith = [&path](const char* suffix) {
-        std::string s(suffix);
-        return path.size() >= s.size() && path.compare(path.size() - s.size(), s.size(), s) == 0;
-    };
-    if (endsWith(".obj")) return MeshFormat::Obj;
-    if (endsWith(".off")) return MeshFormat::Off;
-    return MeshFormat::Text;
 }

@@ -9,8 +9,7 @@
 #include <cstdint>
 #include <string>
 
-// The readers the program has, one per file format.
-enum class MeshFormat { Text, Obj, Off };
+#include "mesh/meshfile.h"
 
 // What became of one input.
 struct ExerciseOutcome {
@@ -31,7 +30,3 @@ constexpr int kExerciseLevels = 2;
 // surface as described above. Never exits: fatal input errors come back in
 // the outcome.
 ExerciseOutcome exerciseReader(MeshFormat format, const std::uint8_t* data, std::size_t size);
-
-// The format a file name's extension stands for (.mesh, .obj, .off);
-// Text for any other.
-MeshFormat formatOfFile(const std::string& path);

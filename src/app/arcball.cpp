@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "draw/glcolor.h"
 #include "math/check.h"
 
 namespace {

@@ -1,5 +1,7 @@
 #include "app/commands.h"
 
+#include "app/programio.h"
+
 #include <cctype>
 #include <cstdlib>
 
@@ -16,12 +18,12 @@ void mrMeshMenu(Viewer& viewer, int value) {
 void refineMenu(Viewer& viewer, int value) {
     switch (value) {
         case kRefineSubdivide:
-            // A level refused for lack of memory has said so itself; the
-            // picture stays as it was.
-            viewer.mrMesh->subdivide();
+            // A level refused for lack of memory is said on standard error;
+            // the picture stays as it was.
+            printStatus(viewer.mrMesh->subdivide());
             break;
         case kRefineUndivide:
-            viewer.mrMesh->undivide();
+            printStatus(viewer.mrMesh->undivide());
             viewer.levelDropped = true;
             break;
         case kRefineReset:

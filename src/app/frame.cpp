@@ -2,7 +2,8 @@
 
 #include <GL/gl.h>
 
-#include "math/colors.h"
+#include "draw/glcolor.h"
+#include "draw/meshdraw.h"
 
 void drawSurface(SurfaceDrawing& surface, int mode) {
     switch (mode) {
@@ -33,14 +34,14 @@ void drawControlMesh(const Mesh& mesh, int mode) {
     switch (mode) {
         case kDisplayVertices:
             setColor(green);
-            mesh.drawVertices();
+            drawVertices(mesh);
             break;
         case kDisplayEdges:
             // drawEdges draws the vertices again on top, in the edge colour
             setColor(green);
-            mesh.drawVertices();
+            drawVertices(mesh);
             setColor(darkGreen);
-            mesh.drawEdges();
+            drawEdges(mesh);
             break;
         default:
             break;

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "app/picking.h"
+#include "app/programio.h"
 #include "app/startup.h"
 #include "app/window.h"
 #include "math/check.h"
@@ -40,7 +41,7 @@ void runViewer(int argc, char** argv) {
     viewer->view.center = fit.center;
     viewer->view.scale = fit.scale;
     MrMesh* mrMesh = new MrMesh;
-    mrMesh->build(*mesh);
+    buildSurface(*mrMesh, *mesh);
     viewer->mesh = mesh;
     viewer->mrMesh = mrMesh;
     viewer->surfaceDrawing = std::make_unique<SurfaceDrawing>(*mrMesh);
@@ -85,7 +86,7 @@ void vertexButton(Viewer& viewer, int, int state, int x, int y) {
         drag.draggingVertex = false;
         // with the surface hidden it was not kept up to date during the drag
         if (viewer.view.mrMeshDisplay == kDisplayOff) {
-            viewer.mrMesh->vertexMoved(drag.moveVertex);
+            printStatus(viewer.mrMesh->vertexMoved(drag.moveVertex));
             viewer.redisplay();
         }
     }
@@ -101,7 +102,7 @@ void vertexDrag(Viewer& viewer, int x, int y) {
     // window y runs downwards, the screen's up axis upwards
     Vector p = moveVertex->position();
     moveVertex->setPosition((p + drag.dragRight * static_cast<float>(dx)) - drag.dragUp * static_cast<float>(dy));
-    if (viewer.view.mrMeshDisplay != kDisplayOff) viewer.mrMesh->vertexMoved(moveVertex);
+    if (viewer.view.mrMeshDisplay != kDisplayOff) printStatus(viewer.mrMesh->vertexMoved(moveVertex));
     drag.lastX = x;
     drag.lastY = y;
     viewer.redisplay();

@@ -1,5 +1,7 @@
 #include "app/picking.h"
 
+#include "draw/meshdraw.h"
+
 GLuint selectBuffer[kSelectBufferSize];
 
 namespace {
@@ -20,7 +22,7 @@ MeshVertex* pickVertex(const View& view, const Mesh& mesh, int x, int y) {
     glInitNames();
     glPushName(0);
     setModelview(view);
-    mesh.drawVertices();
+    drawVertices(mesh);
     glFlush();
     GLint hits = glRenderMode(GL_RENDER);
     glMatrixMode(GL_PROJECTION);

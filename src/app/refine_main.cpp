@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/programio.h"
 #include "app/refineoptions.h"
-#include "mesh/meshfile.h"
 #include "mr/mrmesh.h"
 #include "mr/surfaceexport.h"
 
@@ -26,7 +26,11 @@ constexpr std::size_t kMebibyte = 1024 * 1024;
 bool refineTo(MrMesh& surface, int level, bool progress) {
     while (surface.curRes() < level) {
         const auto start = std::chrono::steady_clock::now();
-        if (!surface.subdivide()) return false;
+        const Status step = surface.subdivide();
+        if (!step) {
+            printStatus(step);
+            return false;
+        }
         if (progress) {
             const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
             std::fprintf(stderr, "level %d: %.3f s, %lld points\n", surface.curRes(), took.count(),
@@ -80,7 +84,7 @@ int main(int argc, char** argv) {
     MrMesh surface;
     if (options.threads > 0) surface.setThreads(options.threads);
     applyMemoryLimit(surface, options.memoryLimitMiB);
-    surface.build(mesh);
+    buildSurface(surface, mesh);
     if (!refineTo(surface, options.level, options.progress || isatty(STDERR_FILENO))) return kFailureStatus;
     if (options.dump) {
         mesh.print();

@@ -48,8 +48,8 @@ std::string optionName(const char* arg, const char*& value) {
 }
 
 std::string setOutput(const char* path, RefineOptions& options) {
-    if (!surfaceFormatFor(path, options.format))
-        return std::string("the output '") + path + "' must end in .obj or .off";
+    options.format = meshFormatOf(path);
+    if (options.format == MeshFormat::Text) return std::string("the output '") + path + "' must end in .obj or .off";
     options.output = path;
     return "";
 }

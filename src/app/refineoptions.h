@@ -13,7 +13,7 @@ struct RefineOptions {
     std::string input;                        // the control mesh file
     int level = 0;                            // refinement steps after level 0
     std::string output;                       // where to write the surface; empty for nowhere
-    SurfaceFormat format = SurfaceFormat::Obj; // the output's format, from its extension
+    MeshFormat format = MeshFormat::Obj;      // the output's format, from its extension
     bool dump = false;                        // print the control mesh and the surface
     bool progress = false;                    // report levels even when stderr is not a terminal
     long long memoryLimitMiB = -1;            // refuse levels beyond this many MiB; -1 for no limit

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "app/programio.h"
 #include "mesh/error.h"
-#include "mesh/meshfile.h"
 
 ViewFit fitView(const Mesh& mesh) {
     Vector lo, hi;

@@ -15,7 +15,7 @@
 #include "math/vector.h"
 #include "mesh/mesh.h"
 #include "mr/mrmesh.h"
-#include "mr/surfacedrawing.h"
+#include "draw/surfacedrawing.h"
 
 // The state of a control-vertex drag, set at the press and kept until the release.
 struct VertexDrag {

@@ -1,9 +1,5 @@
 #include "math/colors.h"
 
-#include <GL/gl.h>
-
-void setColor(const Color& c) { glColor3f(c.r, c.g, c.b); }
-
 // Base colours by value; light ones are halfway to white, dark ones halfway to black.
 const Color white(1, 1, 1), black(0, 0, 0), grey(0.5f, 0.5f, 0.5f);
 const Color red(1, 0, 0), yellow(1, 1, 0), green(0, 1, 0), cyan(0, 1, 1), blue(0, 0, 1), magenta(1, 0, 1);

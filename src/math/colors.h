@@ -1,5 +1,6 @@
 #pragma once
-// Color and the program's fixed palette of named colours.
+// Color and the program's fixed palette of named colours. The drawing
+// makes them OpenGL's current colour (draw/glcolor.h).
 
 struct Color {
     float r = 0, g = 0, b = 0;
@@ -7,9 +8,6 @@ struct Color {
     Color(float r_, float g_, float b_) : r(r_), g(g_), b(b_) {}
     Color blend(const Color& o) const { return Color((r + o.r) * 0.5f, (g + o.g) * 0.5f, (b + o.b) * 0.5f); }
 };
-
-// Makes c the current OpenGL colour.
-void setColor(const Color& c);
 
 extern const Color white, black, grey, red, yellow, green, cyan, blue, magenta;
 extern const Color lightGrey, lightRed, lightYellow, lightGreen, lightCyan, lightBlue, lightMagenta;

@@ -64,10 +64,6 @@ public:
     // Componentwise minimum and maximum of the vertex positions.
     void boundingBox(Vector& min, Vector& max) const;
 
-    // Every vertex as a point of size 7 under its id as selection name.
-    void drawVertices() const;
-    // Every edge as a line, then the vertices over them.
-    void drawEdges() const;
     // Diagnostic dump of every element on standard output.
     void print() const;
 

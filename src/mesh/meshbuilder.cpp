@@ -1,21 +1,15 @@
 #include "mesh/meshbuilder.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <new>
 #include <numeric>
 #include <utility>
 
+#include "math/format.h"
+
 namespace {
 
-constexpr int kMaxFaceValence = 20;
 constexpr std::uint64_t kEmpty = ~std::uint64_t(0);
-
-std::string format(const char* pattern, int value) {
-    char text[160];
-    std::snprintf(text, sizeof text, pattern, value);
-    return text;
-}
 
 }  // namespace
 
@@ -67,11 +61,19 @@ void MeshBuilder::EdgeTable::grow() {
     }
 }
 
-MeshBuilder::MeshBuilder(MessageSink report_, long long edgeLimit_)
-    : report(std::move(report_)), edgeLimit(edgeLimit_) {}
+MeshBuilder::MeshBuilder(MessageSink report_) : report(std::move(report_)) {}
 
 bool MeshBuilder::addFace(const int* indices, int count) {
     const int slot = faceCount();
+    if (count > kMaxFaceValence) {
+        report(format("PARSE ERROR: face %d has too high valence", slot));
+        return false;
+    }
+    if (count < 3) {
+        // The number given is the face's vertex count, not its slot.
+        report(format("parse error, vertex %d valence out of range", count));
+        return false;
+    }
     for (int p = 0; p < count; ++p)
         for (int q = p + 1; q < count; ++q)
             if (indices[p] == indices[q]) {
@@ -91,7 +93,7 @@ bool MeshBuilder::addFace(const int* indices, int count) {
     for (int p = 0; p < count; ++p) {
         int e = sides[p];
         if (e < 0) {
-            if (edgeCount() >= edgeLimit) throw LoadError("Too many edges");
+            if (declaredEdges >= 0 && edgeCount() >= declaredEdges) throw LoadError("Too many edges");
             const int a = indices[p], b = indices[(p + 1) % count];
             e = edgeCount();
             edgeEnds.push_back(a);
@@ -189,6 +191,8 @@ void MeshBuilder::orderRings(MeshTopology& t) const {
 
 void MeshBuilder::finish(Mesh& mesh) {
     FACETRY_ASSERT(!mesh.numV && !mesh.numE && !mesh.numF);
+    if (declaredEdges >= 0 && edgeCount() != declaredEdges)
+        report(format("PARSE WARNING: %d actual edges in mesh", edgeCount()));
     if (positions.empty()) throw LoadError("ERROR: the mesh has no vertices");
     if (faceCount() == 0) throw LoadError("ERROR: the mesh has no faces");
     MeshTopology topology;

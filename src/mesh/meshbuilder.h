@@ -1,11 +1,14 @@
 #pragma once
 // MeshBuilder: checks a control mesh face by face on plain indices and then
 // builds the Mesh in one go. Every reader goes through it, so every format
-// gets the same checks and messages:
-// - a face that repeats a vertex, or that would give one of its edges a third
-//   face, is dropped with a message and leaves nothing behind;
+// gets the same checks and the same messages, which are written here alone:
+// - a face of more than kMaxFaceValence or fewer than 3 vertices, one that
+//   repeats a vertex, and one that would give one of its edges a third face
+//   are dropped with a message and leave nothing behind; messages number
+//   faces by the slot the next accepted face takes;
 // - edges are numbered in order of first use, each taking the direction of
-//   the face that first needed it;
+//   the face that first needed it; a declared edge count is an upper bound
+//   ("Too many edges" beyond it), and fewer edges are reported at the end;
 // - vertices that no face uses are kept but take no part in the surface;
 // - a vertex whose faces do not form one fan, a mesh without vertices and a
 //   mesh without faces are fatal.
@@ -15,30 +18,37 @@
 // time linear in the input whatever the order of its vertices and faces.
 
 #include <cstdint>
-#include <limits>
 #include <vector>
 
 #include "mesh/mesh.h"
 
+// The most vertices a face may have.
+constexpr int kMaxFaceValence = 20;
+
 class MeshBuilder {
 public:
-    // edgeLimit: the most edges the faces may create ("Too many edges" beyond
-    // it); a format that declares no edge count passes the default.
-    explicit MeshBuilder(MessageSink report, long long edgeLimit = std::numeric_limits<long long>::max());
+    // Messages about dropped faces and the edge count go to `report`.
+    explicit MeshBuilder(MessageSink report);
 
-    // The most edges the faces may create; "Too many edges" beyond it.
-    void setEdgeLimit(long long limit) { edgeLimit = limit; }
+    // The edge count the input declares: the faces may make at most that
+    // many edges, and finish() reports it when they make fewer. Formats that
+    // declare none leave the edges unbounded.
+    void declareEdgeCount(int count) { declaredEdges = count; }
     void addVertex(const Vector& p) { positions.push_back(p); }
     int vertexCount() const { return static_cast<int>(positions.size()); }
     // The number of faces accepted so far: the slot the next face goes into.
     int faceCount() const { return static_cast<int>(faceStart.size()) - 1; }
     int edgeCount() const { return static_cast<int>(edgeEnds.size() / 2); }
 
-    // Checks one face of 3 to 20 vertices whose indices are all valid and, if
-    // it passes, accepts it. Returns whether it was accepted.
+    // Checks one face whose indices are all valid vertex indices and, if it
+    // passes, accepts it; returns whether it was accepted. A face of more
+    // than kMaxFaceValence vertices is dropped without its indices being
+    // read, so a reader may stop keeping them at the limit. Throws LoadError
+    // ("Too many edges") when the face needs an edge beyond the declared count.
     bool addFace(const int* indices, int count);
 
-    // Builds the checked mesh into an empty Mesh. Throws LoadError.
+    // Reports a declared edge count the faces did not reach, then builds the
+    // checked mesh into an empty Mesh. Throws LoadError.
     void finish(Mesh& mesh);
 
 private:
@@ -65,7 +75,7 @@ private:
     void linkElements(const MeshTopology& topology, Mesh& mesh) const;
 
     MessageSink report;
-    long long edgeLimit;
+    int declaredEdges = -1;               // the declared edge count, or -1 for none
     std::vector<Vector> positions;        // one per vertex
     EdgeTable edgeTable;                  // every edge by its ends
     std::vector<int> edgeEnds;            // two vertex indices per edge

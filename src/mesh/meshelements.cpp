@@ -2,15 +2,11 @@
 
 #include <cstdio>
 
+#include "mesh/catmullclark.h"
+
 int MeshVertex::counter = 0;
 int MeshEdge::counter = 0;
 int MeshFace::counter = 0;
-
-// Boundary rules: the cubic B-spline curve rules along the boundary.
-constexpr float kBoundaryVertexSelf = 0.75f;      // 3/4
-constexpr float kBoundaryVertexNeighbour = 0.125f; // 1/8
-constexpr float kMidpoint = 0.5f;                 // 1/2
-constexpr float kInteriorEdgeWeight = 0.25f;      // 1/4 of ends and face points
 
 void MeshVertex::setPosition(const Vector& p) {
     Vector d = p - pos;
@@ -26,7 +22,7 @@ Vector MeshVertex::vertexPoint() const {
     if (onBoundary()) {
         Vector a = edge(0)->otherVertex(this)->position();
         Vector b = edge(edgeVal() - 1)->otherVertex(this)->position();
-        return pos * kBoundaryVertexSelf + (a + b) * kBoundaryVertexNeighbour;
+        return pos * kCurveVertexSelf + (a + b) * kCurveVertexNeighbour;
     }
     // ((n-2) P + average of neighbours + average of face points) / n, expanded.
     int n = faceVal();
@@ -46,8 +42,8 @@ void MeshVertex::print() const {
 
 Vector MeshEdge::edgePoint() const {
     Vector a = vertex(0)->position(), b = vertex(1)->position();
-    if (onBoundary()) return (a + b) * kMidpoint;
-    return (((a + b) + face(0)->centroid()) + face(1)->centroid()) * kInteriorEdgeWeight;
+    if (onBoundary()) return (a + b) * kCurveMidpoint;
+    return (((a + b) + face(0)->centroid()) + face(1)->centroid()) * kEdgePoint;
 }
 
 void MeshEdge::print() const {

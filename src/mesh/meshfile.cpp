@@ -7,16 +7,15 @@
 #include <fstream>
 #include <memory>
 
-#include "mesh/error.h"
-
 namespace {
 
-enum class MeshFormat { Text, Obj, Off };
-
-MeshFormat formatOf(const std::string& path) {
-    if (hasExtension(path, ".obj")) return MeshFormat::Obj;
-    if (hasExtension(path, ".off")) return MeshFormat::Off;
-    return MeshFormat::Text;
+// Whether `path` ends in `extension` (given in lower case), in any case.
+bool hasExtension(const std::string& path, const char* extension) {
+    const std::string ext(extension);
+    if (path.size() <= ext.size()) return false;
+    for (std::size_t k = 0; k < ext.size(); ++k)
+        if (std::tolower(static_cast<unsigned char>(path[path.size() - ext.size() + k])) != ext[k]) return false;
+    return true;
 }
 
 // A directory opens for reading on some systems but holds no mesh.
@@ -31,18 +30,16 @@ struct FileCloser {
 
 }  // namespace
 
-bool hasExtension(const std::string& path, const char* extension) {
-    const std::string ext(extension);
-    if (path.size() <= ext.size()) return false;
-    for (std::size_t k = 0; k < ext.size(); ++k)
-        if (std::tolower(static_cast<unsigned char>(path[path.size() - ext.size() + k])) != ext[k]) return false;
-    return true;
+MeshFormat meshFormatOf(const std::string& path) {
+    if (hasExtension(path, ".obj")) return MeshFormat::Obj;
+    if (hasExtension(path, ".off")) return MeshFormat::Off;
+    return MeshFormat::Text;
 }
 
 void loadMeshFile(const std::string& path, Mesh& mesh, const MessageSink& report) {
     const LoadError cannotOpen("cannot open " + path);
     if (isDirectory(path)) throw cannotOpen;
-    const MeshFormat format = formatOf(path);
+    const MeshFormat format = meshFormatOf(path);
     if (format == MeshFormat::Obj) {
         std::ifstream input(path, std::ios::binary);
         if (!input) throw cannotOpen;
@@ -55,12 +52,4 @@ void loadMeshFile(const std::string& path, Mesh& mesh, const MessageSink& report
         loadOff(input.get(), path, mesh, report);
     else
         mesh.load(input.get(), report);
-}
-
-void readMeshFile(const std::string& path, Mesh& mesh) {
-    try {
-        loadMeshFile(path, mesh, [](const std::string& message) { reportError("%s", message.c_str()); });
-    } catch (const LoadError& error) {
-        fatalError("%s", error.what());
-    }
 }

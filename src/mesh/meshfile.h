@@ -15,8 +15,12 @@
 
 #include "mesh/mesh.h"
 
-// Whether `path` ends in `extension` (given in lower case), in any case.
-bool hasExtension(const std::string& path, const char* extension);
+// The formats Facetry reads; the surface is written as OBJ or OFF.
+enum class MeshFormat { Text, Obj, Off };
+
+// The format a file name stands for: .obj and .off in any case, and the text
+// format for every other name.
+MeshFormat meshFormatOf(const std::string& path);
 
 // Wavefront OBJ, parsed by tinyobjloader: polygons as they stand, positive and
 // negative indices, v/vt/vn forms, every object and group merged. Texture
@@ -33,7 +37,3 @@ void loadOff(FILE* input, const std::string& name, Mesh& mesh, const MessageSink
 // Opens `path` and reads it by its extension. Throws LoadError("cannot open
 // <path>") when the file cannot be opened for reading, or the reader's error.
 void loadMeshFile(const std::string& path, Mesh& mesh, const MessageSink& report);
-
-// loadMeshFile for the programs: messages go to standard error, and a fatal
-// error prints its message and exits with status -1.
-void readMeshFile(const std::string& path, Mesh& mesh);

@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr int kMaxFaceValence = 20;
 // A vertex or face line longer than this is refused rather than buffered.
 constexpr std::size_t kMaxCheckedLine = 1 << 16;
 
@@ -164,7 +163,7 @@ struct ObjState {
     }
     void addVertex();
     void addFace(const tinyobj::index_t* corners, int count);
-    void finishFaces(const MessageSink& report);
+    void finishFaces();
 
     const std::string& name;            // the file name for messages
     MeshBuilder builder;                // holds the vertices; checks the faces and builds the mesh
@@ -212,25 +211,14 @@ void ObjState::addFace(const tinyobj::index_t* corners, int count) {
     faces.push_back(face);
 }
 
-// The faces in file order, with the checks and messages of the text format:
-// an index beyond the vertices is fatal, also in a face that is dropped.
-void ObjState::finishFaces(const MessageSink& report) {
-    char message[160];
+// The faces in file order, through the builder's checks: an index beyond the
+// vertices is fatal, also in a face that the builder would drop.
+void ObjState::finishFaces() {
     for (const PendingFace& face : faces) {
         if (face.largest >= vertexCount)
             throw LoadError(name + ":" + std::to_string(face.line) + ": face index " +
                             std::to_string(face.largest + 1) + " out of range (" + std::to_string(vertexCount) +
                             " vertices)");
-        if (face.count > kMaxFaceValence) {
-            std::snprintf(message, sizeof message, "PARSE ERROR: face %d has too high valence", builder.faceCount());
-            report(message);
-            continue;
-        }
-        if (face.count < 3) {
-            std::snprintf(message, sizeof message, "parse error, vertex %d valence out of range", face.count);
-            report(message);
-            continue;
-        }
         builder.addFace(indices.data() + face.start, face.count);
     }
 }
@@ -272,7 +260,7 @@ void loadObj(std::istream& input, const std::string& name, Mesh& mesh, const Mes
         tinyobj::LoadObjWithCallback(tracked, callbacks, &state, nullptr, &warnings, &errors);
         if (state.error) std::rethrow_exception(state.error);
         if (buffer.tooLong()) state.fail("line too long");
-        state.finishFaces(report);
+        state.finishFaces();
         state.builder.finish(mesh);
     } catch (const std::bad_alloc&) {
         throw LoadError("ERROR: not enough memory to load the mesh");

@@ -7,13 +7,13 @@
 #include <new>
 #include <string>
 
+#include "math/format.h"
 #include "mesh/meshbuilder.h"
 #include "mesh/meshfile.h"
 #include "mesh/textscanner.h"
 
 namespace {
 
-constexpr int kMaxFaceValence = 20;
 constexpr std::size_t kMaxHeaderWord = 16;
 
 // Reads an OFF file on top of the shared scanner, keeping the file name and
@@ -21,8 +21,8 @@ constexpr std::size_t kMaxHeaderWord = 16;
 // file: the header is read before the scanner takes over.
 class OffReader {
 public:
-    OffReader(FILE* input, const std::string& name_, const MessageSink& report_)
-        : file(input), name(name_), report(report_), builder(report_) {}
+    OffReader(FILE* input, const std::string& name_, const MessageSink& report)
+        : file(input), name(name_), builder(report) {}
 
     void read(Mesh& mesh);
 
@@ -36,17 +36,10 @@ private:
 
     FILE* file;                       // the input, read from where the caller left it
     std::string name;                 // the file name for messages
-    const MessageSink& report;        // where dropped faces are reported
     MeshBuilder builder;              // checks the faces and builds the mesh
     long headerLines = 0;             // line breaks taken by the header, before the scanner starts
     TextScanner* scanner = nullptr;   // reads everything after the header word
 };
-
-std::string text(const char* pattern, int value) {
-    char buffer[160];
-    std::snprintf(buffer, sizeof buffer, pattern, value);
-    return buffer;
-}
 
 // OFF, optionally announcing texture coordinates, colours or normals per
 // vertex (ST, C, N); those trail each vertex line and are skipped with it.
@@ -99,8 +92,8 @@ void OffReader::readVertices(int count) {
     for (int i = 0; i < count; ++i) {
         float xyz[3];
         for (float& value : xyz) {
-            if (peekData() == EOF) fail(text("vertex %d: the file ends inside the vertices", i));
-            if (!scanner->readFloat(value)) fail(text("vertex %d: expected three numbers x y z", i));
+            if (peekData() == EOF) fail(format("vertex %d: the file ends inside the vertices", i));
+            if (!scanner->readFloat(value)) fail(format("vertex %d: expected three numbers x y z", i));
         }
         builder.addVertex(Vector(xyz[0], xyz[1], xyz[2]));
         scanner->skipLine();  // colours, normals or texture coordinates
@@ -109,34 +102,29 @@ void OffReader::readVertices(int count) {
 
 int OffReader::readIndex(int face, int vertexCount) {
     int index;
-    if (peekData() == EOF) fail(text("face %d: the file ends inside the face", face));
-    if (!scanner->readInt(index)) fail(text("face %d: expected a vertex index", face));
+    if (peekData() == EOF) fail(format("face %d: the file ends inside the face", face));
+    if (!scanner->readInt(index)) fail(format("face %d: expected a vertex index", face));
     if (index < 0 || index >= vertexCount)
-        fail(text("face %d: vertex index ", face) + std::to_string(index) + " out of range (" +
+        fail(format("face %d: vertex index ", face) + std::to_string(index) + " out of range (" +
              std::to_string(vertexCount) + " vertices)");
     return index;
 }
 
 // Face records: the vertex count, the indices, then an optional colour.
-// Faces the builder or the valence check drops still use up their record.
+// Faces the builder drops still use up their record.
 void OffReader::readFaces(int count, int vertexCount) {
     int list[kMaxFaceValence];
     for (int record = 0; record < count; ++record) {
         int size;
-        if (peekData() == EOF) fail(text("face %d: the file ends before the last face", record));
-        if (!scanner->readInt(size)) fail(text("face %d: expected its vertex count", record));
-        if (size < 0) fail(text("face %d: negative vertex count", record));
+        if (peekData() == EOF) fail(format("face %d: the file ends before the last face", record));
+        if (!scanner->readInt(size)) fail(format("face %d: expected its vertex count", record));
+        if (size < 0) fail(format("face %d: negative vertex count", record));
         for (int k = 0; k < size; ++k) {
             int index = readIndex(record, vertexCount);
             if (k < kMaxFaceValence) list[k] = index;
         }
         scanner->skipLine();
-        if (size > kMaxFaceValence)
-            report(text("PARSE ERROR: face %d has too high valence", builder.faceCount()));
-        else if (size < 3)
-            report(text("parse error, vertex %d valence out of range", size));
-        else
-            builder.addFace(list, size);
+        builder.addFace(list, size);
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include "math/check.h"
 #include "mesh/TopFace.h"
-#include "mesh/error.h"
 #include "mesh/topvertex.h"
 
 void TopEdge::setVertices(TopVertex* v0_, TopVertex* v1_) {
@@ -13,14 +12,12 @@ void TopEdge::setVertices(TopVertex* v0_, TopVertex* v1_) {
     v1_->addEdge(this);
 }
 
+// An edge has at most two faces. The loaders drop every face that would give
+// one a third (MeshBuilder), so a third face is a caller's mistake.
 void TopEdge::addFace(TopFace* f) {
     FACETRY_ASSERT(f && !incident(f));
-    if (!f0)
-        f0 = f;
-    else if (!f1)
-        f1 = f;
-    else
-        fatalError("%s", "Non-manifold geometry -- too many faces incident to edge");
+    FACETRY_ASSERT(!f0 || !f1);
+    (f0 ? f1 : f0) = f;
 }
 
 bool TopEdge::incident(const TopVertex* v) const {

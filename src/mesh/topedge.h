@@ -21,7 +21,7 @@ public:
         f0 = f0_;
         f1 = f1_;
     }
-    // Attaches a face; a third face ends the program (non-manifold input).
+    // Attaches a face as face(0), then face(1); there is no room for a third.
     void addFace(TopFace* f);
 
     bool incident(const TopVertex* v) const;

@@ -3,10 +3,10 @@
 // the operations that move the whole surface between levels, with the guard
 // that refuses a level the memory cannot hold.
 #include <algorithm>
-#include <cstdio>
 #include <new>
 #include <string>
 
+#include "math/format.h"
 #include "mr/mrmesh.h"
 #include "mr/parallel.h"
 
@@ -31,19 +31,14 @@ std::size_t allowedBytes(std::size_t available) {
 // A byte count for people: "812 bytes", "3.5 KiB", "1.2 GiB".
 std::string humanBytes(std::size_t bytes) {
     static const char* const units[] = {"KiB", "MiB", "GiB", "TiB"};
-    char text[32];
-    if (bytes < 1024) {
-        std::snprintf(text, sizeof text, "%zu bytes", bytes);
-        return text;
-    }
+    if (bytes < 1024) return format("%zu bytes", bytes);
     double value = static_cast<double>(bytes) / 1024;
     int unit = 0;
     while (value >= 1024 && unit < 3) {
         value /= 1024;
         ++unit;
     }
-    std::snprintf(text, sizeof text, "%.1f %s", value, units[unit]);
-    return text;
+    return format("%.1f %s", value, units[unit]);
 }
 
 }  // namespace
@@ -105,19 +100,17 @@ std::size_t MrMesh::bytesForNextLevel() const {
     return points + (companionBytes ? companionBytes(curRes() + 1) : 0);
 }
 
-bool MrMesh::subdivide() {
+Status MrMesh::subdivide() {
     const int next = curRes() + 1;
     const std::size_t need = bytesForNextLevel();
     const std::size_t available = availableMemory ? availableMemory() : systemAvailableMemory();
     if (need > allowedBytes(available)) {
         // The figure given is what may be used, the available memory less
         // the safety margin, so the line never names room the level fits in.
-        std::fprintf(stderr,
-                     "Not subdivided to level %d: it needs %s of memory and only %s may be used "
-                     "(%s available, less a safety margin)\n",
-                     next, humanBytes(need).c_str(), humanBytes(allowedBytes(available)).c_str(),
-                     humanBytes(available).c_str());
-        return false;
+        return {false, format("Not subdivided to level %d: it needs %s of memory and only %s may be used "
+                              "(%s available, less a safety margin)",
+                              next, humanBytes(need).c_str(), humanBytes(allowedBytes(available)).c_str(),
+                              humanBytes(available).c_str())};
     }
     return refineAll();
 }
@@ -126,11 +119,11 @@ bool MrMesh::subdivide() {
 // which are allocated first: running out of memory leaves the surface as it
 // was. Every rule reads only the current level, so the three kinds of
 // element can go in any order and every element on any thread.
-bool MrMesh::refineAll() {
+Status MrMesh::refineAll() {
     if (!allAtOneLevel()) {
         refineElementByElement();
         changed(nullptr);
-        return true;
+        return {};
     }
     const int level = curRes(), next = level + 1;
     std::unique_ptr<LevelBlocks> blocks;
@@ -157,14 +150,13 @@ bool MrMesh::refineAll() {
                 refineFace(topo, static_cast<int>(f), from, to.faceInner(static_cast<int>(f)), scratch.data());
         });
     } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "Not subdivided to level %d: not enough memory\n", next);
-        return false;
+        return {false, format("Not subdivided to level %d: not enough memory", next)};
     }
     if (static_cast<int>(levels.size()) <= next) levels.resize(next + 1);
     levels[next] = std::move(blocks);
     setAllLevels(next);
     changed(nullptr);
-    return true;
+    return {};
 }
 
 // Elements at different levels (moved one by one through their handles) take
@@ -185,14 +177,17 @@ void MrMesh::reset() {
 
 // Levels that existed before are rebuilt without the memory guard: their
 // storage was just given back.
-void MrMesh::rebuildTo(int level) {
+Status MrMesh::rebuildTo(int level) {
     reset();
-    while (curRes() < level)
-        if (!refineAll()) return;
+    while (curRes() < level) {
+        Status step = refineAll();
+        if (!step) return step;
+    }
+    return {};
 }
 
-void MrMesh::undivide() {
+Status MrMesh::undivide() {
     const int level = curRes();
-    if (level == 0) return;
-    rebuildTo(level - 1);
+    if (level == 0) return {};
+    return rebuildTo(level - 1);
 }

@@ -6,7 +6,6 @@
 #include <type_traits>
 
 #include "mesh/dump.h"
-#include "mesh/error.h"
 #include "mr/parallel.h"
 
 namespace {
@@ -38,7 +37,7 @@ MrMesh::~MrMesh() {
     ::operator delete(vertices);
 }
 
-void MrMesh::build(const Mesh& mesh) {
+Status MrMesh::build(const Mesh& mesh) {
     FACETRY_ASSERT(!vertices);
     for (int i = 0; i < mesh.numFaces(); ++i)
         if (mesh.face(i)->valence() != 4) {
@@ -51,8 +50,13 @@ void MrMesh::build(const Mesh& mesh) {
         else
             buildRefinementPath(mesh);
     } catch (const std::bad_alloc&) {
-        fatalError("%s", "ERROR: not enough memory to build the surface");
+        return {false, "ERROR: not enough memory to build the surface"};
     }
+    return {true, buildPath()};
+}
+
+const char* MrMesh::buildPath() const {
+    return allQuads ? "Not subdividing original mesh -- all quads" : "Subdividing original mesh";
 }
 
 // The handles, every element at level 0, and the level-0 block.
@@ -78,8 +82,6 @@ void MrMesh::makeElements() {
 
 // Level 0 is the control mesh: the same elements, numbers and rings.
 void MrMesh::buildQuadPath(const Mesh& mesh) {
-    std::printf("Not subdividing original mesh -- all quads\n");
-    std::fflush(stdout);
     const MeshTopology& control = mesh.topology();
     numV = control.numV;
     numE = control.numE;
@@ -152,8 +154,6 @@ struct RefinedNumbering {
 // RefinedNumbering says, with the same orientation; its rings follow from
 // the control mesh's by index arithmetic.
 void MrMesh::buildRefinementPath(const Mesh& mesh) {
-    std::printf("Subdividing original mesh\n");
-    std::fflush(stdout);
     const MeshTopology& c = mesh.topology();
     const int cV = c.numV, cE = c.numE, cF = c.numF, corners = static_cast<int>(c.cornerVertices.size());
     const RefinedNumbering at{c};
@@ -306,7 +306,7 @@ void MrMesh::makeEdgeAndFaceHandles() const {
     edgesMade = true;
 }
 
-void MrMesh::vertexMoved(const MeshVertex* v) {
+Status MrMesh::vertexMoved(const MeshVertex* v) {
     FACETRY_ASSERT(v);
     moved.clear();
     auto place = [this](MrVertex* target, const Vector& p) {
@@ -341,10 +341,10 @@ void MrMesh::vertexMoved(const MeshVertex* v) {
     try {
         editRegion.recompute(topo, points(0), points(level), moved, level, threadCount);
     } catch (const std::bad_alloc&) {
-        rebuildTo(level);
-        return;
+        return rebuildTo(level);
     }
     changed(&editRegion.changedFaces());
+    return {};
 }
 
 void MrMesh::print() const { printElements("[MR-MESH]", numV, vertices, numE, edges, numF, faces); }

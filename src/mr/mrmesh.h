@@ -20,7 +20,8 @@
 //
 // subdivide() never loses the surface: it refuses a level that would not fit
 // in the memory the system has available, and a failed allocation leaves the
-// surface as it was.
+// surface as it was. The surface prints nothing: the operations that can
+// fail return a Status with the line to tell the user.
 
 #include <cstddef>
 #include <functional>
@@ -36,6 +37,7 @@
 #include "mr/mrvertex.h"
 #include "mr/block.h"
 #include "mr/refinement.h"
+#include "mr/status.h"
 
 class MrMesh {
 public:
@@ -44,19 +46,28 @@ public:
     MrMesh(const MrMesh&) = delete;
     MrMesh& operator=(const MrMesh&) = delete;
 
-    // Makes level 0 over the loaded control mesh and prints which path it took.
-    void build(const Mesh& mesh);
+    // Makes level 0 over the loaded control mesh; its message is the path it
+    // took (buildPath()). When memory runs out it fails with "ERROR: not
+    // enough memory to build the surface"; the surface, and the control
+    // mesh's links to it, are then unusable.
+    Status build(const Mesh& mesh);
+    // The path build() takes, decided before any memory is taken: "Not
+    // subdividing original mesh -- all quads" when level 0 is the control
+    // mesh itself, "Subdividing original mesh" when it is one step of it.
+    const char* buildPath() const;
 
     int curRes() const { return vertices[0].curRes(); }
-    // One level finer. Returns false, with the surface unchanged and one line
-    // on standard error, when the next level does not fit in memory.
-    bool subdivide();
-    // One level coarser (recomputed from level 0); nothing at level 0.
-    void undivide();
+    // One level finer. Fails, with the surface unchanged and a message that
+    // says why, when the next level does not fit in memory.
+    Status subdivide();
+    // One level coarser (recomputed from level 0); nothing at level 0. Fails,
+    // a level coarser still, when memory runs out for the rebuilt levels.
+    Status undivide();
     // Back to level 0.
     void reset();
     // Carries a moved control vertex into level 0 and every existing level.
-    void vertexMoved(const MeshVertex* v);
+    // Fails, at a coarser level, when memory runs out for the rebuilt levels.
+    Status vertexMoved(const MeshVertex* v);
 
     // The bytes the next level needs on top of the current one: its points
     // and what others keep per level (setLevelCost).
@@ -80,11 +91,6 @@ public:
     void setThreads(int count) { threadCount = count < 1 ? 1 : count; }
     int threads() const { return threadCount; }
 
-    // The four display modes, each drawing the current level face by face.
-    void drawVertices() const;
-    void drawEdges() const;
-    void drawColoredEdges() const;
-    void drawFaces() const;
     // Diagnostic dump of every element on standard output.
     void print() const;
 
@@ -143,14 +149,14 @@ private:
     LevelPoints pointsForElement(int level);
     // Moves one element (its level in `levels`) to `level`, and lets go of
     // the blocks of levels no element is at any more.
-    void moveToLevel(std::vector<signed char>& levels, int id, int level);
+    void moveToLevel(std::vector<signed char>& levelOf, int id, int level);
     void setAllLevels(int level);
     bool allAtOneLevel() const;
-    bool refineAll();
+    Status refineAll();
     void refineElementByElement();
-    void rebuildTo(int level);
-    void changed(const std::vector<int>* faces) const {
-        if (changeListener) changeListener(faces);
+    Status rebuildTo(int level);
+    void changed(const std::vector<int>* changedFaces) const {
+        if (changeListener) changeListener(changedFaces);
     }
 
     bool allQuads = true;          // every control face is a quad; selects the edit rule

@@ -2,36 +2,9 @@
 
 #include <algorithm>
 
+#include "mesh/catmullclark.h"
+
 namespace {
-
-// Vertex rule. Boundary vertex: the cubic B-spline curve rule along the two
-// boundary edges.
-constexpr float kBoundaryVertexSelf = 0.75f;        // 3/4
-constexpr float kBoundaryVertexNeighbour = 0.125f;  // 1/8
-// Regular interior vertex (four faces).
-constexpr float kRegularSelf = 0.5625f;             // 9/16
-constexpr float kRegularEdge = 0.09375f;            // 3/32
-constexpr float kRegularDiagonal = 0.015625f;       // 1/64
-// Extraordinary vertex of valence N: 1.5/N on the edge neighbours' share,
-// 0.25/N on the diagonals', the rest on the vertex itself.
-constexpr float kEdgeShare = 1.5f;
-constexpr float kDiagonalShare = 0.25f;
-
-// Edge rule. Boundary edge: the cubic B-spline curve rules.
-constexpr float kMidpoint = 0.5f;                   // 1/2
-constexpr float kCurveSelf = 0.75f;                 // 3/4
-constexpr float kCurveNeighbour = 0.125f;           // 1/8
-// Interior edge, new point between two old ones.
-constexpr float kEdgeEnds = 0.375f;                 // 3/8
-constexpr float kEdgeSide = 0.0625f;                // 1/16
-// Interior edge or inside a face, new point at an old one (a regular vertex).
-constexpr float kVertexSelf = 0.5625f;              // 9/16
-constexpr float kVertexEdge = 0.09375f;             // 3/32
-constexpr float kVertexDiagonal = 0.015625f;        // 1/64
-
-// Face rule: new points inside a face.
-constexpr float kFacePoint = 0.25f;                 // 1/4 of the four cell corners
-constexpr float kInnerEdgePoint = 0.25f;            // 1/4 of two old points and two face points
 
 // The point one step along ring edge `slot` from vertex v.
 Vector alongEdge(const MrTopology& t, int slot, const LevelPoints& p) {
@@ -99,8 +72,8 @@ void gridVertexPoints(const Vector* up, const Vector* mid, const Vector* down, i
     const float *__restrict u = floats(up), *__restrict c = floats(mid), *__restrict d = floats(down);
     float* __restrict o = floats(out);
     for (int k = 0; k < kPoint * count; ++k)
-        o[k] = (c[k] * kVertexSelf + (u[k - kPoint] + u[k + kPoint] + d[k - kPoint] + d[k + kPoint]) * kVertexDiagonal) +
-               (u[k] + c[k - kPoint] + c[k + kPoint] + d[k]) * kVertexEdge;
+        o[k] = (c[k] * kRegularSelf + (u[k - kPoint] + u[k + kPoint] + d[k - kPoint] + d[k + kPoint]) * kRegularDiagonal) +
+               (u[k] + c[k - kPoint] + c[k + kPoint] + d[k]) * kRegularEdge;
 }
 
 // A row of 2m-1 points: the m points of `even` at positions 0, 2, ..., and
@@ -164,7 +137,7 @@ Vector refinedVertex(const MrTopology& t, int v, const LevelPoints& from) {
     if (edgeCount == 0) return p;  // a control vertex no face uses keeps its place
     if (edgeCount != faceCount) {
         const Vector e0 = alongEdge(t, first, from), eLast = alongEdge(t, first + edgeCount - 1, from);
-        return p * kBoundaryVertexSelf + (e0 + eLast) * kBoundaryVertexNeighbour;
+        return p * kCurveVertexSelf + (e0 + eLast) * kCurveVertexNeighbour;
     }
     if (faceCount == 4) {
         const Vector diagonals = diagonalIn(t, first, from) + diagonalIn(t, first + 1, from) +
@@ -174,7 +147,7 @@ Vector refinedVertex(const MrTopology& t, int v, const LevelPoints& from) {
         return (p * kRegularSelf + diagonals * kRegularDiagonal) + neighbours * kRegularEdge;
     }
     const float n = static_cast<float>(faceCount);
-    const float b = kEdgeShare / n, g = kDiagonalShare / n, a = 1 - b - g;
+    const float b = kExtraordinaryEdgeShare / n, g = kExtraordinaryDiagonalShare / n, a = 1 - b - g;
     Vector neighbours, diagonals;
     for (int k = 0; k < edgeCount; ++k) neighbours += alongEdge(t, first + k, from);
     for (int k = 0; k < faceCount; ++k) diagonals += diagonalIn(t, first + k, from);
@@ -189,7 +162,7 @@ namespace {
 void refineLevelZeroEdge(const MrTopology& t, int e, const LevelPoints& from, Vector* to) {
     const Vector p0 = from.vertex(t.edges[e].vertices[0]), p1 = from.vertex(t.edges[e].vertices[1]);
     if (t.edgeOnBoundary(e)) {
-        to[0] = (p0 + p1) * kMidpoint;
+        to[0] = (p0 + p1) * kCurveMidpoint;
         return;
     }
     // Row c = 0, 1 one step into face(i): the corners across from the edge's
@@ -203,14 +176,14 @@ void refineLevelZeroEdge(const MrTopology& t, int e, const LevelPoints& from, Ve
         row[i][0] = from.vertex(face.vertices[(k + (forward ? 3 : 2)) % 4]);
         row[i][1] = from.vertex(face.vertices[(k + (forward ? 2 : 3)) % 4]);
     }
-    to[0] = (p0 + p1) * kEdgeEnds + (row[0][0] + row[0][1] + row[1][0] + row[1][1]) * kEdgeSide;
+    to[0] = (p0 + p1) * kGridEdgeEnds + (row[0][0] + row[0][1] + row[1][0] + row[1][1]) * kGridEdgeSide;
 }
 
 void refineLevelZeroFace(const MrTopology& t, int f, const LevelPoints& from, Vector* to) {
     const int* corners = t.faces[f].vertices;
     // the 2 x 2 grid: (0, 0), (0, 1), (1, 0), (1, 1) are corners 0, 3, 1, 2
     to[0] = (from.vertex(corners[0]) + from.vertex(corners[3]) + from.vertex(corners[1]) + from.vertex(corners[2])) *
-            kFacePoint;
+            kQuadFacePoint;
 }
 
 }  // namespace
@@ -230,16 +203,16 @@ void refineEdge(const MrTopology& t, int e, const LevelPoints& from, Vector* to,
     const int k1 = kPoint;
     if (t.edgeOnBoundary(e)) {
         // Along the boundary only the edge's own points count.
-        for (int k = 0; k < kPoint * m; ++k) po[k] = (pp[k] + pp[k + k1]) * kMidpoint;
-        for (int k = kPoint; k < kPoint * m; ++k) pe[k] = pp[k] * kCurveSelf + (pp[k - k1] + pp[k + k1]) * kCurveNeighbour;
+        for (int k = 0; k < kPoint * m; ++k) po[k] = (pp[k] + pp[k + k1]) * kCurveMidpoint;
+        for (int k = kPoint; k < kPoint * m; ++k) pe[k] = pp[k] * kCurveVertexSelf + (pp[k - k1] + pp[k + k1]) * kCurveVertexNeighbour;
     } else {
         faceRow(t, e, 0, from, a);
         faceRow(t, e, 1, from, b);
         for (int k = 0; k < kPoint * m; ++k)
-            po[k] = (pp[k] + pp[k + k1]) * kEdgeEnds + (pa[k] + pa[k + k1] + pb[k] + pb[k + k1]) * kEdgeSide;
+            po[k] = (pp[k] + pp[k + k1]) * kGridEdgeEnds + (pa[k] + pa[k + k1] + pb[k] + pb[k + k1]) * kGridEdgeSide;
         for (int k = kPoint; k < kPoint * m; ++k)
-            pe[k] = (pp[k] * kVertexSelf + (pa[k - k1] + pa[k + k1] + pb[k - k1] + pb[k + k1]) * kVertexDiagonal) +
-                    (pa[k] + pb[k] + pp[k - k1] + pp[k + k1]) * kVertexEdge;
+            pe[k] = (pp[k] * kRegularSelf + (pa[k - k1] + pa[k + k1] + pb[k - k1] + pb[k + k1]) * kRegularDiagonal) +
+                    (pa[k] + pb[k] + pp[k - k1] + pp[k + k1]) * kRegularEdge;
     }
     // to[k - 1] is new point k: odd points at even places, even ones between.
     interleave(odd, even + 1, m, to);
@@ -261,12 +234,12 @@ void refineFace(const MrTopology& t, int f, const LevelPoints& from, Vector* to,
     // run through the old cells: face points at odd J, edge points at even J.
     // Even rows run through old rows: edge points at odd J, vertex points at
     // even J.
-    for (int i = 0; i < m; ++i) sumOfFour(G(i), G(i) + 1, G(i + 1), G(i + 1) + 1, kFacePoint, m, C(i));
+    for (int i = 0; i < m; ++i) sumOfFour(G(i), G(i) + 1, G(i + 1), G(i + 1) + 1, kQuadFacePoint, m, C(i));
     for (int i = 0; i < m; ++i) {
-        if (m > 1) sumOfFour(G(i) + 1, G(i + 1) + 1, C(i), C(i) + 1, kInnerEdgePoint, m - 1, between);
+        if (m > 1) sumOfFour(G(i) + 1, G(i + 1) + 1, C(i), C(i) + 1, kEdgePoint, m - 1, between);
         interleave(C(i), between, m, to + (2 * i) * w);
         if (i == 0) continue;
-        sumOfFour(G(i), G(i) + 1, C(i - 1), C(i), kInnerEdgePoint, m, between);
+        sumOfFour(G(i), G(i) + 1, C(i - 1), C(i), kEdgePoint, m, between);
         gridVertexPoints(G(i - 1) + 1, G(i) + 1, G(i + 1) + 1, m - 1, inside);
         interleave(between, inside, m, to + (2 * i - 1) * w);
     }

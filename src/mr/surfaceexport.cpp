@@ -1,9 +1,5 @@
 #include "mr/surfaceexport.h"
 
-#include "mesh/meshfile.h"
-
-#include <cctype>
-
 namespace {
 
 void writePoint(FILE* out, const char* prefix, const Vector& p) {
@@ -76,17 +72,11 @@ void WeldedSurface::forEachQuad(const std::function<void(const long long* corner
             }
 }
 
-bool surfaceFormatFor(const std::string& path, SurfaceFormat& format) {
-    if (hasExtension(path, ".obj")) format = SurfaceFormat::Obj;
-    else if (hasExtension(path, ".off")) format = SurfaceFormat::Off;
-    else return false;
-    return true;
-}
-
 // OBJ counts its points from 1, OFF from 0.
-bool writeSurface(FILE* out, const MrMesh& surface, SurfaceFormat format) {
+bool writeSurface(FILE* out, const MrMesh& surface, MeshFormat format) {
+    FACETRY_ASSERT(format == MeshFormat::Obj || format == MeshFormat::Off);
     const WeldedSurface welded(surface);
-    const bool obj = format == SurfaceFormat::Obj;
+    const bool obj = format == MeshFormat::Obj;
     if (obj)
         std::fprintf(out, "# Facetry surface at level %d: %lld points, %lld quads\n", surface.curRes(),
                      welded.pointCount(), welded.quadCount());

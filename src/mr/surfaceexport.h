@@ -17,8 +17,8 @@
 
 #include <cstdio>
 #include <functional>
-#include <string>
 
+#include "mesh/meshfile.h"
 #include "mr/mrmesh.h"
 
 class WeldedSurface {
@@ -48,12 +48,7 @@ private:
     long long faceBase;   // index of the first inner face point
 };
 
-enum class SurfaceFormat { Obj, Off };
-
-// The format named by the extension of `path` (.obj or .off in any case).
-// Returns false for any other name.
-bool surfaceFormatFor(const std::string& path, SurfaceFormat& format);
-
-// Writes the welded surface; coordinates with nine significant digits, which
-// bring every float back unchanged. Returns false when writing failed.
-bool writeSurface(FILE* out, const MrMesh& surface, SurfaceFormat format);
+// Writes the welded surface as OBJ or OFF (`format` is one of the two);
+// coordinates with nine significant digits, which bring every float back
+// unchanged. Returns false when writing failed.
+bool writeSurface(FILE* out, const MrMesh& surface, MeshFormat format);

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "math/colors.h"
-#include "mr/mrdraw.h"
+#include "draw/glcolor.h"
+#include "draw/mrdraw.h"
 
 namespace {
 

@@ -10,7 +10,8 @@
 #include "app/main.h"
 #include "drawreference.h"
 #include "glcontext.h"
-#include "math/colors.h"
+#include "draw/glcolor.h"
+#include "draw/meshdraw.h"
 #include "meshtext.h"
 #include "testviewer.h"
 
@@ -135,10 +136,10 @@ TEST_F(Frame, TheControlMeshIsDrawnAsBeforeOnEveryCatalogueMesh) {
         glScalef(0.3f, 0.3f, 0.3f);
         auto old = screenPicture(feedback([&] { referenceControlVertices(mesh); }));
         EXPECT_EQ(mesh.numVertices(), countTokens(old, GL_POINT_TOKEN));
-        EXPECT_EQ(-1, firstDifference(old, screenPicture(feedback([&] { mesh.drawVertices(); }))));
+        EXPECT_EQ(-1, firstDifference(old, screenPicture(feedback([&] { drawVertices(mesh); }))));
         old = screenPicture(feedback([&] { referenceControlEdges(mesh); }));
         EXPECT_EQ(mesh.numEdges(), countTokens(old, GL_LINE_TOKEN));
-        EXPECT_EQ(-1, firstDifference(old, screenPicture(feedback([&] { mesh.drawEdges(); }))));
+        EXPECT_EQ(-1, firstDifference(old, screenPicture(feedback([&] { drawEdges(mesh); }))));
         GLfloat size;
         glGetFloatv(GL_POINT_SIZE, &size);
         EXPECT_EQ(7.0f, size);

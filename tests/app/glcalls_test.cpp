@@ -7,7 +7,8 @@
 #include "app/frame.h"
 #include "glcallcounter.h"
 #include "glcontext.h"
-#include "mr/gridarrays.h"
+#include "draw/gridarrays.h"
+#include "draw/meshdraw.h"
 #include "testviewer.h"
 
 namespace {
@@ -72,7 +73,7 @@ TEST(FrameCalls, PickingStillNamesEveryControlVertex) {
     reshapeTestWindow(t.viewer.view);
     glRenderMode(GL_SELECT);
     const long long names = glCallCount("glLoadName");
-    t.mesh->drawVertices();
+    drawVertices(*t.mesh);
     glRenderMode(GL_RENDER);
     EXPECT_EQ(t.mesh->numVertices(), glCallCount("glLoadName") - names);
 }

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "glcontext.h"
-#include "mr/mrdraw.h"
+#include "draw/mrdraw.h"
 #include "testviewer.h"
 
 namespace {
@@ -41,7 +41,7 @@ double area(const FeedbackItem& triangle) {
 
 TEST_F(SurfaceDrawing, LevelZeroFaceGivesFourPointsInGridOrder) {
     TestViewer t(gridMesh(2));
-    auto items = feedback([&] { t.mrMesh->drawVertices(); });
+    auto items = feedback([&] { drawVertices(*t.mrMesh); });
     ASSERT_EQ(16, countTokens(items, GL_POINT_TOKEN));
     ASSERT_EQ(16u, items.size());
     // face 0 runs (0,0) (1,0) (1,1) (0,1): i towards vertex(1), j towards vertex(3)
@@ -52,12 +52,12 @@ TEST_F(SurfaceDrawing, LevelZeroFaceGivesFourPointsInGridOrder) {
     EXPECT_EQ(1.0f, size);
     // one level finer: 3 x 3 points per face
     t.mrMesh->subdivide();
-    EXPECT_EQ(36, countTokens(feedback([&] { t.mrMesh->drawVertices(); }), GL_POINT_TOKEN));
+    EXPECT_EQ(36, countTokens(feedback([&] { drawVertices(*t.mrMesh); }), GL_POINT_TOKEN));
 }
 
 TEST_F(SurfaceDrawing, EdgesAreTwoSetsOfStripsPerFace) {
     TestViewer t(gridMesh(2));
-    auto items = feedback([&] { t.mrMesh->drawEdges(); });
+    auto items = feedback([&] { drawEdges(*t.mrMesh); });
     // level 0: four two-point strips per face, one segment each
     EXPECT_EQ(16, countSegments(items));
     // first the lines of constant i, then those of constant j
@@ -76,12 +76,12 @@ TEST_F(SurfaceDrawing, EdgesAreTwoSetsOfStripsPerFace) {
     EXPECT_EQ(12u, drawn.size());
     // one level finer: 6 strips of 3 points, 2 segments each, per face
     t.mrMesh->subdivide();
-    EXPECT_EQ(4 * 6 * 2, countSegments(feedback([&] { t.mrMesh->drawEdges(); })));
+    EXPECT_EQ(4 * 6 * 2, countSegments(feedback([&] { drawEdges(*t.mrMesh); })));
 }
 
 TEST_F(SurfaceDrawing, ColoredEdgesRepeatThePaletteAfterFourteenFaces) {
     TestViewer t(gridMesh(4));  // 16 faces
-    auto items = feedback([&] { t.mrMesh->drawColoredEdges(); });
+    auto items = feedback([&] { drawColoredEdges(*t.mrMesh); });
     ASSERT_EQ(16u * 4, items.size());
     for (int k = 0; k < 16; ++k) {
         const Color& c = edgePaletteColor(k);
@@ -114,7 +114,7 @@ double cellArea(const MrFace& face, int i, int j) {
 TEST_F(SurfaceDrawing, FacesCoverEveryCellOnceAndNothingElse) {
     TestViewer t(gridMesh(2));
     for (int level = 0; level <= 2; ++level) {
-        auto items = feedback([&] { t.mrMesh->drawFaces(); });
+        auto items = feedback([&] { drawFaces(*t.mrMesh); });
         // OpenGL hands quads back as triangles; the quads between two cells
         // of a strip have no area
         double drawn = 0;
@@ -140,7 +140,7 @@ TEST_F(SurfaceDrawing, FacesCoverEveryCellOnceAndNothingElse) {
 TEST_F(SurfaceDrawing, CellNormalIsTheNewellSumFacingTheCounterClockwiseSide) {
     // one non-planar quad: its own level 0 is the one cell
     TestViewer t(buildMesh({{0, 0, 0}, {2, 0, 0}, {2, 1, 1}, {0, 1, 0}}, {{0, 1, 2, 3}}));
-    t.mrMesh->drawFaces();
+    drawFaces(*t.mrMesh);
     GLfloat normal[3];
     glGetFloatv(GL_CURRENT_NORMAL, normal);
     // A x B + B x C + C x D + D x A, not normalised
@@ -149,7 +149,7 @@ TEST_F(SurfaceDrawing, CellNormalIsTheNewellSumFacingTheCounterClockwiseSide) {
     EXPECT_EQ(4.0f, normal[2]);
     // a unit square counter-clockwise from +z faces +z with twice its area
     TestViewer square(buildMesh({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}}));
-    square.mrMesh->drawFaces();
+    drawFaces(*square.mrMesh);
     glGetFloatv(GL_CURRENT_NORMAL, normal);
     EXPECT_EQ(0.0f, normal[0]);
     EXPECT_EQ(0.0f, normal[1]);

@@ -2,7 +2,7 @@
 // as the old immediate-mode drawing on every catalogue mesh, level and mode;
 // the arrays follow every change of the surface, edits face by face; and
 // they count in the memory guard.
-#include "mr/surfacedrawing.h"
+#include "draw/surfacedrawing.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -14,7 +14,8 @@
 #include "app/frame.h"
 #include "drawreference.h"
 #include "glcontext.h"
-#include "math/colors.h"
+#include "draw/glcolor.h"
+#include "draw/mrdraw.h"
 #include "math/quaternion.h"
 #include "meshtext.h"
 #include "testviewer.h"
@@ -68,10 +69,10 @@ void drawMode(SurfaceDrawing& drawing, int mode) { drawSurface(drawing, mode); }
 
 void drawOwnMode(const MrMesh& mrMesh, int mode) {
     switch (mode) {
-        case kDisplayVertices: mrMesh.drawVertices(); break;
-        case kDisplayEdges: mrMesh.drawEdges(); break;
-        case kDisplayColoredEdges: mrMesh.drawColoredEdges(); break;
-        case kDisplayFaces: mrMesh.drawFaces(); break;
+        case kDisplayVertices: drawVertices(mrMesh); break;
+        case kDisplayEdges: drawEdges(mrMesh); break;
+        case kDisplayColoredEdges: drawColoredEdges(mrMesh); break;
+        case kDisplayFaces: drawFaces(mrMesh); break;
     }
 }
 
@@ -113,8 +114,8 @@ TEST_P(SameAsTheOldDrawing, InEveryModeAtLevelsZeroToTwo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, SameAsTheOldDrawing, ::testing::ValuesIn(meshCatalogue()),
-                         [](const ::testing::TestParamInfo<NamedMesh>& info) {
-                             std::string name = info.param.name;
+                         [](const ::testing::TestParamInfo<NamedMesh>& instance) {
+                             std::string name = instance.param.name;
                              for (char& c : name)
                                  if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                              return name;
@@ -228,7 +229,7 @@ TEST(KeptArrays, WithoutMemoryForThemTheSurfaceIsStillDrawn) {
     // a million cells: 26 MB of points and normals, far more than the room
     // left, while drawing them batch by batch takes a few
     ASSERT_GT(SurfaceDrawing::bytesAtLevel(mrMesh.numFaces(), 6), std::size_t(24) << 20);
-    mrMesh.drawFaces();  // the renderer makes what it needs for this state now
+    drawFaces(mrMesh);  // the renderer makes what it needs for this state now
     referenceFrame(t->viewer);
     const std::vector<unsigned char> expected = readPixels();
     const long long filled = drawing.facesFilled();

@@ -24,10 +24,10 @@ TEST(RefineOptions, AcceptsEveryOptionForm) {
     EXPECT_EQ("in.mesh", o.input);
     EXPECT_EQ(3, o.level);
     EXPECT_EQ("x.OFF", o.output);
-    EXPECT_TRUE(o.format == SurfaceFormat::Off && o.dump && o.progress && !o.help && o.memoryLimitMiB == -1);
+    EXPECT_TRUE(o.format == MeshFormat::Off && o.dump && o.progress && !o.help && o.memoryLimitMiB == -1);
     RefineOptions p;
     ASSERT_EQ("", parse({"--level=2", "--memory-limit=64", "--output=y.obj", "-j", "3", "--", "-in.obj"}, p));
-    EXPECT_TRUE(p.level == 2 && p.memoryLimitMiB == 64 && p.format == SurfaceFormat::Obj && p.input == "-in.obj");
+    EXPECT_TRUE(p.level == 2 && p.memoryLimitMiB == 64 && p.format == MeshFormat::Obj && p.input == "-in.obj");
     EXPECT_EQ(p.threads, 3);
     EXPECT_EQ(o.threads, 0) << "all the machine's threads unless asked";
     RefineOptions q;

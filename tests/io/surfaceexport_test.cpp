@@ -106,8 +106,7 @@ TEST(SurfaceExport, WrittenFilesReadBackUnchanged) {
     for (const Shape& shape : shapes)
         for (const char* file : {"s.obj", "s.off"}) {
             Refined r = refine(shape, shape.name == "awkward" ? 0 : 2);
-            SurfaceFormat format;
-            ASSERT_TRUE(surfaceFormatFor(file, format));
+            const MeshFormat format = meshFormatOf(file);
             FILE* out = std::fopen(dir.path(file).c_str(), "w");
             ASSERT_TRUE(writeSurface(out, *r.surface, format));
             std::fclose(out);

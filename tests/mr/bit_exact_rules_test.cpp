@@ -146,4 +146,4 @@ TEST_P(BitExactRules, EveryStepFollowsTheRulesToTheBit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, BitExactRules, testing::Range(0, static_cast<int>(meshCatalogue().size())),
-                         [](const testing::TestParamInfo<int>& info) { return meshCatalogue()[info.param].name; });
+                         [](const testing::TestParamInfo<int>& instance) { return meshCatalogue()[instance.param].name; });

@@ -161,7 +161,7 @@ TEST_P(LevelControl, VertexMovedAtLevelZeroChangesOnlyItsDependents) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, LevelControl, testing::Range(0, static_cast<int>(meshCatalogue().size())),
-                         [](const testing::TestParamInfo<int>& info) { return meshCatalogue()[info.param].name; });
+                         [](const testing::TestParamInfo<int>& instance) { return meshCatalogue()[instance.param].name; });
 
 // Both catalogue meshes with a vertex that no face uses, one per path.
 TEST(LevelControlUnusedVertex, KeepsItsPlaceAtEveryLevel) {

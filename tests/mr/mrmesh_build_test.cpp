@@ -1,5 +1,5 @@
 // Level 0 of the surface: the control mesh itself when it is all quads,
-// otherwise one Catmull-Clark step of it, with its progress line.
+// otherwise one Catmull-Clark step of it, with the path it reports.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -25,7 +25,7 @@ std::pair<int, int> endIds(const MrEdge* e) { return {e->vertex(0)->id, e->verte
 TEST(MrMeshBuild, CubeTakesTheQuadPath) {
     const CatalogueMesh& cube = meshCatalogue()[0];
     Surface s = makeSurface(cube.control);
-    EXPECT_EQ(s.progress, "Not subdividing original mesh -- all quads\n");
+    EXPECT_EQ(s.progress, "Not subdividing original mesh -- all quads");
     const MrMesh& mr = *s.mr;
     const Mesh& mesh = *s.mesh;
     EXPECT_TRUE(mr.isAllQuads());
@@ -48,7 +48,7 @@ TEST(MrMeshBuild, CubeTakesTheQuadPath) {
 
 TEST(MrMeshBuild, SingleTriangleTakesTheRefinementPath) {
     Surface s = makeSurface({{{0, 0, 0}, {4, 0, 0}, {0, 4, 0}}, {{0, 1, 2}}});
-    EXPECT_EQ(s.progress, "Subdividing original mesh\n");
+    EXPECT_EQ(s.progress, "Subdividing original mesh");
     const MrMesh& mr = *s.mr;
     EXPECT_FALSE(mr.isAllQuads());
     ASSERT_EQ(mr.numVertices(), 7);
@@ -107,12 +107,12 @@ TEST_P(MrMeshBuildOverCatalogue, PathCountsAndIds) {
     int cV = mesh.numVertices(), cE = mesh.numEdges(), cF = mesh.numFaces(), corners = mesh.totalValence();
     EXPECT_EQ(mr.isAllQuads(), entry.allQuads);
     if (entry.allQuads) {
-        EXPECT_EQ(s.progress, "Not subdividing original mesh -- all quads\n");
+        EXPECT_EQ(s.progress, "Not subdividing original mesh -- all quads");
         EXPECT_EQ(mr.numVertices(), cV);
         EXPECT_EQ(mr.numEdges(), cE);
         EXPECT_EQ(mr.numFaces(), cF);
     } else {
-        EXPECT_EQ(s.progress, "Subdividing original mesh\n");
+        EXPECT_EQ(s.progress, "Subdividing original mesh");
         EXPECT_EQ(mr.numVertices(), cF + cE + cV);
         EXPECT_EQ(mr.numEdges(), 2 * cE + corners);
         EXPECT_EQ(mr.numFaces(), corners);
@@ -124,7 +124,7 @@ TEST_P(MrMeshBuildOverCatalogue, PathCountsAndIds) {
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, MrMeshBuildOverCatalogue,
                          testing::Range(0, static_cast<int>(meshCatalogue().size())),
-                         [](const testing::TestParamInfo<int>& info) { return meshCatalogue()[info.param].name; });
+                         [](const testing::TestParamInfo<int>& instance) { return meshCatalogue()[instance.param].name; });
 
 TEST(MrMeshBuildDeathTest, SecondBuildAndMissingHostsStopTheProgram) {
     Surface quads = makeSurface(meshCatalogue()[0].control);

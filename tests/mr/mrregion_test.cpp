@@ -89,7 +89,7 @@ TEST_P(EditRegion, UndivideAndSubdivideAfterEditsKeepTheBits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Meshes, EditRegion, testing::Range(0, static_cast<int>(editedMeshes().size())),
-                         [](const testing::TestParamInfo<int>& info) { return editedMeshes()[info.param].name; });
+                         [](const testing::TestParamInfo<int>& instance) { return editedMeshes()[instance.param].name; });
 
 // A drag on a large surface must not rebuild it: an edit writes the level's
 // points of the elements near the moved vertex and of no other.

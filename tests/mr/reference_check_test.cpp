@@ -24,4 +24,4 @@ TEST_P(ReferenceCheck, WeldedSurfaceMatchesReferenceRefinement) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, ReferenceCheck, testing::Range(0, static_cast<int>(meshCatalogue().size())),
-                         [](const testing::TestParamInfo<int>& info) { return meshCatalogue()[info.param].name; });
+                         [](const testing::TestParamInfo<int>& instance) { return meshCatalogue()[instance.param].name; });

@@ -163,9 +163,10 @@ std::string matchPointSets(const std::vector<RefPoint>& actual, const std::vecto
 std::unique_ptr<MrMesh> buildSurface(const Mesh& mesh, std::string* progress) {
     auto mr = std::make_unique<MrMesh>();
     testing::internal::CaptureStdout();
-    mr->build(mesh);
-    std::string line = testing::internal::GetCapturedStdout();
-    if (progress) *progress = line;
+    const Status built = mr->build(mesh);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "the library prints nothing; the programs do";
+    EXPECT_TRUE(built.ok) << built.message;
+    if (progress) *progress = built.message;
     return mr;
 }
 

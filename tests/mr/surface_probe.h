@@ -36,14 +36,15 @@ std::string levelMismatch(const MrMesh& mr, int level);
 std::string matchPointSets(const std::vector<RefPoint>& actual, const std::vector<RefPoint>& expected,
                            double tolerance);
 
-// Builds the surface over `mesh`, keeping its progress line in `progress`.
+// Builds the surface over `mesh`, which must succeed without printing
+// anything, keeping the path it reports in `progress`.
 std::unique_ptr<MrMesh> buildSurface(const Mesh& mesh, std::string* progress = nullptr);
 
 // A control mesh and the surface built over it.
 struct Surface {
     std::unique_ptr<Mesh> mesh;  // the control mesh
     std::unique_ptr<MrMesh> mr;  // its surface, at level 0 once made
-    std::string progress;        // what the construction printed
+    std::string progress;        // the path the construction reported
 };
 
 // Loads `control` from its text and builds the surface over it, then refines

@@ -44,7 +44,7 @@ TEST_P(KeptInput, EndsAsExpected) {
     const std::string wanted = firstLine(readAll(expect));
     const std::string bytes = readAll(input);
 
-    ExerciseOutcome outcome = exerciseReader(formatOfFile(input.string()),
+    ExerciseOutcome outcome = exerciseReader(meshFormatOf(input.string()),
                                              reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     EXPECT_EQ(outcome.loaded ? std::string("loaded") : outcome.error, wanted);
     if (outcome.loaded) {
@@ -53,8 +53,8 @@ TEST_P(KeptInput, EndsAsExpected) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Robustness, KeptInput, testing::ValuesIn(keptInputs()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             std::string name = info.param;
+                         [](const testing::TestParamInfo<std::string>& instance) {
+                             std::string name = instance.param;
                              std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
                              return name;
                          });

@@ -1,7 +1,8 @@
-#include "mr/surfacedrawing.h"
+#include "draw/surfacedrawing.h"
 
 #include <new>
 
+#include "draw/mrdraw.h"
 #include "mr/parallel.h"
 
 namespace {
@@ -102,10 +103,10 @@ void SurfaceDrawing::draw(SurfaceMode mode) {
         // Short of memory for the arrays, the picture is still drawn, one
         // batch at a time; the next change tries again.
         switch (mode) {
-            case SurfaceMode::Vertices: surface.drawVertices(); break;
-            case SurfaceMode::Edges: surface.drawEdges(); break;
-            case SurfaceMode::ColoredEdges: surface.drawColoredEdges(); break;
-            case SurfaceMode::Faces: surface.drawFaces(); break;
+            case SurfaceMode::Vertices: ::drawVertices(surface); break;
+            case SurfaceMode::Edges: ::drawEdges(surface); break;
+            case SurfaceMode::ColoredEdges: ::drawColoredEdges(surface); break;
+            case SurfaceMode::Faces: ::drawFaces(surface); break;
         }
         return;
     }

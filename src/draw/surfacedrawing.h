@@ -19,9 +19,8 @@
 #include <memory>
 #include <vector>
 
+#include "draw/gridarrays.h"
 #include "mr/block.h"
-
-#include "mr/gridarrays.h"
 #include "mr/mrmesh.h"
 
 class SurfaceDrawing {

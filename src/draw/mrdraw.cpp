@@ -1,16 +1,10 @@
-// The surface's own drawing operations, in its four display modes. Each
-// draws the current level face by face from vertex arrays: every face its own
-// whole grid, so a side shared by two faces is drawn by both. The arrays are
-// filled one batch at a time into scratch and dropped afterwards; the viewer
-// keeps them between frames instead (SurfaceDrawing).
+#include "draw/mrdraw.h"
+
 #include <GL/gl.h>
 
 #include <vector>
 
-#include "math/colors.h"
-#include "mr/gridarrays.h"
-#include "mr/mrdraw.h"
-#include "mr/mrmesh.h"
+#include "draw/gridarrays.h"
 
 namespace {
 
@@ -42,7 +36,7 @@ const Color& edgePaletteColor(int k) {
     return palette[k % kEdgePaletteSize];
 }
 
-void MrMesh::drawVertices() const { drawStreamed(*this, SurfaceMode::Vertices); }
-void MrMesh::drawEdges() const { drawStreamed(*this, SurfaceMode::Edges); }
-void MrMesh::drawColoredEdges() const { drawStreamed(*this, SurfaceMode::ColoredEdges); }
-void MrMesh::drawFaces() const { drawStreamed(*this, SurfaceMode::Faces); }
+void drawVertices(const MrMesh& surface) { drawStreamed(surface, SurfaceMode::Vertices); }
+void drawEdges(const MrMesh& surface) { drawStreamed(surface, SurfaceMode::Edges); }
+void drawColoredEdges(const MrMesh& surface) { drawStreamed(surface, SurfaceMode::ColoredEdges); }
+void drawFaces(const MrMesh& surface) { drawStreamed(surface, SurfaceMode::Faces); }

@@ -1,7 +1,7 @@
-#include "mr/gridarrays.h"
+#include "draw/gridarrays.h"
 
-#include "math/colors.h"
-#include "mr/mrdraw.h"
+#include "draw/glcolor.h"
+#include "draw/mrdraw.h"
 
 static_assert(sizeof(Vector) == 3 * sizeof(float), "OpenGL reads the points as packed floats");
 

@@ -1,0 +1,5 @@
+#include "draw/glcolor.h"
+
+#include <GL/gl.h>
+
+void setColor(const Color& c) { glColor3f(c.r, c.g, c.b); }

@@ -1,0 +1,7 @@
+#pragma once
+// The named colours of math/colors.h as OpenGL's current colour.
+
+#include "math/colors.h"
+
+// Makes c the current OpenGL colour.
+void setColor(const Color& c);

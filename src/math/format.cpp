@@ -1,0 +1,17 @@
+#include "math/format.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+std::string format(const char* pattern, ...) {
+    va_list arguments;
+    va_start(arguments, pattern);
+    va_list again;
+    va_copy(again, arguments);
+    const int length = std::vsnprintf(nullptr, 0, pattern, arguments);
+    va_end(arguments);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+    if (length > 0) std::vsnprintf(&text[0], text.size() + 1, pattern, again);
+    va_end(again);
+    return text;
+}
