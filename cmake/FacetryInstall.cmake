@@ -27,5 +27,9 @@ else()
   set(FACETRY_PC_REQUIRES "Requires: tinyobjloader")
   set(FACETRY_PC_LIBS "-L\${libdir} -lfacetry -pthread")
 endif()
+# The prefix is found from the .pc file's own place, so that the installed
+# tree can be moved (or installed with --prefix) and still be found.
+file(RELATIVE_PATH FACETRY_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
+string(REGEX REPLACE "/$" "" FACETRY_PC_TO_PREFIX "${FACETRY_PC_TO_PREFIX}")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/facetry.pc.in ${CMAKE_CURRENT_BINARY_DIR}/facetry.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/facetry.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

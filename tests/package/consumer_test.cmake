@@ -1,0 +1,51 @@
+# Installs the build in BUILD_DIR into a fresh prefix under WORK_DIR, then
+# builds examples/consumer against it with CMake and with pkg-config; both
+# must write the surface facetry-refine (REFINE) writes, byte for byte.
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+foreach(header mesh/meshfile.h mr/mrmesh.h mr/surfaceexport.h math/vector.h)
+  if(NOT EXISTS ${prefix}/include/facetry/${header})
+    message(FATAL_ERROR "include/facetry/${header} is not installed")
+  endif()
+endforeach()
+if(EXISTS ${prefix}/include/facetry/draw OR EXISTS ${prefix}/include/facetry/app)
+  message(FATAL_ERROR "the drawing's or the programs' headers are installed")
+endif()
+file(GLOB_RECURSE exported ${prefix}/*/cmake/Facetry/FacetryTargets*.cmake)
+if(NOT exported)
+  message(FATAL_ERROR "no FacetryTargets.cmake installed")
+endif()
+foreach(file ${exported})
+  file(READ ${file} text)
+  if(text MATCHES "OpenGL|GLUT|GLU|libGL")
+    message(FATAL_ERROR "the exported link interface names a GL library: ${file}")
+  endif()
+endforeach()
+
+set(input ${SOURCE_DIR}/examples/antiprism.mesh)
+run(${REFINE} ${input} --level 2 --output ${WORK_DIR}/expected.obj)
+
+# find_package(Facetry) and Facetry::facetry
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/consumer -B ${WORK_DIR}/build -DCMAKE_PREFIX_PATH=${prefix}
+    -DCMAKE_CXX_COMPILER=${CXX} "-DCMAKE_CXX_FLAGS=${FLAGS}" -DCMAKE_BUILD_TYPE=Release)
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+run(${WORK_DIR}/build/refine-to-obj ${input} 2 ${WORK_DIR}/cmake.obj)
+expect_same_file(${WORK_DIR}/expected.obj ${WORK_DIR}/cmake.obj)
+
+# pkg-config --cflags --libs facetry
+file(GLOB_RECURSE pc ${prefix}/*/pkgconfig/facetry.pc)
+get_filename_component(pcdir "${pc}" DIRECTORY)
+set(ENV{PKG_CONFIG_PATH} ${pcdir})
+execute_process(COMMAND pkg-config --cflags --libs facetry OUTPUT_VARIABLE flags RESULT_VARIABLE status
+                OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(NOT status EQUAL 0 OR flags MATCHES "GL|glut")
+  message(FATAL_ERROR "pkg-config --cflags --libs facetry: ${status} '${flags}'")
+endif()
+separate_arguments(flags UNIX_COMMAND "${flags}")
+separate_arguments(extra UNIX_COMMAND "${FLAGS}")
+run(${CXX} -std=c++17 ${extra} ${SOURCE_DIR}/examples/consumer/main.cpp ${flags} -o ${WORK_DIR}/pc-consumer)
+run(${WORK_DIR}/pc-consumer ${input} 2 ${WORK_DIR}/pkgconfig.obj)
+expect_same_file(${WORK_DIR}/expected.obj ${WORK_DIR}/pkgconfig.obj)
