@@ -12,7 +12,10 @@
 #include "glcontext.h"
 #include "draw/glcolor.h"
 #include "draw/meshdraw.h"
-#include "meshtext.h"
+#include "support/capture.h"
+#include "support/catalogue.h"
+#include "support/loading.h"
+#include "support/tempdir.h"
 #include "testviewer.h"
 
 namespace {
@@ -126,14 +129,18 @@ TEST_F(Frame, BothOffShowsOnlyTheArcballGuidesOfARotation) {
 }
 
 TEST_F(Frame, TheControlMeshIsDrawnAsBeforeOnEveryCatalogueMesh) {
-    for (const NamedMesh& named : meshCatalogue()) {
+    for (const CatalogueMesh& named : meshCatalogue()) {
         SCOPED_TRACE(named.name);
-        Loaded loaded = loadText(named.text);
+        Loaded loaded = loadText(meshText(named.control));
         ASSERT_EQ("", loaded.fatal);
         const Mesh& mesh = *loaded.mesh;
-        glMatrixMode(GL_MODELVIEW);  // every catalogue mesh within view
+        // the whole mesh within view
+        float largest = 1;
+        for (const Vector& p : positionsOf(mesh))
+            largest = std::max({largest, std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
+        glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        glScalef(0.3f, 0.3f, 0.3f);
+        glScalef(0.9f / largest, 0.9f / largest, 0.9f / largest);
         auto old = screenPicture(feedback([&] { referenceControlVertices(mesh); }));
         EXPECT_EQ(mesh.numVertices(), countTokens(old, GL_POINT_TOKEN));
         EXPECT_EQ(-1, firstDifference(old, screenPicture(feedback([&] { drawVertices(mesh); }))));

@@ -17,7 +17,10 @@
 #include "draw/glcolor.h"
 #include "draw/mrdraw.h"
 #include "math/quaternion.h"
-#include "meshtext.h"
+#include "support/capture.h"
+#include "support/catalogue.h"
+#include "support/loading.h"
+#include "support/tempdir.h"
 #include "testviewer.h"
 
 namespace {
@@ -76,17 +79,17 @@ void drawOwnMode(const MrMesh& mrMesh, int mode) {
     }
 }
 
-class SameAsTheOldDrawing : public ::testing::TestWithParam<NamedMesh> {};
+class SameAsTheOldDrawing : public ::testing::TestWithParam<CatalogueMesh> {};
 
 }  // namespace
 
 // Names a catalogue mesh in failure messages (otherwise shown as bytes).
-void PrintTo(const NamedMesh& mesh, std::ostream* out) { *out << mesh.name; }
+void PrintTo(const CatalogueMesh& mesh, std::ostream* out) { *out << mesh.name; }
 
 namespace {
 
 TEST_P(SameAsTheOldDrawing, InEveryModeAtLevelsZeroToTwo) {
-    Loaded loaded = loadText(GetParam().text);
+    Loaded loaded = loadText(meshText(GetParam().control));
     ASSERT_EQ("", loaded.fatal);
     auto t = openViewer(std::move(loaded.mesh));
     Viewer& viewer = t->viewer;
@@ -114,7 +117,7 @@ TEST_P(SameAsTheOldDrawing, InEveryModeAtLevelsZeroToTwo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, SameAsTheOldDrawing, ::testing::ValuesIn(meshCatalogue()),
-                         [](const ::testing::TestParamInfo<NamedMesh>& instance) {
+                         [](const ::testing::TestParamInfo<CatalogueMesh>& instance) {
                              std::string name = instance.param.name;
                              for (char& c : name)
                                  if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
@@ -180,10 +183,10 @@ TEST(KeptArrays, ALevelChangeRebuildsThemAndATurnOnlyReplaysThem) {
 }
 
 TEST(KeptArrays, CountInTheMemoryGuardAndStayWithinWhatTheyDeclare) {
-    auto t = openViewer(loadText(catalogueText("antiprism")).mesh);
+    auto t = openViewer(loadText(meshText(catalogueMesh("exampleAntiprism").control)).mesh);
     MrMesh& mrMesh = *t->mrMesh;
     // the same surface without a drawing (a control mesh carries one surface)
-    std::unique_ptr<Mesh> sameMesh = loadText(catalogueText("antiprism")).mesh;
+    std::unique_ptr<Mesh> sameMesh = loadText(meshText(catalogueMesh("exampleAntiprism").control)).mesh;
     MrMesh bare;
     bare.build(*sameMesh);
     const int faces = mrMesh.numFaces();

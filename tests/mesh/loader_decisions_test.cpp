@@ -8,7 +8,10 @@
 
 #include <cstdio>
 
-#include "meshtext.h"
+#include "support/capture.h"
+#include "support/catalogue.h"
+#include "support/loading.h"
+#include "support/tempdir.h"
 
 namespace {
 
@@ -128,7 +131,7 @@ TEST(LoaderDecisions, HugeCountsCostNoMemoryUntilTheDataIsThere) {
     // Were the arrays sized by the counts, these would ask for hundreds of gigabytes.
     Loaded vertices = loadText("numV = 2000000000\n0 0 0\n1 0 0\n0 1 0\nnumE = 3\n");
     EXPECT_EQ(vertices.fatal, "parse error, vertex 3");
-    std::string cube = catalogueText("cube");
+    std::string cube = meshText(catalogueMesh("exampleCube").control);
     std::string moreEdges = cube;
     moreEdges.replace(moreEdges.find("numE = 12"), 9, "numE = 2147483647");
     Loaded edges = loadText(moreEdges);
@@ -142,9 +145,9 @@ TEST(LoaderDecisions, HugeCountsCostNoMemoryUntilTheDataIsThere) {
 }
 
 TEST(LoaderDeathTest, ReadingTwiceOrFromNoStreamFailsItsCheck) {
-    Loaded l = loadText(catalogueText("cube"));
+    Loaded l = loadText(meshText(catalogueMesh("exampleCube").control));
     ASSERT_EQ(l.fatal, "");
-    std::string text = catalogueText("cube");
+    std::string text = meshText(catalogueMesh("exampleCube").control);
     FILE* input = fmemopen(&text[0], text.size(), "r");
     ASSERT_NE(input, nullptr);
     const char* expected = "Assertion failed: !numV && !numE && !numF && input, file src/mesh/mesh.cpp";

@@ -5,7 +5,10 @@
 
 #include <cmath>
 
-#include "meshtext.h"
+#include "support/capture.h"
+#include "support/catalogue.h"
+#include "support/loading.h"
+#include "support/tempdir.h"
 
 namespace {
 
@@ -32,7 +35,7 @@ TEST(MeshQueries, CountsAndTotalValence) {
 }
 
 TEST(MeshQueries, BoundingBoxIsTheComponentwiseExtent) {
-    Loaded cube = loadText(catalogueText("cube"));
+    Loaded cube = loadText(meshText(catalogueMesh("exampleCube").control));
     Vector lo(9, 9, 9), hi(-9, -9, -9);
     cube.mesh->boundingBox(lo, hi);
     EXPECT_EQ(lo, Vector(-1, -1, -1));
@@ -65,7 +68,7 @@ TEST(MeshQueries, BoundingBoxKeepsItsValueUnlessStrictlyBeaten) {
 }
 
 TEST(MeshDump, SingleQuad) {
-    Loaded q = loadText(catalogueText("single quad"));
+    Loaded q = loadText(meshText(catalogueMesh("singleQuad").control));
     ASSERT_EQ(q.fatal, "");
     EXPECT_EQ(captureStdout([&q] { q.mesh->print(); }),
               "[MESH]\nnumVertices=4"

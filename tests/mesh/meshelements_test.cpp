@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "meshtext.h"
+#include "support/capture.h"
+#include "support/catalogue.h"
+#include "support/loading.h"
+#include "support/tempdir.h"
 
 namespace {
 
@@ -51,7 +54,7 @@ TEST(VertexPoint, ValenceThreeWeighsTheSumByANinthAndItselfByAThird) {
 }
 
 TEST(VertexPoint, InteriorValenceFourOnTheGridIsExact) {
-    Loaded g = loadText(catalogueText("grid patch"));
+    Loaded g = loadText(meshText(catalogueMesh("gridPatch").control));
     ASSERT_EQ(g.fatal, "");
     const MeshVertex* v = g.mesh->vertex(5);  // (1,1,1), the lifted corner of the middle quad
     ASSERT_FALSE(v->onBoundary());
@@ -61,13 +64,13 @@ TEST(VertexPoint, InteriorValenceFourOnTheGridIsExact) {
 }
 
 TEST(VertexPoint, HigherValencesAgreeWithTheTextbookRule) {
-    for (const char* name : {"antiprism", "torus", "pyramid", "patch"}) {
-        Loaded l = loadText(catalogueText(name));
-        ASSERT_EQ(l.fatal, "") << name;
+    for (const CatalogueMesh& m : meshCatalogue()) {
+        Loaded l = loadText(meshText(m.control));
+        ASSERT_EQ(l.fatal, "") << m.name;
         for (int i = 0; i < l.mesh->numVertices(); ++i) {
             const MeshVertex* v = l.mesh->vertex(i);
-            if (v->onBoundary()) continue;
-            SCOPED_TRACE(std::string(name) + " vertex " + std::to_string(i));
+            if (v->edgeVal() == 0 || v->onBoundary()) continue;
+            SCOPED_TRACE(m.name + " vertex " + std::to_string(i));
             expectNear(v->vertexPoint(), textbookVertexPoint(v), 1e-5f);
         }
     }
@@ -80,20 +83,20 @@ TEST(VertexPoint, BoundaryVerticesFollowTheBoundaryCurveOnly) {
     EXPECT_EQ(q.mesh->vertex(0)->vertexPoint(), Vector(4.5f, 9, 0));
     EXPECT_EQ(q.mesh->vertex(2)->vertexPoint(), Vector(7.5f, 15, 0));
     // On the grid's edge the lifted interior neighbour (1,1,1) plays no part.
-    Loaded g = loadText(catalogueText("grid patch"));
+    Loaded g = loadText(meshText(catalogueMesh("gridPatch").control));
     ASSERT_EQ(g.fatal, "");
     ASSERT_TRUE(g.mesh->vertex(1)->onBoundary());
     ASSERT_EQ(g.mesh->vertex(1)->edgeVal(), 3);
     EXPECT_EQ(g.mesh->vertex(1)->vertexPoint(), Vector(1, 0, 0));
     // The open fan's hub at the origin: only the ends of the first and last
     // spoke, (4,0,0) and (2,-3,1), count.
-    Loaded fan = loadText(catalogueText("open fan"));
+    Loaded fan = loadText(meshText(catalogueMesh("openFan").control));
     ASSERT_EQ(fan.fatal, "");
     EXPECT_EQ(fan.mesh->vertex(0)->vertexPoint(), Vector(0.75f, -0.375f, 0.125f));
 }
 
 TEST(EdgePoint, MidpointOnTheBoundaryAverageOfFourInside) {
-    Loaded g = loadText(catalogueText("grid patch"));
+    Loaded g = loadText(meshText(catalogueMesh("gridPatch").control));
     ASSERT_EQ(g.fatal, "");
     const Mesh& m = *g.mesh;
     const MeshEdge* boundary = static_cast<const MeshEdge*>(m.vertex(1)->edgeTo(m.vertex(2)));
@@ -104,7 +107,7 @@ TEST(EdgePoint, MidpointOnTheBoundaryAverageOfFourInside) {
     ASSERT_FALSE(inner->onBoundary());
     EXPECT_EQ(inner->edgePoint(), Vector(1.5f, 1, 0.875f));
     // An edge whose two faces are a triangle and a pentagon.
-    Loaded pt = loadText(catalogueText("pentagon and triangle"));
+    Loaded pt = loadText(meshText(catalogueMesh("pentagonAndTriangle").control));
     ASSERT_EQ(pt.fatal, "");
     const MeshEdge* shared = pt.mesh->edge(0);
     ASSERT_FALSE(shared->onBoundary());
@@ -113,7 +116,7 @@ TEST(EdgePoint, MidpointOnTheBoundaryAverageOfFourInside) {
 }
 
 TEST(Centroid, AverageOfTheVerticesFollowsAMovedVertex) {
-    Loaded g = loadText(catalogueText("grid patch"));
+    Loaded g = loadText(meshText(catalogueMesh("gridPatch").control));
     ASSERT_EQ(g.fatal, "");
     Mesh& m = *g.mesh;
     EXPECT_EQ(m.face(4)->centroid(), Vector(1.5f, 1.5f, 1));
@@ -135,7 +138,7 @@ TEST(Centroid, AverageOfTheVerticesFollowsAMovedVertex) {
 }
 
 TEST(Centroid, TriangleAndPentagonDivideByTheirValence) {
-    Loaded pt = loadText(catalogueText("pentagon and triangle"));
+    Loaded pt = loadText(meshText(catalogueMesh("pentagonAndTriangle").control));
     ASSERT_EQ(pt.fatal, "");
     // (2,0,0) + (0,0,0) + (1,-2,0) over 3, and the pentagon's (5, 7, 0) over 5.
     const float fifth = 1.0f / 5.0f;
@@ -147,7 +150,7 @@ TEST(Centroid, TriangleAndPentagonDivideByTheirValence) {
 }
 
 TEST(MrVertexHostDeathTest, LinkIsSetOnceAndReadOnlyWhenSet) {
-    Loaded q = loadText(catalogueText("single quad"));
+    Loaded q = loadText(meshText(catalogueMesh("singleQuad").control));
     ASSERT_EQ(q.fatal, "");
     MeshVertex* v = q.mesh->vertex(0);
     MrVertex* fake = reinterpret_cast<MrVertex*>(q.mesh->vertex(1));  // any non-null address

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "mesh_catalogue.h"
+#include "support/catalogue.h"
 #include "surface_probe.h"
 
 namespace {

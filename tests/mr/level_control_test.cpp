@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "mesh_catalogue.h"
+#include "support/catalogue.h"
 #include "surface_probe.h"
 
 namespace {

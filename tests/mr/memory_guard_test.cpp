@@ -11,12 +11,12 @@
 #include <fstream>
 #include <regex>
 
-#include "mesh_catalogue.h"
+#include "support/catalogue.h"
 #include "surface_probe.h"
 
 namespace {
 
-const RefMesh& torus() { return meshCatalogue()[1].control; }
+const RefMesh& torus() { return catalogueMesh("torus").control; }
 
 // The bytes the next level's points take at the least: every vertex's
 // position, every edge's inner points and every face's inner grid points.

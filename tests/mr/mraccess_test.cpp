@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "surface_probe.h"
-#include "test_support.h"
+#include "support/capture.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "mesh_catalogue.h"
+#include "support/catalogue.h"
 #include "surface_probe.h"
-#include "test_support.h"
+#include "support/capture.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ std::pair<int, int> endIds(const MrEdge* e) { return {e->vertex(0)->id, e->verte
 }  // namespace
 
 TEST(MrMeshBuild, CubeTakesTheQuadPath) {
-    const CatalogueMesh& cube = meshCatalogue()[0];
+    const CatalogueMesh& cube = catalogueMesh("cube");
     Surface s = makeSurface(cube.control);
     EXPECT_EQ(s.progress, "Not subdividing original mesh -- all quads");
     const MrMesh& mr = *s.mr;
@@ -127,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, MrMeshBuildOverCatalogue,
                          [](const testing::TestParamInfo<int>& instance) { return meshCatalogue()[instance.param].name; });
 
 TEST(MrMeshBuildDeathTest, SecondBuildAndMissingHostsStopTheProgram) {
-    Surface quads = makeSurface(meshCatalogue()[0].control);
+    Surface quads = makeSurface(catalogueMesh("cube").control);
     EXPECT_DEATH(quads.mr->build(*quads.mesh), assertionPattern("!vertices", "src/mr/mrmesh.cpp"));
     // On the quad path control edges and faces have no surface vertex.
     EXPECT_DEATH(quads.mesh->edge(0)->mrVertex(), assertionPattern("mrV", "src/mesh/mrvertexhost.h"));

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "mesh_catalogue.h"
+#include "support/catalogue.h"
 #include "surface_probe.h"
 
 namespace {
@@ -19,8 +19,8 @@ constexpr int kMostDrags = 24;  // per mesh and level: each is checked against a
 // The meshes edited here: the catalogue and the two larger ones above.
 std::vector<CatalogueMesh> editedMeshes() {
     std::vector<CatalogueMesh> meshes = meshCatalogue();
-    meshes.push_back({"quadTorus16x12", gridTorus(16, 12), true});
-    meshes.push_back({"mixedPatch9x7", mixedPatch(9, 7), false});
+    meshes.push_back(describeMesh("quadTorus16x12", gridTorus(16, 12), 0));
+    meshes.push_back(describeMesh("mixedPatch9x7", mixedPatch(9, 7), 1));
     return meshes;
 }
 

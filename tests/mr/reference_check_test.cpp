@@ -3,7 +3,7 @@
 // reference within 1e-5 of the mesh size.
 #include <gtest/gtest.h>
 
-#include "mesh_catalogue.h"
+#include "support/catalogue.h"
 #include "surface_probe.h"
 
 class ReferenceCheck : public testing::TestWithParam<int> {};

@@ -13,18 +13,7 @@
 // A vertex that no face uses keeps its position. One step turns any polygon
 // mesh into quads.
 
-#include <vector>
-
-// A point of the reference, in double precision.
-struct RefPoint {
-    double x = 0, y = 0, z = 0;
-};
-
-// An indexed polygon mesh: positions and faces as lists of position indices.
-struct RefMesh {
-    std::vector<RefPoint> points;         // one per vertex
-    std::vector<std::vector<int>> faces;  // vertex indices in order around each face
-};
+#include "support/refmesh.h"
 
 // One uniform Catmull-Clark step. The result lists the vertex points first
 // (same indices as the input), then the edge points, then the face points.

@@ -1,6 +1,7 @@
 #include "surface_probe.h"
 
-#include "mesh_catalogue.h"
+#include "support/catalogue.h"
+#include "support/loading.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include "math/vector.h"
 #include "mr/table.h"
-#include "test_support.h"
+#include "support/capture.h"
 
 TEST(Table, FreshTableIsEmptyAndResizeStartsFromZero) {
     Table<Vector> t;

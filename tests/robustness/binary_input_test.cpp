@@ -12,7 +12,8 @@
 #include <fstream>
 #include <string>
 
-#include "process_run.h"
+#include "support/process.h"
+#include "support/tempdir.h"
 
 namespace {
 
@@ -31,28 +32,14 @@ ProgramRun runFacetry(const std::vector<std::string>& arguments, const StdinFeed
     return run;
 }
 
-// A fresh directory under the system's temporary directory, removed at the end.
-class ScratchDirectory {
-public:
-    ScratchDirectory() {
-        char pattern[] = "/tmp/facetry-robustness-XXXXXX";
-        path = mkdtemp(pattern) ? pattern : "";
-    }
-    ~ScratchDirectory() {
-        std::error_code ignored;
-        if (!path.empty()) std::filesystem::remove_all(path, ignored);
-    }
-    std::string path;  // absolute, or empty when it could not be made
-};
-
 }  // namespace
 
 // Whatever reader its name picks, a directory is not a mesh.
 TEST(UnusableFile, DirectoryCannotBeOpened) {
-    ScratchDirectory scratch;
-    ASSERT_FALSE(scratch.path.empty());
+    TempDir scratch;
+    ASSERT_FALSE(scratch.path().empty());
     for (const char* name : {"", "/folder.obj", "/folder.off", "/folder.mesh"}) {
-        const std::string path = scratch.path + name;
+        const std::string path = scratch.path() + name;
         std::filesystem::create_directories(path);
         ProgramRun run = runFacetry({path});
         EXPECT_EQ(run.errorOutput, "cannot open " + path + "\n");
@@ -63,10 +50,10 @@ TEST(UnusableFile, DirectoryCannotBeOpened) {
 // Root reads files whatever their mode, so as root the program is run as
 // the unprivileged user nobody (through setpriv), for whom the file is closed.
 TEST(UnusableFile, UnreadableFileCannotBeOpened) {
-    ScratchDirectory scratch;
-    ASSERT_FALSE(scratch.path.empty());
-    ASSERT_EQ(chmod(scratch.path.c_str(), 0755), 0);
-    const std::string file = scratch.path + "/locked.mesh";
+    TempDir scratch;
+    ASSERT_FALSE(scratch.path().empty());
+    ASSERT_EQ(chmod(scratch.path().c_str(), 0755), 0);
+    const std::string file = scratch.path() + "/locked.mesh";
     std::ofstream(file) << "numV = 0\n";
     ASSERT_EQ(chmod(file.c_str(), 0), 0);
     ProgramRun run;
@@ -120,8 +107,8 @@ TEST(HugeStream, EndlessFaceAndEndlessWhitespaceAreReadToTheEnd) {
 // The same gigabyte line handed to the OBJ and OFF readers (through names
 // that lead to standard input): refused after at most one bounded line.
 TEST(HugeStream, GigabyteLineIsRefusedByTheObjAndOffReaders) {
-    ScratchDirectory scratch;
-    ASSERT_FALSE(scratch.path.empty());
+    TempDir scratch;
+    ASSERT_FALSE(scratch.path().empty());
     struct Case {
         const char* name;     // the link's name, which picks the reader
         const char* prefix;   // what comes before the digits
@@ -130,7 +117,7 @@ TEST(HugeStream, GigabyteLineIsRefusedByTheObjAndOffReaders) {
     const Case cases[] = {{"/stdin.obj", "v 0 0 0\nv 1 0 ", ":2: vertex line too long\n"},
                           {"/stdin.off", "OFF\n3 1 0\n0 ", ":3: vertex 0: expected three numbers x y z\n"}};
     for (const Case& c : cases) {
-        const std::string link = scratch.path + c.name;
+        const std::string link = scratch.path() + c.name;
         ASSERT_EQ(symlink("/dev/stdin", link.c_str()), 0);
         ProgramRun run = runFacetry({link}, [&c](int fd) { return feedRepeated(fd, c.prefix, "1234567890", kGigabyte); });
         EXPECT_EQ(run.errorOutput, link + c.message);

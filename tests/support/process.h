@@ -1,8 +1,11 @@
 #pragma once
-// Runs the real facetry binary the way a user would, with an optional feeder
-// that writes its standard input (to hand it /dev/stdin as the mesh file),
-// and measures what the run cost: wall time and peak resident memory. A run
-// that outlives its time limit is killed and reported as such.
+// Runs a real program the way a user would and reports what it did: its
+// output, its exit status, its wall time and peak resident memory. An
+// optional feeder writes its standard input (to hand it /dev/stdin as a
+// file); without one the input is empty. A run that outlives its time limit
+// is killed and reported as such. DISPLAY is removed from the program's
+// environment: a program run here that got as far as a window would fail
+// rather than wait.
 
 #include <functional>
 #include <string>
@@ -10,6 +13,7 @@
 
 // What one run of a program did.
 struct ProgramRun {
+    std::string output;          // everything it wrote on standard output
     std::string errorOutput;     // everything it wrote on standard error
     int exitStatus = -1;         // exit status 0..255, or -1 when it did not exit normally
     bool timedOut = false;       // it was killed at the time limit
@@ -22,10 +26,9 @@ struct ProgramRun {
 // until a write fails (the program stopped reading); returns bytes written.
 using StdinFeeder = std::function<long long(int fd)>;
 
-// Runs `program` with `arguments` (not counting argv[0]); standard output is
-// discarded. Without a feeder, standard input is empty.
+// Runs `program` with `arguments` (not counting argv[0]).
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                      double timeLimitSeconds, const StdinFeeder& feeder = nullptr);
+                      double timeLimitSeconds = 60, const StdinFeeder& feeder = nullptr);
 
 // Writes `prefix`, then `filler` repeated until `total` bytes in all, then
 // `suffix`, to fd; stops early when the reader goes away.

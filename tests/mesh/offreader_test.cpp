@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "io_support.h"
+#include "support/catalogue.h"
+#include "support/loading.h"
+#include "support/process.h"
+#include "support/tempdir.h"
 
 namespace {
 
@@ -13,18 +16,17 @@ TEST(OffReader, IgnoresCommentsColoursAndTheDeclaredEdgeCount) {
         "# a tetrahedron\nCOFF # with colours\n\n4 4 99 # edges declared wrongly\n"
         "0.1 0.2 0.3 255 0 0 255\n1.7 0.1 -0.2 0 255 0 255\n# between\n0.3 1.9 0.1 0 0 255 255\n"
         "0.2 0.4 1.3 9 9 9 9\n3 0 2 1 0.5 0.5 0.5\n3 0 1 3\n3\t0 3 2 # last but one\n3 1 2 3 1 0 0 1\n";
-    LoadResult result = loadOffText(text);
+    Loaded result = loadOffText(text);
     ASSERT_EQ("", result.fatal);
     EXPECT_TRUE(result.messages.empty());
-    Shape shape = shapeOf(*result.mesh);
-    Shape expected = shapeCatalogue()[1];
-    EXPECT_EQ(expected.faces, shape.faces);
-    EXPECT_EQ(expected.positions[2].y, shape.positions[2].y);
+    const RefMesh& expected = catalogueMesh("tetrahedron").control;
+    EXPECT_EQ(expected.faces, facesOf(*result.mesh));
+    EXPECT_EQ(static_cast<float>(expected.points[2].y), result.mesh->vertex(2)->position().y);
     EXPECT_EQ(6, result.mesh->numEdges());
 }
 
 TEST(OffReader, TakesTheCountsOnTheHeaderLine) {
-    LoadResult result = loadOffText("OFF 3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
+    Loaded result = loadOffText("OFF 3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
     ASSERT_EQ("", result.fatal);
     EXPECT_EQ(3, result.mesh->numEdges());
 }
@@ -33,7 +35,7 @@ TEST(OffReader, DropsFacesWithTheTextFormatsMessages) {
     std::string text = "OFF\n4 5 0\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 2 1\n2 0 1\n21";
     for (int k = 0; k < 7; ++k) text += " 0 1 2";
     text += "\n0\n3 0 1 3\n";
-    LoadResult result = loadOffText(text);
+    Loaded result = loadOffText(text);
     ASSERT_EQ("", result.fatal);
     const std::vector<std::string> expected = {"parse error, vertex 2 valence out of range",
                                                "PARSE ERROR: face 1 has too high valence",
@@ -67,7 +69,7 @@ TEST(OffReader, NamesTheFileAndLineOfMalformedInput) {
         {"OFF\n0 0 0\n", "ERROR: the mesh has no vertices"},
     };
     for (const auto& c : cases) {
-        LoadResult result = loadOffText(c.text);
+        Loaded result = loadOffText(c.text);
         EXPECT_EQ(c.message, result.fatal) << c.text;
         EXPECT_EQ(0, result.mesh->numVertices()) << c.text;
     }

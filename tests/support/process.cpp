@@ -1,4 +1,4 @@
-#include "process_run.h"
+#include "support/process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -16,13 +16,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Child side: wire the pipes to fds 0 and 2, silence stdout, exec.
+// Child side: wire the pipes to fds 0, 1 and 2, drop DISPLAY, exec.
 [[noreturn]] void execChild(const std::string& program, const std::vector<std::string>& arguments,
-                            int stdinRead, int stderrWrite) {
+                            int stdinRead, int stdoutWrite, int stderrWrite) {
     dup2(stdinRead, 0);
+    dup2(stdoutWrite, 1);
     dup2(stderrWrite, 2);
-    int devNull = open("/dev/null", O_WRONLY);
-    if (devNull >= 0) dup2(devNull, 1);
+    unsetenv("DISPLAY");
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
@@ -32,15 +32,20 @@ using Clock = std::chrono::steady_clock;
     _exit(127);
 }
 
-// Reads the child's standard error until it closes or the deadline passes.
-void collectOutput(int fd, std::string& text, Clock::time_point deadline) {
+// Reads the child's standard output and error until both close or the
+// deadline passes.
+void collectOutput(int out, int err, std::string& outText, std::string& errText, Clock::time_point deadline) {
     char buffer[4096];
-    while (Clock::now() < deadline) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, 50) <= 0) continue;
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n <= 0) return;
-        text.append(buffer, static_cast<std::size_t>(n));
+    bool outOpen = true, errOpen = true;
+    while ((outOpen || errOpen) && Clock::now() < deadline) {
+        pollfd p[2] = {{outOpen ? out : -1, POLLIN, 0}, {errOpen ? err : -1, POLLIN, 0}};
+        if (poll(p, 2, 50) <= 0) continue;
+        for (int k = 0; k < 2; ++k) {
+            if (!(p[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            ssize_t n = read(p[k].fd, buffer, sizeof buffer);
+            if (n <= 0) (k == 0 ? outOpen : errOpen) = false;
+            else (k == 0 ? outText : errText).append(buffer, static_cast<std::size_t>(n));
+        }
     }
 }
 
@@ -76,13 +81,14 @@ long long feedRepeated(int fd, const std::string& prefix, const std::string& fil
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
                       double timeLimitSeconds, const StdinFeeder& feeder) {
     signal(SIGPIPE, SIG_IGN);  // a reader that stops early must not kill the test
-    int input[2], errors[2];
+    int input[2], output[2], errors[2];
     ProgramRun run;
-    if (pipe(input) != 0 || pipe(errors) != 0) return run;
+    if (pipe(input) != 0 || pipe(output) != 0 || pipe(errors) != 0) return run;
     const Clock::time_point start = Clock::now();
     pid_t child = fork();
-    if (child == 0) execChild(program, arguments, input[0], errors[1]);
+    if (child == 0) execChild(program, arguments, input[0], output[1], errors[1]);
     close(input[0]);
+    close(output[1]);
     close(errors[1]);
     std::thread feeding([&] {
         if (feeder) run.bytesFed = feeder(input[1]);
@@ -90,7 +96,7 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
     });
     const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
                                       std::chrono::duration<double>(timeLimitSeconds));
-    collectOutput(errors[0], run.errorOutput, deadline);
+    collectOutput(output[0], errors[0], run.output, run.errorOutput, deadline);
     int status = 0;
     rusage usage{};
     while (wait4(child, &status, WNOHANG, &usage) == 0) {
@@ -104,6 +110,7 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
     }
     run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     feeding.join();
+    close(output[0]);
     close(errors[0]);
     run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.peakResidentKb = usage.ru_maxrss;

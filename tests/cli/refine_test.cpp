@@ -7,11 +7,15 @@
 #include <regex>
 
 #include "app/refineoptions.h"
-#include "io_support.h"
+#include "support/catalogue.h"
+#include "support/loading.h"
+#include "support/process.h"
+#include "support/tempdir.h"
 
 namespace {
 
-const std::string kRefine = FACETRY_REFINE_BINARY;
+// Runs facetry-refine with `arguments`.
+ProgramRun refine(const std::vector<std::string>& arguments) { return runProgram(FACETRY_REFINE_BINARY, arguments); }
 
 std::string parse(std::vector<const char*> args, RefineOptions& options) {
     args.insert(args.begin(), "facetry-refine");
@@ -62,83 +66,76 @@ TEST(RefineOptions, ReportsEveryUsageError) {
 
 TEST(RefineBinary, HelpUsageErrorsAndUnreadableInput) {
     TempDir dir;
-    RunResult help = runCommand(kRefine + " --help", dir);
-    EXPECT_EQ(0, help.status);
-    EXPECT_EQ(kRefineUsage, help.out);
-    EXPECT_EQ("", help.err);
-    RunResult usage = runCommand(kRefine + " in.obj --level 1 --level", dir);
-    EXPECT_EQ(2, usage.status);
-    EXPECT_EQ("", usage.out);
+    ProgramRun help = refine({"--help"});
+    EXPECT_EQ(0, help.exitStatus);
+    EXPECT_EQ(kRefineUsage, help.output);
+    EXPECT_EQ("", help.errorOutput);
+    ProgramRun usage = refine({"in.obj", "--level", "1", "--level"});
+    EXPECT_EQ(2, usage.exitStatus);
+    EXPECT_EQ("", usage.output);
     EXPECT_EQ("facetry-refine: option '--level' needs a value\nTry 'facetry-refine --help' for more information.\n",
-              usage.err);
+              usage.errorOutput);
     const std::string missing = dir.path("missing.off");
-    RunResult open = runCommand(kRefine + " " + missing, dir);
-    EXPECT_EQ(255, open.status);
-    EXPECT_EQ("cannot open " + missing + "\n", open.err);
+    ProgramRun open = refine({missing});
+    EXPECT_EQ(255, open.exitStatus);
+    EXPECT_EQ("cannot open " + missing + "\n", open.errorOutput);
     const std::string bad = dir.write("bad.off", "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 7\n");
-    RunResult malformed = runCommand(kRefine + " " + bad + " -o " + dir.path("out.obj"), dir);
-    EXPECT_EQ(255, malformed.status);
-    EXPECT_EQ(bad + ":6: face 0: vertex index 7 out of range (3 vertices)\n", malformed.err);
-    EXPECT_EQ("", readText(dir.path("out.obj")));
+    ProgramRun malformed = refine({bad, "-o", dir.path("out.obj")});
+    EXPECT_EQ(255, malformed.exitStatus);
+    EXPECT_EQ(bad + ":6: face 0: vertex index 7 out of range (3 vertices)\n", malformed.errorOutput);
+    EXPECT_EQ("", readFile(dir.path("out.obj")));
 }
 
 TEST(RefineBinary, ALevelRefusedForMemoryFailsWithoutOutput) {
     TempDir dir;
-    const std::string cube = dir.write("cube.mesh", meshTextOf(shapeCatalogue()[0]));
+    const std::string cube = dir.write("cube.mesh", meshText(catalogueMesh("exampleCube").control));
     const std::string out = dir.path("out.obj");
-    RunResult run = runCommand(kRefine + " " + cube + " --level 3 --memory-limit 0 -o " + out, dir);
-    EXPECT_EQ(1, run.status);
-    EXPECT_EQ(0u, run.err.find("Not subdivided to level 1: it needs ")) << run.err;
-    EXPECT_EQ(std::string::npos, run.err.find("level 2"));
+    ProgramRun run = refine({cube, "--level", "3", "--memory-limit", "0", "-o", out});
+    EXPECT_EQ(1, run.exitStatus);
+    EXPECT_EQ(0u, run.errorOutput.find("Not subdivided to level 1: it needs ")) << run.errorOutput;
+    EXPECT_EQ(std::string::npos, run.errorOutput.find("level 2"));
     EXPECT_EQ(nullptr, std::fopen(out.c_str(), "r"));
 }
 
 TEST(RefineBinary, ProgressOnlyWhenAskedAndTheDumpsInOrder) {
     TempDir dir;
-    const std::string tetra = dir.write("t.off", offTextOf(shapeCatalogue()[1]));
-    RunResult quiet = runCommand(kRefine + " " + tetra + " --level 2", dir);
-    EXPECT_EQ(0, quiet.status);
-    EXPECT_EQ("Subdividing original mesh\n", quiet.out);
-    EXPECT_EQ("", quiet.err);
-    RunResult loud = runCommand(kRefine + " " + tetra + " --level 2 --progress --dump", dir);
-    EXPECT_EQ(0, loud.status);
+    const std::string tetra = dir.write("t.off", offText(catalogueMesh("tetrahedron").control));
+    ProgramRun quiet = refine({tetra, "--level", "2"});
+    EXPECT_EQ(0, quiet.exitStatus);
+    EXPECT_EQ("Subdividing original mesh\n", quiet.output);
+    EXPECT_EQ("", quiet.errorOutput);
+    ProgramRun loud = refine({tetra, "--level", "2", "--progress", "--dump"});
+    EXPECT_EQ(0, loud.exitStatus);
     // Level 0 has 14 vertices, 24 edges and 12 faces: 14 + 24 + 12 welded
     // points at level 1, 14 + 24*3 + 12*9 at level 2.
     EXPECT_TRUE(std::regex_match(
-        loud.err, std::regex("level 1: [0-9]+\\.[0-9]{3} s, 50 points\nlevel 2: [0-9]+\\.[0-9]{3} s, 194 points\n")))
-        << loud.err;
-    const std::size_t mesh = loud.out.find("[MESH]\nnumVertices=4\n"), surface = loud.out.find("[MR-MESH]\nnumVertices=14\n");
-    EXPECT_EQ(0u, loud.out.find("Subdividing original mesh\n"));
-    EXPECT_TRUE(mesh != std::string::npos && surface != std::string::npos && mesh < surface) << loud.out;
+        loud.errorOutput, std::regex("level 1: [0-9]+\\.[0-9]{3} s, 50 points\nlevel 2: [0-9]+\\.[0-9]{3} s, 194 points\n")))
+        << loud.errorOutput;
+    const std::size_t mesh = loud.output.find("[MESH]\nnumVertices=4\n"), surface = loud.output.find("[MR-MESH]\nnumVertices=14\n");
+    EXPECT_EQ(0u, loud.output.find("Subdividing original mesh\n"));
+    EXPECT_TRUE(mesh != std::string::npos && surface != std::string::npos && mesh < surface) << loud.output;
 }
 
 // At level 0 an all-quad control mesh is its own surface, so writing it and
 // reading it back gives the control mesh again, in either format.
 TEST(RefineBinary, LevelZeroRoundTripGivesTheControlMesh) {
     TempDir dir;
-    Shape cube = shapeCatalogue()[0];
-    cube.positions[6] = Vector(0.1f, 1.0f / 3, -7e-9f);
-    const std::string input = dir.write("cube.mesh", meshTextOf(cube));
+    RefMesh cube = catalogueMesh("exampleCube").control;
+    cube.points[6] = {0.1f, 1.0f / 3, -7e-9f};
+    const std::string input = dir.write("cube.mesh", meshText(cube));
     for (const char* file : {"out.obj", "out.OFF"}) {
-        RunResult run = runCommand(kRefine + " " + input + " --output " + dir.path(file), dir);
-        ASSERT_EQ(0, run.status) << run.err;
-        LoadResult back = loadFile(dir.path(file));
+        ProgramRun run = refine({input, "--output", dir.path(file)});
+        ASSERT_EQ(0, run.exitStatus) << run.errorOutput;
+        Loaded back = loadFile(dir.path(file));
         ASSERT_EQ("", back.fatal);
-        Shape read = shapeOf(*back.mesh);
-        EXPECT_EQ(cube.faces, read.faces) << file;
-        ASSERT_EQ(cube.positions.size(), read.positions.size());
-        for (std::size_t v = 0; v < cube.positions.size(); ++v)
-            EXPECT_TRUE(cube.positions[v].x == read.positions[v].x && cube.positions[v].y == read.positions[v].y &&
-                        cube.positions[v].z == read.positions[v].z)
+        EXPECT_EQ(cube.faces, facesOf(*back.mesh)) << file;
+        const std::vector<Vector> read = positionsOf(*back.mesh);
+        ASSERT_EQ(cube.points.size(), read.size());
+        for (std::size_t v = 0; v < read.size(); ++v)
+            EXPECT_TRUE(float(cube.points[v].x) == read[v].x && float(cube.points[v].y) == read[v].y &&
+                        float(cube.points[v].z) == read[v].z)
                 << file << " vertex " << v;
     }
-}
-
-TEST(ViewerBinary, ReportsAnUnopenableObjFileBeforeAnyWindow) {
-    TempDir dir;
-    RunResult run = runCommand(std::string(FACETRY_BINARY) + " " + dir.path("none.obj"), dir);
-    EXPECT_EQ(255, run.status);
-    EXPECT_EQ("cannot open " + dir.path("none.obj") + "\n", run.err);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Start-up before the window: reading the mesh named on the command line and
-// centring and scaling the view on its bounding box.
+// Start-up before the window: reading the mesh named on the command line, in
+// any format, and centring and scaling the view on its bounding box.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -7,7 +7,10 @@
 #include <cstdio>
 
 #include "app/startup.h"
-#include "meshtext.h"
+#include "support/capture.h"
+#include "support/catalogue.h"
+#include "support/loading.h"
+#include "support/tempdir.h"
 
 namespace {
 
@@ -17,21 +20,6 @@ std::string boxText(const Vector& lo, const Vector& hi) {
     for (int k = 0; k < 8; ++k) p.emplace_back(k & 1 ? hi.x : lo.x, k & 2 ? hi.y : lo.y, k & 4 ? hi.z : lo.z);
     return meshText(p, 12, {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}});
 }
-
-// A file in the temporary directory that is removed again at the end of the test.
-struct TempFile {
-    explicit TempFile(const std::string& text) {
-        char name[] = "/tmp/facetry-startup-XXXXXX";
-        int fd = mkstemp(name);
-        path = name;
-        if (fd >= 0) {
-            (void)!write(fd, text.data(), text.size());
-            close(fd);
-        }
-    }
-    ~TempFile() { std::remove(path.c_str()); }
-    std::string path;  // where the file is
-};
 
 }  // namespace
 
@@ -63,9 +51,10 @@ TEST(FitView, AllVerticesAtOnePointLeaveTheScaleZero) {
 }
 
 TEST(LoadControlMesh, ReadsTheFirstArgumentAndIgnoresTheSecond) {
-    TempFile file(catalogueText("cube"));
-    std::string output = file.path + "-output";
-    char* argv[] = {const_cast<char*>("facetry"), &file.path[0], &output[0], nullptr};
+    TempDir dir;
+    std::string input = dir.write("cube.mesh", meshText(catalogueMesh("exampleCube").control));
+    std::string output = dir.path("output");
+    char* argv[] = {const_cast<char*>("facetry"), &input[0], &output[0], nullptr};
     Mesh mesh;
     EXPECT_EQ(captureStderr([&] { loadControlMesh(3, argv, mesh); }), "");
     EXPECT_EQ(mesh.numVertices(), 8);
@@ -74,11 +63,28 @@ TEST(LoadControlMesh, ReadsTheFirstArgumentAndIgnoresTheSecond) {
 }
 
 TEST(LoadControlMesh, WarningsReachStandardErrorAndTheMeshLoads) {
-    std::string text = catalogueText("cube");
+    std::string text = meshText(catalogueMesh("exampleCube").control);
     text.replace(text.find("numE = 12"), 9, "numE = 14");
-    TempFile file(text);
-    char* argv[] = {const_cast<char*>("facetry"), &file.path[0], nullptr};
+    TempDir dir;
+    std::string input = dir.write("cube.mesh", text);
+    char* argv[] = {const_cast<char*>("facetry"), &input[0], nullptr};
     Mesh mesh;
     EXPECT_EQ(captureStderr([&] { loadControlMesh(2, argv, mesh); }), "PARSE WARNING: 12 actual edges in mesh\n");
     EXPECT_EQ(mesh.numEdges(), 12);
+}
+
+TEST(LoadControlMesh, OpensObjAndOffFilesByTheirExtension) {
+    TempDir dir;
+    const RefMesh& cube = catalogueMesh("exampleCube").control;
+    for (const std::string& file : {dir.write("c.obj", objText(cube)), dir.write("c.off", offText(cube))}) {
+        const char* argv[] = {"facetry", file.c_str()};
+        Mesh mesh;
+        loadControlMesh(2, const_cast<char**>(argv), mesh);
+        EXPECT_EQ(cube.faces, facesOf(mesh)) << file;
+    }
+    const std::string bad = dir.write("bad.obj", "v 0 0 0\nv 1 0\n");
+    const char* argv[] = {"facetry", bad.c_str()};
+    Mesh mesh;
+    EXPECT_EXIT(loadControlMesh(2, const_cast<char**>(argv), mesh), testing::ExitedWithCode(255),
+                "^" + bad + ":2: malformed vertex: expected v x y z \\[w\\] with finite numbers\n$");
 }

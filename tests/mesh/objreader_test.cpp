@@ -5,18 +5,22 @@
 
 #include <cstring>
 
-#include "io_support.h"
+#include "support/catalogue.h"
+#include "support/loading.h"
+#include "support/process.h"
+#include "support/tempdir.h"
 
 namespace {
 
-void expectSameShape(const Shape& expected, const Shape& actual) {
-    ASSERT_EQ(expected.positions.size(), actual.positions.size());
-    for (std::size_t v = 0; v < expected.positions.size(); ++v) {
-        EXPECT_EQ(expected.positions[v].x, actual.positions[v].x) << "vertex " << v;
-        EXPECT_EQ(expected.positions[v].y, actual.positions[v].y) << "vertex " << v;
-        EXPECT_EQ(expected.positions[v].z, actual.positions[v].z) << "vertex " << v;
+void expectSameShape(const RefMesh& expected, const Mesh& actual) {
+    const std::vector<Vector> positions = positionsOf(actual);
+    ASSERT_EQ(expected.points.size(), positions.size());
+    for (std::size_t v = 0; v < positions.size(); ++v) {
+        EXPECT_EQ(expected.points[v].x, positions[v].x) << "vertex " << v;
+        EXPECT_EQ(expected.points[v].y, positions[v].y) << "vertex " << v;
+        EXPECT_EQ(expected.points[v].z, positions[v].z) << "vertex " << v;
     }
-    EXPECT_EQ(expected.faces, actual.faces);
+    EXPECT_EQ(expected.faces, facesOf(actual));
 }
 
 // The cube in every form at once: objects, groups, materials, texture and
@@ -32,17 +36,17 @@ TEST(ObjReader, ReadsEveryIndexFormAndMergesObjectsAndGroups) {
         "g top side\r\nf -4//1 -3//1 -2//1 -1//1\r\n"
         "o second\r\ns 1\r\nf 1/1 2/2 6/1 5/2\r\nf 3 4 8 7 # back\r\n"
         "f 1 5 8 4\r\nf 2 3 7 6\r\n";
-    LoadResult result = loadObjText(text);
+    Loaded result = loadObjText(text);
     ASSERT_EQ("", result.fatal);
     EXPECT_TRUE(result.messages.empty());
-    expectSameShape(shapeCatalogue()[0], shapeOf(*result.mesh));
+    expectSameShape(catalogueMesh("exampleCube").control, *result.mesh);
     EXPECT_EQ(12, result.mesh->numEdges());
 }
 
 // Decimals exactly halfway between two floats round to even, as in the text
 // format; a conversion in double precision can land on the other float.
 TEST(ObjReader, CoordinatesAreTheFloatsTheTextFormatReads) {
-    LoadResult text = loadObjText(
+    Loaded text = loadObjText(
         "v 2.83e9 0.147597e9 0.36e11\nv 0.1 -0 1e-45\nv 16777217 3.4028235e38 7e-9\nf 1 2 3\n");
     ASSERT_EQ("", text.fatal);
     const float expected[] = {2830000000.0f, 147597000.0f, 36000000000.0f, 0.1f, -0.0f, 1e-45f,
@@ -55,7 +59,7 @@ TEST(ObjReader, CoordinatesAreTheFloatsTheTextFormatReads) {
 }
 
 TEST(ObjReader, AcceptsFacesBeforeTheVerticesTheyName) {
-    LoadResult result = loadObjText("f 1 2 3\nv 0 0 0\nv 1 0 0\nv 0 1 0\n");
+    Loaded result = loadObjText("f 1 2 3\nv 0 0 0\nv 1 0 0\nv 0 1 0\n");
     ASSERT_EQ("", result.fatal);
     EXPECT_EQ(1, result.mesh->numFaces());
 }
@@ -67,7 +71,7 @@ TEST(ObjReader, DropsFacesWithTheTextFormatsMessages) {
     text += "f 1 3 2\nf 1 2\nf 1 2 4\nf";
     for (int k = 0; k < 7; ++k) text += " 1 2 3";
     text += "\nf 1 4 3\nf 2 3 4\nf 1 3 2\nf 1 1 2\n";
-    LoadResult result = loadObjText(text);
+    Loaded result = loadObjText(text);
     ASSERT_EQ("", result.fatal);
     const std::vector<std::string> expected = {
         "parse error, vertex 2 valence out of range", "PARSE ERROR: face 2 has too high valence",
@@ -99,7 +103,7 @@ TEST(ObjReader, NamesTheFileAndLineOfMalformedInput) {
         {tri, "ERROR: the mesh has no faces"},
     };
     for (const auto& c : cases) {
-        LoadResult result = loadObjText(c.text);
+        Loaded result = loadObjText(c.text);
         EXPECT_EQ(c.message, result.fatal) << c.text;
         EXPECT_EQ(0, result.mesh->numVertices()) << c.text;
     }
