@@ -5,6 +5,6 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release > /dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DFACETRY_WERROR=ON > /dev/null
 cmake --build build -j"$(nproc)"
 cd build && ctest --output-on-failure -j"$(nproc)"

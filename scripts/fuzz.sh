@@ -10,7 +10,7 @@ build=build-fuzz
 
 scripts/deps.sh clang libclang-rt-14-dev llvm-14
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-      -DFACETRY_FUZZ=ON -DFACETRY_TESTS=OFF > /dev/null
+      -DFACETRY_FUZZ=ON -DFACETRY_TESTS=OFF -DFACETRY_WERROR=ON > /dev/null
 targets=(text obj off)
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
 

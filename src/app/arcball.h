@@ -30,8 +30,6 @@ public:
     bool isDragging() const { return dragging; }
     Quaternion currentRotation() const { return rotation; }
     Quaternion currentDragRotation() const { return dragRotation; }
-    Quaternion from() const { return fromPoint; }
-    Quaternion to() const { return toPoint; }
 
 private:
     Color rimColor;                // colour of the rim circle
