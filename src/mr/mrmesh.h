@@ -51,9 +51,9 @@ public:
     // enough memory to build the surface"; the surface, and the control
     // mesh's links to it, are then unusable.
     Status build(const Mesh& mesh);
-    // The path build() takes, decided before any memory is taken: "Not
-    // subdividing original mesh -- all quads" when level 0 is the control
-    // mesh itself, "Subdividing original mesh" when it is one step of it.
+    // The path build() took, which it decides before it takes any memory:
+    // "Not subdividing original mesh -- all quads" when level 0 is the
+    // control mesh itself, "Subdividing original mesh" when it is one step.
     const char* buildPath() const;
 
     int curRes() const { return vertices[0].curRes(); }
