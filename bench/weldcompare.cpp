@@ -35,8 +35,8 @@ double nearestAmong(const Vector& p, const std::vector<Vector>& points, const En
 // eight cells that p's tolerance box touches.
 class CellGrid {
 public:
-    CellGrid(const std::vector<Vector>& points, const Vector& origin, double cell)
-        : points(points), origin(origin), cell(cell) {
+    CellGrid(const std::vector<Vector>& points_, const Vector& origin_, double cell_)
+        : points(points_), origin(origin_), cell(cell_) {
         entries.reserve(points.size());
         for (std::size_t k = 0; k < points.size(); ++k) {
             const Vector& p = points[k];
