@@ -15,14 +15,6 @@ namespace {
 // The share of the available memory a new level may take: the rest is left
 // to the system and to the rest of the program.
 constexpr std::size_t kReserveBytes = std::size_t(64) << 20;
-// Points a chunk of a parallel loop should compute at least, so that taking
-// a chunk costs nothing next to its work.
-constexpr std::size_t kChunkPoints = 16384;
-
-std::size_t grainFor(std::size_t pointsPerElement) {
-    return std::max<std::size_t>(1, kChunkPoints / std::max<std::size_t>(1, pointsPerElement));
-}
-
 std::size_t allowedBytes(std::size_t available) {
     std::size_t usable = available - available / 8;
     return usable > kReserveBytes ? usable - kReserveBytes : 0;
@@ -135,20 +127,7 @@ Status MrMesh::refineAll() {
         to.vertices = blocks->vertices.data();
         to.edges = blocks->edges.data();
         to.faces = blocks->faces.data();
-        const std::size_t m = from.cells;
-        parallelFor(numV, threadCount, grainFor(8), [&](std::size_t begin, std::size_t end) {
-            for (std::size_t v = begin; v < end; ++v) to.vertices[v] = refinedVertex(topo, static_cast<int>(v), from);
-        });
-        parallelFor(numE, threadCount, grainFor(2 * m), [&](std::size_t begin, std::size_t end) {
-            std::vector<Vector> scratch(ruleScratchSize(from.cells));
-            for (std::size_t e = begin; e < end; ++e)
-                refineEdge(topo, static_cast<int>(e), from, to.edgeInner(static_cast<int>(e)), scratch.data());
-        });
-        parallelFor(numF, threadCount, grainFor(4 * m * m), [&](std::size_t begin, std::size_t end) {
-            std::vector<Vector> scratch(ruleScratchSize(from.cells));
-            for (std::size_t f = begin; f < end; ++f)
-                refineFace(topo, static_cast<int>(f), from, to.faceInner(static_cast<int>(f)), scratch.data());
-        });
+        refineStep(topo, from, to, StepElements{}, threadCount);
     } catch (const std::bad_alloc&) {
         return {false, format("Not subdivided to level %d: not enough memory", next)};
     }

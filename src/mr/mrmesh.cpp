@@ -10,10 +10,6 @@
 
 namespace {
 
-// Points a chunk of a parallel loop should compute at least, so that taking
-// a chunk costs nothing next to its work.
-constexpr std::size_t kChunkPoints = 16384;
-
 // Room for `count` handles, which are made in place later, one per element,
 // with their index as id. Memory that is never written costs nothing.
 template <class Element>
@@ -109,7 +105,7 @@ void MrMesh::buildQuadPath(const Mesh& mesh) {
     topo.ringEdges = Block<int>(entries);
     topo.ringFaces = Block<int>(entries);
     topo.ringCorners = Block<unsigned char>(entries);
-    parallelFor(numV, threadCount, kChunkPoints, [&](std::size_t begin, std::size_t end) {
+    parallelFor(numV, threadCount, grainFor(1), [&](std::size_t begin, std::size_t end) {
         for (std::size_t v = begin; v < end; ++v)
             for (int k = control.ringStart[v]; k < control.ringStart[v + 1]; ++k) {
                 const int e = control.ringEdges[k], f = control.ringFaces[k];
@@ -225,14 +221,14 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
         topo.ringCorners[slot] = static_cast<unsigned char>(corner | (fromEnd ? 4 : 0));
     };
     constexpr bool kFromStart = false, kFromEnd = true;  // whether the vertex is the edge's vertex(1)
-    parallelFor(cF, threadCount, kChunkPoints / 8, [&](std::size_t begin, std::size_t end) {
+    parallelFor(cF, threadCount, grainFor(8), [&](std::size_t begin, std::size_t end) {
         for (std::size_t f = begin; f < end; ++f) {
             const int n = c.valence(static_cast<int>(f)), first = topo.ringStart[at.faceVertex(static_cast<int>(f))];
             for (int k = 0; k < n; ++k)
                 entry(first + k, at.cornerEdge(static_cast<int>(f), -k), at.corner(static_cast<int>(f), -k), 0, kFromEnd);
         }
     });
-    parallelFor(cE, threadCount, kChunkPoints / 8, [&](std::size_t begin, std::size_t end) {
+    parallelFor(cE, threadCount, grainFor(8), [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
             const int e = static_cast<int>(i), a = c.edgeVertices[2 * e], f0 = c.edgeFaces[2 * e], f1 = c.edgeFaces[2 * e + 1];
             // The edge runs from a in its first face, which made it.
@@ -261,7 +257,7 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
             entry(first + 3, at.cornerEdge(f1, j1), atA, sameWay ? 3 : 1, kFromStart);
         }
     });
-    parallelFor(cF, threadCount, kChunkPoints / 8, [&](std::size_t begin, std::size_t end) {
+    parallelFor(cF, threadCount, grainFor(8), [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
             const int f = static_cast<int>(i), n = c.valence(f);
             for (int j = 0; j < n; ++j) {
@@ -274,7 +270,7 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
             }
         }
     });
-    parallelFor(cV, threadCount, kChunkPoints / 8, [&](std::size_t begin, std::size_t end) {
+    parallelFor(cV, threadCount, grainFor(8), [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
             const int v = static_cast<int>(i), first = topo.ringStart[at.vertexVertex(v)];
             for (int k = 0; k < c.edgeVal(v); ++k) {
@@ -287,13 +283,13 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
 
     // Positions from the control mesh's point rules.
     Vector* positions = points(0).vertices;
-    parallelFor(cF, threadCount, kChunkPoints, [&](std::size_t begin, std::size_t end) {
+    parallelFor(cF, threadCount, grainFor(1), [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) positions[i] = mesh.face(static_cast<int>(i))->centroid();
     });
-    parallelFor(cE, threadCount, kChunkPoints, [&](std::size_t begin, std::size_t end) {
+    parallelFor(cE, threadCount, grainFor(1), [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) positions[cF + i] = mesh.edge(static_cast<int>(i))->edgePoint();
     });
-    parallelFor(cV, threadCount, kChunkPoints / 8, [&](std::size_t begin, std::size_t end) {
+    parallelFor(cV, threadCount, grainFor(8), [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i)
             positions[cF + cE + i] = mesh.vertex(static_cast<int>(i))->vertexPoint();
     });

@@ -3,15 +3,7 @@
 #include <algorithm>
 
 #include "mr/parallel.h"
-
-namespace {
-// Points a chunk of a parallel loop should compute at least.
-constexpr std::size_t kChunkPoints = 16384;
-
-std::size_t grainFor(std::size_t pointsPerElement) {
-    return std::max<std::size_t>(1, kChunkPoints / std::max<std::size_t>(1, pointsPerElement));
-}
-}  // namespace
+#include "mr/refinement.h"
 
 // Elements at distance d are needed up to level min(L, 2L - d); the list is
 // put in order of decreasing need (a counting sort, stable), each member's
@@ -141,20 +133,10 @@ void MrEditRegion::recompute(const MrTopology& t, const LevelPoints& level0, con
     for (int k = 1; k <= level; ++k) {
         const LevelPoints from = k == 1 ? level0 : scratchPoints(k - 1);
         const LevelPoints to = k == level ? target : scratchPoints(k);
-        const std::size_t m = std::size_t(1) << (k - 1);
-        parallelFor(vertices.atLeast[k], threads, grainFor(8), [&](std::size_t begin, std::size_t end) {
-            for (std::size_t n = begin; n < end; ++n) {
-                const int v = vertices.list[n];
-                to.vertex(v) = refinedVertex(t, v, from);
-            }
-        });
-        parallelFor(edges.atLeast[k], threads, grainFor(2 * m), [&](std::size_t begin, std::size_t end) {
-            std::vector<Vector> rule(ruleScratchSize(from.cells));
-            for (std::size_t n = begin; n < end; ++n) refineEdge(t, edges.list[n], from, to.edgeInner(edges.list[n]), rule.data());
-        });
-        parallelFor(faces.atLeast[k], threads, grainFor(4 * m * m), [&](std::size_t begin, std::size_t end) {
-            std::vector<Vector> rule(ruleScratchSize(from.cells));
-            for (std::size_t n = begin; n < end; ++n) refineFace(t, faces.list[n], from, to.faceInner(faces.list[n]), rule.data());
-        });
+        // The members needed at level k come first in each list.
+        const StepElements needed{false, vertices.list.data(), static_cast<std::size_t>(vertices.atLeast[k]),
+                                  edges.list.data(),    static_cast<std::size_t>(edges.atLeast[k]),
+                                  faces.list.data(),    static_cast<std::size_t>(faces.atLeast[k])};
+        refineStep(t, from, to, needed, threads);
     }
 }

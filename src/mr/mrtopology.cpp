@@ -6,12 +6,8 @@
 #include "math/check.h"
 #include "mr/parallel.h"
 
-namespace {
-constexpr std::size_t kGrain = 4096;  // faces per chunk of a parallel loop
-}  // namespace
-
 void MrTopology::completeFrames(int threads) {
-    parallelFor(numF, threads, kGrain, [this](std::size_t begin, std::size_t end) {
+    parallelFor(numF, threads, grainFor(4), [this](std::size_t begin, std::size_t end) {
         for (std::size_t f = begin; f < end; ++f) {
             unsigned char sides = 0;
             for (int k = 0; k < 4; ++k)

@@ -17,6 +17,8 @@ using Body = std::function<void(std::size_t, std::size_t)>;
 // Chunks per thread: enough for uneven chunks to even out, few enough that
 // taking one costs nothing next to the work in it.
 constexpr std::size_t kChunksPerThread = 4;
+// The work a chunk should hold at least.
+constexpr std::size_t kChunkWork = 16384;
 
 // The workers and the one loop they are running. Loops are not nested: a
 // body never calls parallelFor.
@@ -114,6 +116,8 @@ private:
 };
 
 }  // namespace
+
+std::size_t grainFor(std::size_t work) { return std::max<std::size_t>(1, kChunkWork / std::max<std::size_t>(1, work)); }
 
 int machineThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
 

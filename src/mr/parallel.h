@@ -15,6 +15,11 @@
 // The number of threads the machine runs at once (at least 1).
 int machineThreads();
 
+// The grain of a loop whose every index costs about `work` units (points
+// computed, elements linked): chunks of some 16,000 units, so that taking a
+// chunk costs nothing next to its work.
+std::size_t grainFor(std::size_t work);
+
 // Runs body(begin, end) over chunks that cover [0, count), on at most
 // `threads` threads, the caller's included. Chunks hold at least `grain`
 // indices, so a loop of fewer than 2 * grain indices runs on the caller

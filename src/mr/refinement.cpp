@@ -1,6 +1,9 @@
 #include "mr/refinement.h"
 
 #include <algorithm>
+#include <vector>
+
+#include "mr/parallel.h"
 
 #include "mesh/catmullclark.h"
 
@@ -243,4 +246,34 @@ void refineFace(const MrTopology& t, int f, const LevelPoints& from, Vector* to,
         gridVertexPoints(G(i - 1) + 1, G(i) + 1, G(i + 1) + 1, m - 1, inside);
         interleave(between, inside, m, to + (2 * i - 1) * w);
     }
+}
+
+void refineStep(const MrTopology& t, const LevelPoints& from, const LevelPoints& to, const StepElements& elements,
+                int threads) {
+    const std::size_t m = from.cells;
+    const bool every = elements.every;
+    auto at = [every](const int* list, std::size_t n) { return every ? static_cast<int>(n) : list[n]; };
+    const std::size_t vertices = every ? t.numV : elements.vertexCount;
+    const std::size_t edges = every ? t.numE : elements.edgeCount;
+    const std::size_t faces = every ? t.numF : elements.faceCount;
+    parallelFor(vertices, threads, grainFor(8), [&](std::size_t begin, std::size_t end) {
+        for (std::size_t n = begin; n < end; ++n) {
+            const int v = at(elements.vertices, n);
+            to.vertex(v) = refinedVertex(t, v, from);
+        }
+    });
+    parallelFor(edges, threads, grainFor(2 * m), [&](std::size_t begin, std::size_t end) {
+        std::vector<Vector> scratch(ruleScratchSize(from.cells));
+        for (std::size_t n = begin; n < end; ++n) {
+            const int e = at(elements.edges, n);
+            refineEdge(t, e, from, to.edgeInner(e), scratch.data());
+        }
+    });
+    parallelFor(faces, threads, grainFor(4 * m * m), [&](std::size_t begin, std::size_t end) {
+        std::vector<Vector> scratch(ruleScratchSize(from.cells));
+        for (std::size_t n = begin; n < end; ++n) {
+            const int f = at(elements.faces, n);
+            refineFace(t, f, from, to.faceInner(f), scratch.data());
+        }
+    });
 }

@@ -51,6 +51,24 @@ inline std::size_t ruleScratchSize(int cells) {
     return n * n + m * m + 2 * m > 5 * n ? n * n + m * m + 2 * m : 5 * n;
 }
 
+// Which elements a step refines: every one, or those listed (the first
+// `count` entries of each list, which may be empty).
+struct StepElements {
+    bool every = true;           // every element, the lists unused
+    const int* vertices = nullptr;
+    std::size_t vertexCount = 0;
+    const int* edges = nullptr;
+    std::size_t edgeCount = 0;
+    const int* faces = nullptr;
+    std::size_t faceCount = 0;
+};
+
+// One refinement step of the elements named, from `from` into `to` (the next
+// level), on up to `threads` threads. Throws std::bad_alloc when memory for a
+// rule's scratch runs out.
+void refineStep(const MrTopology& topology, const LevelPoints& from, const LevelPoints& to,
+                const StepElements& elements, int threads);
+
 // The vertex rule: vertex v's position at the next level.
 Vector refinedVertex(const MrTopology& topology, int v, const LevelPoints& from);
 // The edge rule: the 2m-1 points strictly inside edge e at the next level,
