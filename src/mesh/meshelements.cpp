@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "mesh/catmullclark.h"
+#include "mesh/creases.h"
 
 int MeshVertex::counter = 0;
 int MeshEdge::counter = 0;
@@ -19,6 +20,16 @@ void MeshVertex::setPosition(const Vector& p) {
 
 Vector MeshVertex::vertexPoint() const {
     if (edgeVal() == 0) return pos;  // a vertex no face uses is not part of the surface
+    bool creased = sharp > 0;
+    for (int i = 0; i < edgeVal() && !creased; ++i) creased = edge(i)->sharpness() > 0 && !edge(i)->onBoundary();
+    if (!creased) return smoothVertexPoint();
+    return creasedVertexPoint(
+        pos, sharp, edgeVal(), [this](int k) { return edge(k)->ruleSharpness(); },
+        [this](int k) { return edge(k)->otherVertex(this)->position(); }, [this] { return smoothVertexPoint(); });
+}
+
+// The vertex point without creases: the boundary curve on the boundary.
+Vector MeshVertex::smoothVertexPoint() const {
     if (onBoundary()) {
         Vector a = edge(0)->otherVertex(this)->position();
         Vector b = edge(edgeVal() - 1)->otherVertex(this)->position();
@@ -43,8 +54,11 @@ void MeshVertex::print() const {
 Vector MeshEdge::edgePoint() const {
     Vector a = vertex(0)->position(), b = vertex(1)->position();
     if (onBoundary()) return (a + b) * kCurveMidpoint;
-    return (((a + b) + face(0)->centroid()) + face(1)->centroid()) * kEdgePoint;
+    const Vector smooth = (((a + b) + face(0)->centroid()) + face(1)->centroid()) * kEdgePoint;
+    return sharp > 0 ? creasedEdgePoint((a + b) * kCurveMidpoint, smooth, sharp) : smooth;
 }
+
+float MeshEdge::ruleSharpness() const { return onBoundary() ? kInfinitelySharp : sharp; }
 
 void MeshEdge::print() const {
     std::printf("[e%d v:{%d %d}, f:{%d %d}]", id, vertex(0)->id, vertex(1)->id, face(0) ? face(0)->id : -1,

@@ -1,8 +1,8 @@
 #pragma once
 // The control-mesh elements: the topology bases plus an id, the link to the
-// surface, a position (vertex) or centroid (face), and the Catmull-Clark point
-// rules that give the first level of the surface when the control mesh is not
-// made only of quads.
+// surface, a position (vertex) or centroid (face), a sharpness (vertex and
+// edge; see creases.h), and the Catmull-Clark point rules that give the first
+// level of the surface when the control mesh is not made only of quads.
 //
 // Every id equals the element's position in its mesh's array: numbering
 // starts at 0 whenever a mesh allocates an array (see startNumbering).
@@ -27,16 +27,23 @@ public:
     Vector position() const { return pos; }
     // Moves the vertex; the centroids of its faces follow by the same share.
     void setPosition(const Vector& p);
-    // Catmull-Clark vertex point over the control mesh. A vertex that no face
-    // uses keeps its own position.
+    // Catmull-Clark vertex point over the control mesh, with the crease
+    // rules where the vertex or one of its edges is sharp. A vertex that no
+    // face uses keeps its own position.
     Vector vertexPoint() const;
+    // The vertex's own sharpness (a corner tag): 0 unless tagged.
+    float sharpness() const { return sharp; }
     void print() const;
 
     const int id;  // position in the mesh's vertex array
 
 private:
+    friend class MeshBuilder;
+    Vector smoothVertexPoint() const;
+
     static int counter;
-    Vector pos;  // position in space
+    Vector pos;        // position in space
+    float sharp = 0;   // its sharpness
 };
 
 class MeshEdge : public TopEdge, public MrVertexHost {
@@ -51,14 +58,22 @@ public:
     MeshFace* face(int i) const;
 
     // Catmull-Clark edge point: the midpoint on the boundary, otherwise the
-    // average of both ends and both face centroids.
+    // average of both ends and both face centroids, blended towards the
+    // midpoint on a sharp edge.
     Vector edgePoint() const;
+    // The edge's sharpness as tagged (0 unless tagged); a boundary edge is
+    // infinitely sharp whatever its tag.
+    float sharpness() const { return sharp; }
+    // The sharpness the rules use: infinite on the boundary.
+    float ruleSharpness() const;
     void print() const;
 
     const int id;  // position in the mesh's edge array
 
 private:
+    friend class MeshBuilder;
     static int counter;
+    float sharp = 0;  // its sharpness as tagged
 };
 
 class MeshFace : public TopFace, public MrVertexHost {

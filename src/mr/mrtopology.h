@@ -13,6 +13,7 @@
 //   edges and has one face fewer than edges (its last face slot holds -1); a
 //   vertex no face uses has an empty ring.
 
+#include "mesh/creases.h"
 #include "mr/block.h"
 
 // The corner each side of a face grid is counted from: side 0 (row j = 0)
@@ -46,6 +47,18 @@ struct MrTopology {
     Block<int> ringEdges;               // per ring entry: the edge
     Block<int> ringFaces;               // per ring entry: the face after the edge, -1 after a boundary vertex's last edge
     Block<unsigned char> ringCorners;   // per ring entry: the vertex's corner in that face (bits 0-1); bit 2: the vertex is the edge's vertex(1)
+
+    // Creases: the sharpness of every edge and vertex at level 0 (see
+    // mesh/creases.h), each level down 1 less. Both are empty when nothing is
+    // sharp. A boundary edge follows the boundary rules whatever is stored.
+    Block<float> edgeSharpness;         // per edge, its sharpness at level 0
+    Block<float> vertexSharpness;       // per vertex, its sharpness at level 0
+    Block<unsigned char> vertexCreased; // per vertex, 1 when it or an interior edge of its ring is sharp at level 0
+
+    bool creased() const { return edgeSharpness.size() != 0; }
+    // Edge e's and vertex v's sharpness at `level` (0 when nothing is sharp).
+    float edgeSharpnessAt(int e, int level) const { return creased() ? sharpnessAfter(edgeSharpness[e], level) : 0.0f; }
+    float vertexSharpnessAt(int v, int level) const { return creased() ? sharpnessAfter(vertexSharpness[v], level) : 0.0f; }
 
     int edgeVal(int v) const { return ringStart[v + 1] - ringStart[v]; }
     int faceVal(int v) const {
