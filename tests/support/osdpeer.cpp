@@ -71,8 +71,9 @@ void osdInterpolate(const Far::TopologyRefiner& refiner, std::vector<OsdPoint>& 
     }
 }
 
-OsdSurface osdLimitSurface(const Mesh& control, int level) {
-    const OsdControl arrays = osdControl(control);
+OsdSurface osdLimitSurface(const Mesh& control, int level) { return osdLimitSurface(osdControl(control), level); }
+
+OsdSurface osdLimitSurface(const OsdControl& arrays, int level) {
     std::unique_ptr<Far::TopologyRefiner> refiner = osdRefine(arrays, level, true);
     std::vector<OsdPoint> all(refiner->GetNumVerticesTotal());
     std::copy(arrays.positions.begin(), arrays.positions.end(), all.begin());

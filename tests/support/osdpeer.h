@@ -59,6 +59,7 @@ struct OsdSurface {
     std::vector<Vector> limitNormals;
 };
 OsdSurface osdLimitSurface(const Mesh& control, int level);
+OsdSurface osdLimitSurface(const OsdControl& control, int level);
 
 // For every point of `a`, the index of the nearest point of `b` within
 // `tolerance`, or -1 when there is none.
