@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "benchmeshes.h"
+#include "creasedmeshes.h"
 #include "facetrytimings.h"
 #include "mr/parallel.h"
 #include "osdtimings.h"
@@ -27,6 +28,8 @@ constexpr std::size_t kLargestOsdPoints = 50000000;  // above this OpenSubdiv ne
 constexpr int kLargeMeshFaces = 50000;               // meshes from this size on are also run as whole processes
 constexpr int kProcessLevels = 3;                    // whole processes at L = 1 to this
 constexpr int kResetLevel = 4;                       // the level a reset comes back from
+constexpr unsigned kCreaseSeed = 13;                 // of the creased variants' sharp edges and corners
+constexpr double kCreasedCostGoal = 1.3;             // creased refinement against smooth, at most
 
 // What the command line asks for.
 struct Settings {
@@ -65,18 +68,30 @@ Settings parseArguments(int argc, char** argv) {
     return settings;
 }
 
-// The inputs whose label contains `only`, generated only when wanted.
+// The inputs whose label contains `only`, generated only when wanted: the
+// generated meshes, the examples, then the creased variants of the
+// generated meshes (label "...-creased").
 std::vector<BenchMesh> allMeshes(const std::string& only) {
-    std::vector<BenchMesh> meshes;
+    std::vector<BenchMesh> meshes, creased;
     using Generator = BenchMesh (*)();
     const std::pair<const char*, Generator> generated[] = {
         {"torus-10k-quads", quadTorus},         {"sphere-50k-triangles", triangleSphere},
         {"sphere-50k-shuffled", shuffledSphere}, {"scan-242k-triangles", scannedSphere},
         {"torus-mixed-polygons", mixedTorus},   {"open-patch-with-hole", openPatch}};
-    for (const auto& [label, generate] : generated)
-        if (std::string(label).find(only) != std::string::npos) meshes.push_back(generate());
+    auto wanted = [&only](const std::string& label) { return label.find(only) != std::string::npos; };
+    for (const auto& [label, generate] : generated) {
+        const std::string name = label;
+        const bool smoothWanted = wanted(name);
+        // the shuffled sphere is the ordered one renumbered: no variant of its own
+        const bool creasedWanted = wanted(name + "-creased") && name != "sphere-50k-shuffled";
+        if (!smoothWanted && !creasedWanted) continue;
+        BenchMesh mesh = generate();
+        if (creasedWanted) creased.push_back(creasedVariant(mesh, kCreaseSeed));
+        if (smoothWanted) meshes.push_back(std::move(mesh));
+    }
     for (BenchMesh& example : bundledExamples(FACETRY_SOURCE_DIR "/examples"))
-        if (example.name.find(only) != std::string::npos) meshes.push_back(example);
+        if (wanted(example.name)) meshes.push_back(example);
+    meshes.insert(meshes.end(), creased.begin(), creased.end());
     return meshes;
 }
 
@@ -182,6 +197,47 @@ void printOrderAndResetChecks(const std::vector<BenchRow>& rows, FILE* out) {
                      ordered->buildAllThreads * 1e3, shuffled->buildAllThreads / ordered->buildAllThreads);
 }
 
+// Each creased variant's refinement against its smooth mesh's, level by
+// level, and whether its surface matched OpenSubdiv's. Returns whether every
+// ratio met the goal.
+bool printCreasedCost(const std::vector<BenchRow>& rows, FILE* out) {
+    const std::string suffix = "-creased";
+    bool header = true, met = true;
+    for (const BenchRow& creased : rows) {
+        const std::string& name = creased.mesh;
+        if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        const std::string smoothName = name.substr(0, name.size() - suffix.size());
+        for (const BenchRow& smooth : rows) {
+            if (smooth.mesh != smoothName || smooth.level != creased.level) continue;
+            if (header)
+                std::fprintf(out,
+                             "\nCreased refinement against smooth (ms, every subdivide() from 0 to L; build of level 0):\n"
+                             "%-22s %2s | %9s %9s %6s | %9s %9s %6s | %7s %7s %6s | %s\n",
+                             "mesh", "L", "smooth1", "creased1", "x", "smoothN", "creasedN", "x", "build", "creased",
+                             "x", "creased match");
+            header = false;
+            const double one = creased.one.refineSeconds / smooth.one.refineSeconds;
+            const double all = creased.all.refineSeconds / smooth.all.refineSeconds;
+            const double build = creased.buildAllThreads / smooth.buildAllThreads;
+            met = met && one <= kCreasedCostGoal && all <= kCreasedCostGoal;
+            char match[128] = "-";
+            if (creased.comparedWithOsd)
+                std::snprintf(match, sizeof match, "%s (%.1e)", creased.weld.summary().c_str(),
+                              creased.weld.largestDistance / creased.tolerance * kWeldTolerance);
+            std::fprintf(out, "%-22s %2d | %9.2f %9.2f %6.2f | %9.2f %9.2f %6.2f | %7.2f %7.2f %6.2f | %s\n",
+                         smoothName.c_str(), creased.level, smooth.one.refineSeconds * 1e3,
+                         creased.one.refineSeconds * 1e3, one, smooth.all.refineSeconds * 1e3,
+                         creased.all.refineSeconds * 1e3, all, smooth.buildAllThreads * 1e3,
+                         creased.buildAllThreads * 1e3, build, match);
+        }
+    }
+    if (!header)
+        std::fprintf(out, "Creased refinement within %.1f x the smooth one on every mesh and level: %s\n", kCreasedCostGoal,
+                     met ? "yes" : "no");
+    return met;
+}
+
 void printResetCheck(const BenchMesh& input, FILE* out) {
     const ResidentMemory memory = residentAfterReset(input.text, kResetLevel);
     auto mib = [](std::size_t bytes) { return bytes / (1024.0 * 1024.0); };
@@ -209,6 +265,7 @@ int main(int argc, char** argv) {
     printTable(rows, stdout);
     printProcessTable(processes, stdout);
     printOrderAndResetChecks(rows, stdout);
+    printCreasedCost(rows, stdout);
     for (const BenchMesh& input : meshes)
         if (input.name.rfind("scan", 0) == 0) printResetCheck(input, stdout);
     bool allMatched = true;
