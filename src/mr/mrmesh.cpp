@@ -117,6 +117,35 @@ void MrMesh::buildQuadPath(const Mesh& mesh) {
             }
     });
     topo.completeFrames(threadCount);
+    takeSharpness(mesh, [](int i) { return i; }, [](int i) { return i; }, 0);
+}
+
+// Copies the control mesh's sharpness onto the surface's edges and vertices
+// (control edge e to surface edges edgeOf(e) and edgeOf(e) + halves - 1,
+// control vertex v to vertexOf(v)), `steps` levels down, and marks the
+// vertices whose rules it changes. Nothing is kept when nothing is sharp.
+template <class EdgeOf, class VertexOf>
+void MrMesh::takeSharpness(const Mesh& mesh, EdgeOf edgeOf, VertexOf vertexOf, int steps) {
+    const int halves = steps ? 2 : 1;
+    bool sharp = false;
+    for (int e = 0; e < mesh.numEdges() && !sharp; ++e) sharp = sharpnessAfter(mesh.edge(e)->sharpness(), steps) > 0;
+    for (int v = 0; v < mesh.numVertices() && !sharp; ++v) sharp = sharpnessAfter(mesh.vertex(v)->sharpness(), steps) > 0;
+    if (!sharp) return;
+    topo.edgeSharpness = Block<float>(numE);
+    topo.vertexSharpness = Block<float>(numV);
+    topo.vertexCreased = Block<unsigned char>(numV);
+    for (int e = 0; e < mesh.numEdges(); ++e)
+        for (int h = 0; h < halves; ++h) topo.edgeSharpness[edgeOf(e) + h] = sharpnessAfter(mesh.edge(e)->sharpness(), steps);
+    for (int v = 0; v < mesh.numVertices(); ++v)
+        topo.vertexSharpness[vertexOf(v)] = sharpnessAfter(mesh.vertex(v)->sharpness(), steps);
+    for (int v = 0; v < numV; ++v) {
+        bool creased = topo.vertexSharpness[v] > 0;
+        for (int k = topo.ringStart[v]; k < topo.ringStart[v + 1] && !creased; ++k) {
+            const int e = topo.ringEdges[k];
+            creased = topo.edgeSharpness[e] > 0 && !topo.edgeOnBoundary(e);
+        }
+        topo.vertexCreased[v] = creased;
+    }
 }
 
 namespace {
@@ -280,6 +309,10 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
             }
         }
     });
+
+    // Sharpness one level down: the halves of a control edge take its
+    // sharpness, the edges inside the faces are smooth.
+    takeSharpness(mesh, [](int e) { return 2 * e; }, [at](int v) { return at.vertexVertex(v); }, 1);
 
     // Positions from the control mesh's point rules.
     Vector* positions = points(0).vertices;

@@ -143,6 +143,8 @@ private:
     void makeEdgeAndFaceHandles() const;
     void buildQuadPath(const Mesh& mesh);
     void buildRefinementPath(const Mesh& mesh);
+    template <class EdgeOf, class VertexOf>
+    void takeSharpness(const Mesh& mesh, EdgeOf edgeOf, VertexOf vertexOf, int steps);
     void makeElements();
     std::unique_ptr<LevelBlocks> allocateLevel(int level) const;
     // The blocks of `level`, allocated if no element was at it (throws std::bad_alloc).
