@@ -45,10 +45,54 @@ Status MrMesh::build(const Mesh& mesh) {
             buildQuadPath(mesh);
         else
             buildRefinementPath(mesh);
+        takeTextureCoordinates(mesh);
     } catch (const std::bad_alloc&) {
         return {false, "ERROR: not enough memory to build the surface"};
     }
     return {true, buildPath()};
+}
+
+// On the quad path a face's corners are the control face's; on the
+// refinement path quad j of a control face has the face's centre, the
+// midpoint of the side before corner j, corner j and the midpoint of the side
+// after it: linear refinement within the face.
+void MrMesh::takeTextureCoordinates(const Mesh& mesh) {
+    if (!mesh.hasTextureCoordinates()) return;
+    const std::vector<float>& uv = mesh.textureCoordinates();
+    cornerUVs = Block<float>(8 * static_cast<std::size_t>(numF));
+    auto cornerUV = [&](int f, int k, int axis) { return uv[2 * mesh.cornerTextureCoordinate(f, k) + axis]; };
+    const MeshTopology& c = mesh.topology();
+    for (int f = 0; f < c.numF; ++f) {
+        const int n = c.valence(f);
+        if (allQuads) {
+            for (int k = 0; k < 4; ++k)
+                for (int axis = 0; axis < 2; ++axis) cornerUVs[8 * f + 2 * k + axis] = cornerUV(f, k, axis);
+            continue;
+        }
+        for (int axis = 0; axis < 2; ++axis) {
+            float centre = 0;
+            for (int k = 0; k < n; ++k) centre += cornerUV(f, k, axis);
+            centre /= static_cast<float>(n);
+            for (int j = 0; j < n; ++j) {
+                float* q = cornerUVs.data() + 8 * static_cast<std::size_t>(c.faceStart[f] + j);
+                const float before = cornerUV(f, (j + n - 1) % n, axis), at = cornerUV(f, j, axis),
+                            after = cornerUV(f, (j + 1) % n, axis);
+                q[axis] = centre;
+                q[2 + axis] = (before + at) * 0.5f;
+                q[4 + axis] = at;
+                q[6 + axis] = (at + after) * 0.5f;
+            }
+        }
+    }
+}
+
+void MrMesh::textureCoordinateAt(int f, int i, int j, float uv[2]) const {
+    FACETRY_ASSERT(hasTextureCoordinates() && 0 <= f && f < numF);
+    const float m = static_cast<float>(1 << curRes()), s = static_cast<float>(i) / m, t = static_cast<float>(j) / m;
+    const float* q = cornerUVs.data() + 8 * static_cast<std::size_t>(f);
+    // corner 0 at (0, 0), 1 at (m, 0), 2 at (m, m), 3 at (0, m)
+    for (int axis = 0; axis < 2; ++axis)
+        uv[axis] = (q[axis] * (1 - s) + q[2 + axis] * s) * (1 - t) + (q[6 + axis] * (1 - s) + q[4 + axis] * s) * t;
 }
 
 const char* MrMesh::buildPath() const {
