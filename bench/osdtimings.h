@@ -1,7 +1,8 @@
 #pragma once
 // The OpenSubdiv side of the benchmark: uniform Catmull-Clark refinement of a
 // control mesh with smooth boundaries and smooth corners
-// (VTX_BOUNDARY_EDGE_ONLY), timed in its two parts: the topology refinement,
+// (VTX_BOUNDARY_EDGE_ONLY), its sharp edges and corners included (through
+// support/osdpeer.h, which the peer tests share), timed in its two parts: the topology refinement,
 // and the interpolation of the positions through every level with the
 // topology kept, which is what one edit of a control vertex costs.
 
@@ -20,8 +21,12 @@ struct OsdFigures {
     std::vector<Vector> points;     // the positions of the final level (last repetition)
 };
 
-// Refines `control` (its current positions) to `level`, `repetitions` times.
+// Refines `control` (its current positions and sharpness) to `level`,
+// `repetitions` times.
 OsdFigures runOpenSubdiv(const Mesh& control, int level, int repetitions);
+// The same from the arrays OpenSubdiv reads.
+struct OsdControl;
+OsdFigures runOpenSubdiv(const OsdControl& control, int level, int repetitions);
 
 // One refinement of `control` to `level`, topology and positions, untimed:
 // what a program that refines with OpenSubdiv does. Returns the number of

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri
-          libgtest-dev libtinyobjloader-dev xvfb xdotool x11-utils imagemagick "$@")
+          libgtest-dev libtinyobjloader-dev libosd-dev xvfb xdotool x11-utils imagemagick "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

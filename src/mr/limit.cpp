@@ -1,0 +1,365 @@
+#include "mr/limit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+#include "mr/mrmesh.h"
+#include "mr/parallel.h"
+#include "mr/refinement.h"
+
+// Every point is evaluated from its ring read in one fixed order: edge k's
+// far end e[k] and face k's corner across from the point d[k], face k lying
+// between edges k and k+1, counterclockwise as the faces wind, so that
+// t1 x t2 points to the side the faces turn towards. The tangent masks are
+// not symmetric under a turn of the ring at creases and corners; there the
+// ring starts where a refinement that builds each vertex's ring from its
+// lowest-numbered face starts it:
+// - a boundary point at its leading boundary edge (the one its first face
+//   starts along), so that the crease sector is the whole fan;
+// - a vertex of level 0 at the edge its lowest-numbered face leaves it by; on
+//   the path that refines a non-quad control mesh first, level 0's points of
+//   control edges start inside the control edge's first face, at the half the
+//   face runs towards;
+// - a point inside an edge at the half that the edge's face(0) runs towards,
+//   so that on a sharp edge the crease sector is face(0)'s side.
+// A crease's sector runs from the first sharp edge counterclockwise to the
+// last one; a corner's tangents are its first two edges.
+
+namespace {
+
+enum class Rule { Smooth, Crease, Corner };
+
+constexpr double kPi = 3.14159265358979323846;
+
+// The tangent masks that depend on the valence, worked out once per call for
+// every valence the surface has.
+class TangentMasks {
+public:
+    explicit TangentMasks(int maxValence) : smoothEdge(maxValence + 1), smoothFace(maxValence + 1), crease(maxValence + 1) {
+        for (int n = 3; n <= maxValence; ++n) {
+            // Smooth t1: edge i weighs 4 cos(i theta), face i weighs
+            // (cos(i theta) + cos((i+1) theta)) / (4 lambda - 1); t2 is t1
+            // turned by one edge.
+            const double theta = 2 * kPi / n, cosTheta = std::cos(theta), cosHalf = std::cos(theta / 2);
+            const double lambda = 5.0 / 16 + (cosTheta + cosHalf * std::sqrt(2 * (9 + cosTheta))) / 16;
+            const double faceScale = 1 / (4 * lambda - 1);
+            for (int i = 0; i < n; ++i) {
+                smoothEdge[n].push_back(static_cast<float>(4 * std::cos(i * theta)));
+                smoothFace[n].push_back(static_cast<float>(faceScale * (std::cos(i * theta) + std::cos((i + 1) * theta))));
+            }
+        }
+        for (int k = 3; k <= maxValence; ++k) {
+            // Across a crease of k faces, k >= 3 (Biermann et al.).
+            const double theta = kPi / k, cosTheta = std::cos(theta), sinTheta = std::sin(theta);
+            const double denominator = 1 / (k * (3 + cosTheta)), r = (cosTheta + 1) / sinTheta;
+            CreaseMask& c = crease[k];
+            c.vertex = static_cast<float>(4 * r * (cosTheta - 1) * denominator);
+            c.ends = static_cast<float>(-r * (1 + 2 * cosTheta) * denominator);
+            c.face.push_back(static_cast<float>(sinTheta * denominator));
+            c.edge.push_back(0);
+            for (int i = 1; i < k; ++i) {
+                const double s = std::sin(i * theta), next = std::sin((i + 1) * theta);
+                c.edge.push_back(static_cast<float>(4 * s * denominator));
+                c.face.push_back(static_cast<float>((s + next) * denominator));
+            }
+        }
+    }
+
+    // Position and normal of a point p with the ring e, d (edges, faces) in
+    // the counterclockwise order above, under `rule`; for a crease, c0 and c1
+    // are the positions of its first and last sharp edge.
+    void evaluate(const Vector& p, int edges, int faces, const Vector* e, const Vector* d, Rule rule, int c0, int c1,
+                  Vector* position, Vector* normal) const {
+        if (rule == Rule::Smooth && faces == 2) rule = Rule::Corner;  // a point inside two faces only
+        Vector t1, t2;
+        if (rule == Rule::Corner) {
+            if (position) *position = p;
+            t1 = e[0] - p;
+            t2 = e[1] - p;
+        } else if (rule == Rule::Crease) {
+            if (position) *position = (e[c0] + e[c1]) * static_cast<float>(1.0 / 6) + p * static_cast<float>(2.0 / 3);
+            if (!normal) return;
+            t1 = (e[c0] - e[c1]) * 0.5f;
+            const int k = c1 - c0;  // the faces of the sector
+            if (k == 2) {
+                t2 = ((d[c0] + d[c0 + 1]) * static_cast<float>(1.0 / 6) + (e[c0 + 1] * 4.0f - e[c0] - e[c1]) *
+                      static_cast<float>(1.0 / 6)) - p * static_cast<float>(4.0 / 6);
+            } else if (k > 2) {
+                const CreaseMask& c = crease[k];
+                for (int i = 0; i < k; ++i) t2 += d[c0 + i] * c.face[i];
+                for (int i = 1; i < k; ++i) t2 += e[c0 + i] * c.edge[i];
+                t2 += (e[c0] + e[c1]) * c.ends;
+                t2 += p * c.vertex;
+            } else {
+                t2 = (e[c0] + e[c1]) * 3.0f - p * 6.0f;  // one face: across it between its two sides
+            }
+        } else if (edges == 4) {
+            if (position)
+                *position = ((d[0] + d[1] + d[2] + d[3]) * static_cast<float>(1.0 / 36) +
+                             (e[0] + e[1] + e[2] + e[3]) * static_cast<float>(1.0 / 9)) + p * static_cast<float>(4.0 / 9);
+            if (!normal) return;
+            t1 = (e[0] - e[2]) * 4.0f + ((d[0] - d[1]) - (d[2] - d[3]));
+            t2 = (e[1] - e[3]) * 4.0f + ((d[0] + d[1]) - (d[2] + d[3]));
+        } else {
+            const float n = static_cast<float>(faces), fw = 1.0f / (n * (n + 5.0f)), ew = 4.0f * fw;
+            if (position) {
+                Vector de, dd;
+                for (int i = 0; i < faces; ++i) dd += d[i];
+                for (int i = 0; i < edges; ++i) de += e[i];
+                *position = (dd * fw + de * ew) + p * (1.0f - n * (ew + fw));
+            }
+            if (!normal) return;
+            const std::vector<float>& we = smoothEdge[faces];
+            const std::vector<float>& wf = smoothFace[faces];
+            for (int i = 0; i < faces; ++i) {
+                const int prev = i == 0 ? faces - 1 : i - 1;
+                t1 += d[i] * wf[i] + e[i] * we[i];
+                t2 += d[i] * wf[prev] + e[i] * we[prev];
+            }
+        }
+        if (normal) *normal = unitNormal(t1, t2);
+    }
+
+    static Vector unitNormal(const Vector& t1, const Vector& t2) {
+        const double x = static_cast<double>(t1.y) * t2.z - static_cast<double>(t1.z) * t2.y;
+        const double y = static_cast<double>(t1.z) * t2.x - static_cast<double>(t1.x) * t2.z;
+        const double z = static_cast<double>(t1.x) * t2.y - static_cast<double>(t1.y) * t2.x;
+        const double length = std::sqrt(x * x + y * y + z * z);
+        if (!(length > 0) || !std::isfinite(length)) return Vector();
+        return Vector(static_cast<float>(x / length), static_cast<float>(y / length), static_cast<float>(z / length));
+    }
+
+private:
+    struct CreaseMask {
+        float vertex = 0, ends = 0;  // the point, and the two ends of the sharp edges
+        std::vector<float> edge;     // edge c0 + i, 0 < i < k
+        std::vector<float> face;     // face c0 + i, 0 <= i < k
+    };
+    std::vector<std::vector<float>> smoothEdge;  // per valence: t1's edge weights
+    std::vector<std::vector<float>> smoothFace;  // per valence: t1's face weights
+    std::vector<CreaseMask> crease;              // per number of faces in the sector: t2
+};
+
+Rule ruleOf(bool sharpPoint, int sharpEdges) {
+    if (sharpPoint || sharpEdges > 2) return Rule::Corner;
+    return sharpEdges == 2 ? Rule::Crease : Rule::Smooth;
+}
+
+// The first and last sharp edge of a ring of `count` edges.
+void creaseEnds(const unsigned char* sharp, int count, int& c0, int& c1) {
+    c0 = 0;
+    while (c0 < count && !sharp[c0]) ++c0;
+    c1 = count - 1;
+    while (c1 > 0 && !sharp[c1]) --c1;
+}
+
+// Where the points of control edges lie among level 0's vertices on the
+// path that refines a non-quad control mesh first: control edge e's point
+// is vertex `first` + e, and its two halves are edges 2e and 2e+1 (see the
+// numbering in mrmesh.cpp). Empty on the quad path.
+struct ControlEdgePoints {
+    int first = 0;
+    int count = 0;
+    bool contains(int v) const { return v >= first && v < first + count; }
+};
+
+ControlEdgePoints controlEdgePoints(const MrMesh& surface) {
+    ControlEdgePoints points;
+    const MrTopology& t = surface.topology();
+    if (surface.isAllQuads() || t.numE == 0) return points;
+    points.count = (t.numE - t.numF) / 2;  // every control corner adds one edge, every control edge two
+    if (points.count > 0) points.first = t.edges[1].vertices[0];
+    return points;
+}
+
+// One vertex's ring at the level in `points`, read into the mask order.
+class VertexRings {
+public:
+    VertexRings(const MrMesh& surface, const LevelPoints& points_, int level_, int maxValence)
+        : t(surface.topology()), points(points_), level(level_), edgePoints(controlEdgePoints(surface)),
+          e(maxValence), d(maxValence), sharp(maxValence) {}
+
+    void limit(int v, const TangentMasks& masks, Vector* position, Vector* normal) {
+        const Vector p = points.vertex(v);
+        const int first = t.ringStart[v], n = t.edgeVal(v), nf = t.faceVal(v);
+        if (n == 0) {  // no face uses it
+            if (position) *position = p;
+            if (normal) *normal = Vector();
+            return;
+        }
+        int sharpCount = 0;
+        for (int k = 0; k < n; ++k) {
+            const int edge = t.ringEdges[first + k];
+            sharpCount += t.edgeOnBoundary(edge) || t.edgeSharpnessAt(edge, level) > 0;
+        }
+        const Rule rule = ruleOf(t.vertexSharpnessAt(v, level) > 0, sharpCount);
+        // Whether our ring runs as the faces wind: its first face leaves v by its first edge.
+        const int f0 = t.ringFaces[first];
+        const bool forward = t.faces[f0].edges[t.ringCorners[first] & 3] == t.ringEdges[first];
+        // A smooth interior point's normal does not depend on where its ring starts
+        // (unless it has two faces only, which take the corner's tangents).
+        const int start = rule == Rule::Smooth && nf == n && n != 2 ? 0 : startOf(v, first, n, nf, forward);
+        const int m = points.cells;
+        for (int k = 0; k < n; ++k) {
+            const int slot = first + (forward ? (start + k) % n : (start - k + n) % n);
+            const int edge = t.ringEdges[slot];
+            e[k] = edgePointAt(t, edge, t.ringCorners[slot] & 4 ? m - 1 : 1, points);
+            sharp[k] = t.edgeOnBoundary(edge) || t.edgeSharpnessAt(edge, level) > 0;
+        }
+        for (int k = 0; k < nf; ++k) {
+            const int slot = first + (forward ? (start + k) % n : (start - k - 1 + 2 * n) % n);
+            const int corner = t.ringCorners[slot] & 3;
+            const int i = corner == 0 || corner == 3 ? 1 : m - 1, j = corner < 2 ? 1 : m - 1;
+            d[k] = gridPointAt(t, t.ringFaces[slot], i, j, points);
+        }
+        int c0 = 0, c1 = 0;
+        if (rule == Rule::Crease) creaseEnds(sharp.data(), n, c0, c1);
+        masks.evaluate(p, n, nf, e.data(), d.data(), rule, c0, c1, position, normal);
+    }
+
+private:
+    // The entry of our ring (counted from its first) that the mask order
+    // starts at.
+    int startOf(int v, int first, int n, int nf, bool forward) const {
+        if (nf < n) return forward ? 0 : n - 1;  // the leading boundary edge
+        if (edgePoints.contains(v)) {
+            // Inside the control edge's first face, at the half it runs towards:
+            // the ring face of that control face which follows a half.
+            const int control = v - edgePoints.first, half = 2 * control;
+            const int a = t.edges[half].faces[0], b = t.edges[half + 1].faces[0];
+            for (int k = 0; k < n; ++k) {
+                const int face = t.ringFaces[first + k];
+                if (face != a && face != b) continue;
+                // the edge before this face, as the faces wind
+                const int before = forward ? k : (k + 1) % n;
+                const int edge = t.ringEdges[first + before];
+                if (edge == half || edge == half + 1) return before;
+            }
+        }
+        int lowest = 0;
+        for (int k = 1; k < n; ++k)
+            if (t.ringFaces[first + k] < t.ringFaces[first + lowest]) lowest = k;
+        return forward ? lowest : (lowest + 1) % n;
+    }
+
+    const MrTopology& t;
+    const LevelPoints& points;
+    int level;
+    ControlEdgePoints edgePoints;
+    std::vector<Vector> e, d;
+    std::vector<unsigned char> sharp;
+};
+
+// The grid point `depth` steps into face(i) of edge e from the edge's point
+// c (counted from its vertex(0)), as grid coordinates of that face.
+void intoFace(const MrTopology& t, int e, int i, int c, int depth, int m, int& gi, int& gj) {
+    const int frame = t.edgeFrames[2 * e + i];
+    const int s = frame & 4 ? c : m - c;
+    switch (frame & 3) {
+    case 0: gi = s, gj = depth; break;
+    case 1: gi = m - depth, gj = s; break;
+    case 2: gi = s, gj = m - depth; break;
+    default: gi = depth, gj = s; break;
+    }
+}
+
+// The points inside edge e at the level in `points`, from `rows`: scratch of
+// 3 (m+1) points.
+void limitEdge(const MrTopology& t, int e, const LevelPoints& points, int level, const TangentMasks& masks,
+               Vector* rows, Vector* positions, Vector* normals) {
+    const int m = points.cells;
+    const bool boundary = t.edgeOnBoundary(e);
+    Vector* along = rows;               // the edge's points, c = 0 .. m
+    Vector* in0 = rows + (m + 1);       // one step into face(0)
+    Vector* in1 = rows + 2 * (m + 1);   // one step into face(1)
+    for (int c = 0; c <= m; ++c) {
+        along[c] = edgePointAt(t, e, c, points);
+        int gi, gj;
+        intoFace(t, e, 0, c, 1, m, gi, gj);
+        in0[c] = gridPointAt(t, t.edges[e].faces[0], gi, gj, points);
+        if (!boundary) {
+            intoFace(t, e, 1, c, 1, m, gi, gj);
+            in1[c] = gridPointAt(t, t.edges[e].faces[1], gi, gj, points);
+        }
+    }
+    // Face(0) winds from a to b: the ring is b, into face(0), a, into face(1).
+    const MrFaceTopology& face0 = t.faces[t.edges[e].faces[0]];
+    const bool towardsEnd = face0.vertices[t.edgeFrames[2 * e] & 3] == t.edges[e].vertices[0];
+    const int toB = towardsEnd ? 1 : -1;
+    const bool sharp = boundary || t.edgeSharpnessAt(e, level) > 0;
+    const Rule rule = sharp ? Rule::Crease : Rule::Smooth;
+    const int edgeCount = boundary ? 3 : 4, faceCount = boundary ? 2 : 4;
+    for (int k = 1; k < m; ++k) {
+        const int b = k + toB, a = k - toB;
+        const Vector ring[4] = {along[b], in0[k], along[a], boundary ? Vector() : in1[k]};
+        const Vector diagonals[4] = {in0[b], in0[a], boundary ? Vector() : in1[a], boundary ? Vector() : in1[b]};
+        masks.evaluate(along[k], edgeCount, faceCount, ring, diagonals, rule, 0, 2,
+                       positions ? positions + (k - 1) : nullptr, normals ? normals + (k - 1) : nullptr);
+    }
+}
+
+// The points inside face f's grid, every one regular and smooth, from the
+// whole grid gathered into `grid` ((m+1)^2 points).
+void limitFace(const MrTopology& t, int f, const LevelPoints& points, Vector* grid, Vector* positions, Vector* normals) {
+    const int m = points.cells, n = m + 1, inner = m - 1;
+    gatherGrid(t, f, points, grid);
+    const float fw = static_cast<float>(1.0 / 36), ew = static_cast<float>(1.0 / 9), vw = static_cast<float>(4.0 / 9);
+    for (int i = 1; i < m; ++i)
+        for (int j = 1; j < m; ++j) {
+            const Vector* c = grid + i * n + j;
+            // edges +i, +j, -i, -j; faces between them
+            const Vector &e0 = c[n], &e1 = c[1], &e2 = c[-n], &e3 = c[-1];
+            const Vector &d0 = c[n + 1], &d1 = c[-n + 1], &d2 = c[-n - 1], &d3 = c[n - 1];
+            const std::size_t out = static_cast<std::size_t>(i - 1) * inner + (j - 1);
+            if (positions) positions[out] = ((d0 + d1 + d2 + d3) * fw + (e0 + e1 + e2 + e3) * ew) + *c * vw;
+            if (normals) {
+                const Vector t1 = (e0 - e2) * 4.0f + ((d0 - d1) - (d2 - d3));
+                const Vector t2 = (e1 - e3) * 4.0f + ((d0 + d1) - (d2 + d3));
+                normals[out] = TangentMasks::unitNormal(t1, t2);
+            }
+        }
+}
+
+}  // namespace
+
+void limitPointsAndNormals(const MrMesh& surface, std::vector<Vector>* positions, std::vector<Vector>* normals) {
+    const MrTopology& t = surface.topology();
+    const int level = surface.curRes();
+    const LevelPoints points = surface.points(level);
+    const std::size_t m = static_cast<std::size_t>(points.cells);
+    const std::size_t edgeBase = static_cast<std::size_t>(t.numV);
+    const std::size_t faceBase = edgeBase + static_cast<std::size_t>(t.numE) * (m - 1);
+    const std::size_t total = faceBase + static_cast<std::size_t>(t.numF) * (m - 1) * (m - 1);
+    if (positions) positions->resize(total);
+    if (normals) normals->resize(total);
+    if (!positions && !normals) return;
+    Vector* outP = positions ? positions->data() : nullptr;
+    Vector* outN = normals ? normals->data() : nullptr;
+    auto at = [](Vector* base, std::size_t index) { return base ? base + index : nullptr; };
+
+    int maxValence = 4;
+    for (int v = 0; v < t.numV; ++v) maxValence = std::max(maxValence, t.edgeVal(v));
+    const TangentMasks masks(maxValence);
+    const int threads = surface.threads();
+
+    parallelFor(t.numV, threads, grainFor(16), [&](std::size_t begin, std::size_t end) {
+        VertexRings rings(surface, points, level, maxValence);
+        for (std::size_t v = begin; v < end; ++v) rings.limit(static_cast<int>(v), masks, at(outP, v), at(outN, v));
+    });
+    if (m < 2) return;
+    parallelFor(t.numE, threads, grainFor(16 * m), [&](std::size_t begin, std::size_t end) {
+        std::vector<Vector> rows(3 * (m + 1));
+        for (std::size_t e = begin; e < end; ++e) {
+            const std::size_t base = edgeBase + e * (m - 1);
+            limitEdge(t, static_cast<int>(e), points, level, masks, rows.data(), at(outP, base), at(outN, base));
+        }
+    });
+    parallelFor(t.numF, threads, grainFor(12 * m * m), [&](std::size_t begin, std::size_t end) {
+        std::vector<Vector> grid((m + 1) * (m + 1));
+        for (std::size_t f = begin; f < end; ++f) {
+            const std::size_t base = faceBase + f * (m - 1) * (m - 1);
+            limitFace(t, static_cast<int>(f), points, grid.data(), at(outP, base), at(outN, base));
+        }
+    });
+}

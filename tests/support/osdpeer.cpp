@@ -1,0 +1,133 @@
+#include "support/osdpeer.h"
+
+#include <opensubdiv/far/primvarRefiner.h>
+#include <opensubdiv/far/topologyDescriptor.h>
+#include <opensubdiv/far/topologyRefinerFactory.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <unordered_map>
+
+using namespace OpenSubdiv;
+
+OsdControl osdControl(const Mesh& control) {
+    OsdControl arrays;
+    for (int f = 0; f < control.numFaces(); ++f) {
+        const MeshFace* face = control.face(f);
+        arrays.valences.push_back(face->valence());
+        for (int k = 0; k < face->valence(); ++k) arrays.indices.push_back(face->vertex(k)->id);
+    }
+    for (int v = 0; v < control.numVertices(); ++v) {
+        const MeshVertex* vertex = control.vertex(v);
+        const Vector p = vertex->position();
+        arrays.positions.push_back({p.x, p.y, p.z});
+        if (vertex->sharpness() > 0) {
+            arrays.corners.push_back(v);
+            arrays.cornerWeights.push_back(vertex->sharpness());
+        }
+    }
+    for (int e = 0; e < control.numEdges(); ++e) {
+        const MeshEdge* edge = control.edge(e);
+        if (edge->sharpness() <= 0 || edge->onBoundary()) continue;
+        arrays.creaseEnds.push_back(edge->vertex(0)->id);
+        arrays.creaseEnds.push_back(edge->vertex(1)->id);
+        arrays.creaseWeights.push_back(edge->sharpness());
+    }
+    return arrays;
+}
+
+std::unique_ptr<Far::TopologyRefiner> osdRefine(const OsdControl& control, int level, bool fullLastLevel) {
+    Sdc::Options options;
+    options.SetVtxBoundaryInterpolation(Sdc::Options::VTX_BOUNDARY_EDGE_ONLY);
+    options.SetCreasingMethod(Sdc::Options::CREASE_UNIFORM);
+    Far::TopologyDescriptor descriptor;
+    descriptor.numVertices = static_cast<int>(control.positions.size());
+    descriptor.numFaces = static_cast<int>(control.valences.size());
+    descriptor.numVertsPerFace = control.valences.data();
+    descriptor.vertIndicesPerFace = control.indices.data();
+    descriptor.numCreases = static_cast<int>(control.creaseWeights.size());
+    descriptor.creaseVertexIndexPairs = control.creaseEnds.data();
+    descriptor.creaseWeights = control.creaseWeights.data();
+    descriptor.numCorners = static_cast<int>(control.cornerWeights.size());
+    descriptor.cornerVertexIndices = control.corners.data();
+    descriptor.cornerWeights = control.cornerWeights.data();
+    using Factory = Far::TopologyRefinerFactory<Far::TopologyDescriptor>;
+    std::unique_ptr<Far::TopologyRefiner> refiner(
+        Factory::Create(descriptor, Factory::Options(Sdc::SCHEME_CATMARK, options)));
+    Far::TopologyRefiner::UniformOptions uniform(level);
+    uniform.fullTopologyInLastLevel = fullLastLevel;
+    refiner->RefineUniform(uniform);
+    return refiner;
+}
+
+void osdInterpolate(const Far::TopologyRefiner& refiner, std::vector<OsdPoint>& all) {
+    Far::PrimvarRefiner primvar(refiner);
+    OsdPoint* source = all.data();
+    for (int level = 1; level <= refiner.GetMaxLevel(); ++level) {
+        OsdPoint* destination = source + refiner.GetLevel(level - 1).GetNumVertices();
+        primvar.Interpolate(level, source, destination);
+        source = destination;
+    }
+}
+
+OsdSurface osdLimitSurface(const Mesh& control, int level) { return osdLimitSurface(osdControl(control), level); }
+
+OsdSurface osdLimitSurface(const OsdControl& arrays, int level) {
+    std::unique_ptr<Far::TopologyRefiner> refiner = osdRefine(arrays, level, true);
+    std::vector<OsdPoint> all(refiner->GetNumVerticesTotal());
+    std::copy(arrays.positions.begin(), arrays.positions.end(), all.begin());
+    osdInterpolate(*refiner, all);
+    const int count = refiner->GetLevel(level).GetNumVertices();
+    const OsdPoint* last = all.data() + all.size() - count;
+    std::vector<OsdPoint> limit(count), tangent1(count), tangent2(count);
+    Far::PrimvarRefiner(*refiner).Limit(last, limit, tangent1, tangent2);
+    auto vector = [](const OsdPoint& p) { return Vector(p.x, p.y, p.z); };
+    OsdSurface surface;
+    for (int k = 0; k < count; ++k) {
+        surface.points.push_back(vector(last[k]));
+        surface.limitPositions.push_back(vector(limit[k]));
+        const Vector a = vector(tangent1[k]), b = vector(tangent2[k]);
+        const double x = double(a.y) * b.z - double(a.z) * b.y, y = double(a.z) * b.x - double(a.x) * b.z,
+                     z = double(a.x) * b.y - double(a.y) * b.x;
+        const double length = std::sqrt(x * x + y * y + z * z);
+        surface.limitNormals.push_back(length > 0 ? Vector(float(x / length), float(y / length), float(z / length))
+                                                  : Vector());
+    }
+    return surface;
+}
+
+std::vector<int> matchPoints(const std::vector<Vector>& a, const std::vector<Vector>& b, double tolerance) {
+    // b's points in cells as wide as the tolerance; a query looks at the 27 around its own.
+    const double cell = tolerance > 0 ? tolerance : 1e-30;
+    auto cellOf = [cell](double c) { return static_cast<std::int64_t>(std::floor(c / cell)); };
+    auto key = [](std::int64_t x, std::int64_t y, std::int64_t z) {
+        return static_cast<std::uint64_t>(x * 73856093) ^ static_cast<std::uint64_t>(y * 19349663) ^
+               static_cast<std::uint64_t>(z * 83492791);
+    };
+    std::unordered_multimap<std::uint64_t, int> cells;
+    cells.reserve(b.size());
+    for (std::size_t k = 0; k < b.size(); ++k)
+        cells.emplace(key(cellOf(b[k].x), cellOf(b[k].y), cellOf(b[k].z)), static_cast<int>(k));
+    std::vector<int> match(a.size(), -1);
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        const std::int64_t x = cellOf(a[k].x), y = cellOf(a[k].y), z = cellOf(a[k].z);
+        double best = tolerance;
+        for (std::int64_t dx = -1; dx <= 1; ++dx)
+            for (std::int64_t dy = -1; dy <= 1; ++dy)
+                for (std::int64_t dz = -1; dz <= 1; ++dz) {
+                    auto range = cells.equal_range(key(x + dx, y + dy, z + dz));
+                    for (auto it = range.first; it != range.second; ++it) {
+                        const Vector& q = b[it->second];
+                        const double d = std::sqrt(double(q.x - a[k].x) * (q.x - a[k].x) +
+                                                   double(q.y - a[k].y) * (q.y - a[k].y) +
+                                                   double(q.z - a[k].z) * (q.z - a[k].z));
+                        if (d <= best) {
+                            best = d;
+                            match[k] = it->second;
+                        }
+                    }
+                }
+    }
+    return match;
+}

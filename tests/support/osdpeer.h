@@ -1,0 +1,66 @@
+#pragma once
+// OpenSubdiv as the peer Facetry is compared with, shared by the peer tests
+// and the benchmark: a control mesh handed to OpenSubdiv's Far refiner with
+// the same rules as Facetry's surface (Catmull-Clark, boundary edges
+// infinitely sharp and boundary corners smooth: VTX_BOUNDARY_EDGE_ONLY;
+// uniform creasing), its sharp edges and corners included; uniform
+// refinement; the points of a level and their limit positions and normals;
+// and a matching of two point sets by position.
+
+#include <opensubdiv/far/topologyRefiner.h>
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "math/vector.h"
+#include "mesh/mesh.h"
+
+// A position as OpenSubdiv's primvar interpolation wants it.
+struct OsdPoint {
+    float x, y, z;  // the position
+    void Clear(void* = nullptr) { x = y = z = 0; }
+    void AddWithWeight(const OsdPoint& p, float weight) {
+        x += weight * p.x;
+        y += weight * p.y;
+        z += weight * p.z;
+    }
+};
+
+// The control mesh as plain arrays, from which OpenSubdiv's descriptor reads.
+struct OsdControl {
+    std::vector<int> valences;         // vertices per face
+    std::vector<int> indices;          // vertex indices of every face in turn
+    std::vector<OsdPoint> positions;   // one per control vertex
+    std::vector<int> creaseEnds;       // two per sharp interior edge
+    std::vector<float> creaseWeights;  // its sharpness
+    std::vector<int> corners;          // sharp vertices
+    std::vector<float> cornerWeights;  // their sharpness
+};
+
+// `control` at its current positions, with the sharpness of its interior
+// edges and of its vertices.
+OsdControl osdControl(const Mesh& control);
+
+// The level-0 topology refined uniformly to `level`; with `fullLastLevel`
+// the last level keeps every relation, which the limit needs.
+std::unique_ptr<OpenSubdiv::Far::TopologyRefiner> osdRefine(const OsdControl& control, int level, bool fullLastLevel);
+
+// Interpolates the positions of every level into `all`, which holds every
+// level's vertices one after the other, level 0 first and already filled.
+void osdInterpolate(const OpenSubdiv::Far::TopologyRefiner& refiner, std::vector<OsdPoint>& all);
+
+// OpenSubdiv's surface at `level`: its points, and at each their limit
+// position and normal (normalised t1 x t2; zero where a point has no
+// tangents, as a point no face uses).
+struct OsdSurface {
+    std::vector<Vector> points;
+    std::vector<Vector> limitPositions;
+    std::vector<Vector> limitNormals;
+};
+OsdSurface osdLimitSurface(const Mesh& control, int level);
+OsdSurface osdLimitSurface(const OsdControl& control, int level);
+
+// For every point of `a`, the index of the nearest point of `b` within
+// `tolerance`, or -1 when there is none.
+std::vector<int> matchPoints(const std::vector<Vector>& a, const std::vector<Vector>& b, double tolerance);
