@@ -232,4 +232,70 @@ TEST(RefineBinary, TagsSurviveARoundTrip) {
     EXPECT_EQ(readFile(dir.path("direct.obj")), readFile(dir.path("again.obj")));
 }
 
+// Every v line's point, every vn line's normal and every f line's corners as
+// written ("p", "p/t", "p//n" or "p/t/n").
+struct WrittenObj {
+    std::vector<Vector> points, normals;
+    std::vector<std::vector<std::string>> faces;
+};
+
+WrittenObj writtenObj(const std::string& obj) {
+    WrittenObj written;
+    std::istringstream lines(obj);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string word;
+        words >> word;
+        Vector p;
+        if (word == "v" && words >> p.x >> p.y >> p.z) written.points.push_back(p);
+        if (word == "vn" && words >> p.x >> p.y >> p.z) written.normals.push_back(p);
+        if (word == "f") {
+            written.faces.emplace_back();
+            while (words >> word) written.faces.back().push_back(word);
+        }
+    }
+    return written;
+}
+
+// --limit moves every point onto the limit surface, in OBJ and OFF alike;
+// --normals adds one unit normal per point, pointing out of a closed
+// surface, which every quad corner names with its point.
+TEST(RefineBinary, WritesLimitPositionsAndNormals) {
+    TempDir dir;
+    const std::string cube = dir.write("cube.mesh", meshText(catalogueMesh("exampleCube").control));
+    for (const std::vector<std::string>& flags :
+         {std::vector<std::string>{}, {"--limit", "--normals"}, {"--limit", "-o", dir.path("limit.off")}}) {
+        std::vector<std::string> args{cube, "--level", "2", "-o", dir.path(flags.empty() ? "plain.obj" : "limit.obj")};
+        args.insert(args.end(), flags.begin(), flags.end());
+        const ProgramRun run = refine(args);
+        ASSERT_EQ(0, run.exitStatus) << run.errorOutput;
+    }
+    const WrittenObj plain = writtenObj(readFile(dir.path("plain.obj")));
+    const WrittenObj limit = writtenObj(readFile(dir.path("limit.obj")));
+    ASSERT_EQ(98u, limit.points.size());
+    ASSERT_EQ(limit.points.size(), limit.normals.size());
+    EXPECT_TRUE(plain.normals.empty());
+    for (std::size_t k = 0; k < limit.points.size(); ++k) {
+        const Vector n = limit.normals[k], p = limit.points[k];
+        EXPECT_NEAR(1.0, n.lengthSquared(), 1e-6) << "point " << k;
+        EXPECT_GT(n.x * p.x + n.y * p.y + n.z * p.z, 0.5f) << "point " << k << " faces out";
+        // the limit lies inside the convex refined points, nearer the centre
+        EXPECT_LT(p.lengthSquared(), plain.points[k].lengthSquared()) << "point " << k;
+    }
+    ASSERT_EQ(plain.faces.size(), limit.faces.size());
+    for (std::size_t f = 0; f < plain.faces.size(); ++f)
+        for (std::size_t c = 0; c < 4; ++c)
+            EXPECT_EQ(plain.faces[f][c] + "//" + plain.faces[f][c], limit.faces[f][c]);
+    // OFF: the same limit positions after the counts line
+    std::istringstream off(readFile(dir.path("limit.off")));
+    std::string header;
+    long long counts[3];
+    off >> header >> counts[0] >> counts[1] >> counts[2];
+    for (const Vector& p : limit.points) {
+        Vector q;
+        off >> q.x >> q.y >> q.z;
+        EXPECT_EQ(p, q);
+    }
+}
+
 }  // namespace
