@@ -9,9 +9,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "app/programio.h"
 #include "app/refineoptions.h"
+#include "mr/limit.h"
 #include "mr/mrmesh.h"
 #include "mr/surfaceexport.h"
 
@@ -42,12 +45,25 @@ bool refineTo(MrMesh& surface, int level, bool progress) {
 
 // Writes the surface to options.output; a failed write leaves no file behind.
 bool writeOutput(const MrMesh& surface, const RefineOptions& options) {
+    std::vector<Vector> limitPositions, limitNormals;
+    SurfaceExtras extras;
+    if (options.limit || options.normals) {
+        try {
+            limitPointsAndNormals(surface, options.limit ? &limitPositions : nullptr,
+                                  options.normals ? &limitNormals : nullptr);
+        } catch (const std::bad_alloc&) {
+            std::fprintf(stderr, "facetry-refine: not enough memory for the limit surface\n");
+            return false;
+        }
+        if (options.limit) extras.positions = &limitPositions;
+        if (options.normals) extras.normals = &limitNormals;
+    }
     FILE* out = std::fopen(options.output.c_str(), "w");
     if (!out) {
         std::fprintf(stderr, "facetry-refine: cannot write %s: %s\n", options.output.c_str(), std::strerror(errno));
         return false;
     }
-    bool written = writeSurface(out, surface, options.format);
+    bool written = writeSurface(out, surface, options.format, extras);
     const int error = errno;
     written = (std::fclose(out) == 0) && written;
     if (!written) {

@@ -7,14 +7,17 @@
 
 const char* const kRefineUsage =
     "Usage: facetry-refine INPUT [--level L] [--output FILE] [--dump] [--progress]\n"
-    "                      [--memory-limit MIB] [--threads N]\n"
+    "                      [--memory-limit MIB] [--threads N] [--limit] [--normals]\n"
     "Refines the Catmull-Clark surface over a control mesh and writes it as one\n"
     "welded quad mesh.\n"
     "\n"
     "  INPUT                the control mesh: .obj, .off, or Facetry's text format\n"
     "  -l, --level L        refine L times after level 0 (default 0)\n"
     "  -o, --output FILE    write the surface to FILE, as OBJ or OFF by its extension\n"
-    "                       (.obj or .off)\n"
+    "                       (.obj or .off); texture coordinates and crease tags of\n"
+    "                       the input go with it into OBJ\n"
+    "      --limit          write every point at its place on the limit surface\n"
+    "      --normals        write the limit surface's normal at every point (OBJ only)\n"
     "      --dump           print the control mesh and the surface, element by element\n"
     "      --progress       report every level on standard error, even when it is not\n"
     "                       a terminal\n"
@@ -99,6 +102,8 @@ std::string parseRefineOptions(int argc, const char* const* argv, RefineOptions&
         else if (name == "--help" || name == "-h") options.help = true;
         else if (name == "--dump") options.dump = true;
         else if (name == "--progress") options.progress = true;
+        else if (name == "--limit") options.limit = true;
+        else if (name == "--normals") options.normals = true;
         else if (takesValue(name)) {
             const char* value = inlineValue ? inlineValue : (k + 1 < argc ? argv[++k] : nullptr);
             std::string error = takeValue(name, value, options);
@@ -110,5 +115,8 @@ std::string parseRefineOptions(int argc, const char* const* argv, RefineOptions&
     if (options.help) return "";
     if (inputs == 0) return "missing the input file";
     if (inputs > 1) return "more than one input file";
+    if ((options.limit || options.normals) && options.output.empty())
+        return std::string("option '") + (options.limit ? "--limit" : "--normals") + "' needs an output file";
+    if (options.normals && options.format != MeshFormat::Obj) return "option '--normals' needs an .obj output";
     return "";
 }

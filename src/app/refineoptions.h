@@ -8,7 +8,8 @@
 
 // What the command line asks for. After a successful parse without --help,
 // `input` is set, `level` >= 0, and `output` is empty or ends in .obj or .off
-// (with `format` matching it).
+// (with `format` matching it); --limit and --normals come with an output,
+// --normals with an OBJ one.
 struct RefineOptions {
     std::string input;                        // the control mesh file
     int level = 0;                            // refinement steps after level 0
@@ -18,6 +19,8 @@ struct RefineOptions {
     bool progress = false;                    // report levels even when stderr is not a terminal
     long long memoryLimitMiB = -1;            // refuse levels beyond this many MiB; -1 for no limit
     int threads = 0;                          // threads to refine on; 0 for all the machine has
+    bool limit = false;                       // write the points at their limit positions
+    bool normals = false;                     // write a limit normal per point (OBJ only)
     bool help = false;                        // print the usage and stop
 };
 

@@ -25,6 +25,9 @@ void Mesh::clear() {
     ringFaces.reset();
     faceVertexList.reset();
     faceEdgeList.reset();
+    creased = false;
+    texCoords = std::vector<float>();
+    cornerTex = std::vector<int>();
 }
 
 void Mesh::read(FILE* input) {
@@ -96,6 +99,11 @@ int Mesh::totalValence() const {
     int total = 0;
     for (int i = 0; i < numF; ++i) total += faces[i].valence();
     return total;
+}
+
+int Mesh::cornerTextureCoordinate(int f, int k) const {
+    FACETRY_ASSERT(!cornerTex.empty() && 0<=f && f<numF && 0<=k && k<topo.valence(f));
+    return cornerTex[topo.faceStart[f] + k];
 }
 
 void Mesh::boundingBox(Vector& min, Vector& max) const {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "math/vector.h"
 #include "mesh/meshelements.h"
@@ -61,6 +62,15 @@ public:
     int totalValence() const;
     // The elements and how they meet, as index arrays.
     const MeshTopology& topology() const { return topo; }
+    // Whether some edge or vertex has a sharpness above 0 (see creases.h).
+    bool hasCreases() const { return creased; }
+    // Whether the faces carry texture coordinates: all of them do, or none.
+    bool hasTextureCoordinates() const { return !cornerTex.empty(); }
+    // u, v per texture coordinate, in file order; empty when the faces carry none.
+    const std::vector<float>& textureCoordinates() const { return texCoords; }
+    // The texture coordinate of corner k of face f: the corner at
+    // face(f)->vertex(k), which is topology().cornerVertices[topology().faceStart[f] + k].
+    int cornerTextureCoordinate(int f, int k) const;
     // Componentwise minimum and maximum of the vertex positions.
     void boundingBox(Vector& min, Vector& max) const;
 
@@ -84,4 +94,8 @@ private:
     std::unique_ptr<TopFace*[]> ringFaces;        // every vertex's face ring in turn
     std::unique_ptr<TopVertex*[]> faceVertexList; // every face's vertices in turn
     std::unique_ptr<TopEdge*[]> faceEdgeList;     // every face's edges in turn
+
+    bool creased = false;           // some edge or vertex is sharp
+    std::vector<float> texCoords;   // u, v per texture coordinate
+    std::vector<int> cornerTex;     // per corner (as topo.cornerVertices), its texture coordinate; empty for none
 };

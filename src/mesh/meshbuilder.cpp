@@ -1,6 +1,7 @@
 #include "mesh/meshbuilder.h"
 
 #include <algorithm>
+#include <limits>
 #include <new>
 #include <numeric>
 #include <utility>
@@ -63,7 +64,29 @@ void MeshBuilder::EdgeTable::grow() {
 
 MeshBuilder::MeshBuilder(MessageSink report_) : report(std::move(report_)) {}
 
-bool MeshBuilder::addFace(const int* indices, int count) {
+void MeshBuilder::addTextureCoordinate(float u, float v) {
+    texCoords.push_back(u);
+    texCoords.push_back(v);
+}
+
+int MeshBuilder::findEdge(int a, int b) const {
+    if (a < 0 || b < 0 || a >= vertexCount() || b >= vertexCount()) return -1;
+    return edgeTable.find(a, b);
+}
+
+void MeshBuilder::setEdgeSharpness(int edge, float s) {
+    FACETRY_ASSERT(0 <= edge && edge < edgeCount() && s >= 0 && s <= std::numeric_limits<float>::max());
+    edgeSharpness.emplace_back(edge, s);
+}
+
+void MeshBuilder::setVertexSharpness(int vertex, float s) {
+    FACETRY_ASSERT(0 <= vertex && vertex < vertexCount() && s >= 0 && s <= std::numeric_limits<float>::max());
+    vertexSharpness.emplace_back(vertex, s);
+}
+
+bool MeshBuilder::addFace(const int* indices, int count, const int* texIndices) {
+    // Faces with texture coordinates and faces without never meet in one mesh.
+    FACETRY_ASSERT(faceCount() == 0 || (texIndices != nullptr) == !faceTex.empty());
     const int slot = faceCount();
     if (count > kMaxFaceValence) {
         report(format("PARSE ERROR: face %d has too high valence", slot));
@@ -103,6 +126,11 @@ bool MeshBuilder::addFace(const int* indices, int count) {
         }
         ++edgeFaces[e];
         faceEdges.push_back(e);
+    }
+    if (texIndices) {
+        for (int p = 0; p < count; ++p)
+            FACETRY_ASSERT(0 <= texIndices[p] && texIndices[p] < textureCoordinateCount());
+        faceTex.insert(faceTex.end(), texIndices, texIndices + count);
     }
     faceIndices.insert(faceIndices.end(), indices, indices + count);
     faceStart.push_back(static_cast<int>(faceIndices.size()));
@@ -213,6 +241,11 @@ void MeshBuilder::finish(Mesh& mesh) {
     orderRings(topology);
     linkElements(topology, mesh);
     mesh.topo = std::move(topology);
+    // Texture coordinates only come with faces that name them.
+    if (!faceTex.empty()) {
+        mesh.cornerTex = std::move(faceTex);
+        mesh.texCoords = std::move(texCoords);
+    }
 }
 
 // The element objects, linked by pointer as the index arrays say, with their
@@ -260,4 +293,10 @@ void MeshBuilder::linkElements(const MeshTopology& t, Mesh& mesh) const {
     for (int f = 0; f < numF; ++f)
         mesh.faces[f].attach(t.valence(f), &mesh.faceVertexList[t.faceStart[f]], &mesh.faceEdgeList[t.faceStart[f]]);
     for (int f = 0; f < numF; ++f) mesh.faces[f].computeCentroid();
+    // Sharpness in the order it was set, so the last value stands.
+    for (const auto& [e, s] : edgeSharpness) mesh.edges[e].sharp = s;
+    for (const auto& [v, s] : vertexSharpness) mesh.vertices[v].sharp = s;
+    mesh.creased = false;
+    for (const auto& entry : edgeSharpness) mesh.creased = mesh.creased || mesh.edges[entry.first].sharp > 0;
+    for (const auto& entry : vertexSharpness) mesh.creased = mesh.creased || mesh.vertices[entry.first].sharp > 0;
 }

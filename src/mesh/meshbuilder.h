@@ -11,13 +11,18 @@
 //   ("Too many edges" beyond it), and fewer edges are reported at the end;
 // - vertices that no face uses are kept but take no part in the surface;
 // - a vertex whose faces do not form one fan, a mesh without vertices and a
-//   mesh without faces are fatal.
+//   mesh without faces are fatal;
+// - texture coordinates go with the faces that name them, every face or none;
+// - sharpness is set per edge and per vertex once the faces are in, the last
+//   value given standing. A reader checks what it hands over: indices in
+//   range, sharpness finite and not negative.
 // Working on indices first means no memory is committed for counts the input
 // announces but never delivers. Edges are found through a hash table of
 // vertex pairs and rings are put in order on index arrays, so loading takes
 // time linear in the input whatever the order of its vertices and faces.
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "mesh/mesh.h"
@@ -40,15 +45,32 @@ public:
     int faceCount() const { return static_cast<int>(faceStart.size()) - 1; }
     int edgeCount() const { return static_cast<int>(edgeEnds.size() / 2); }
 
+    // Texture coordinates, in file order (index 0 is the first).
+    void addTextureCoordinate(float u, float v);
+    int textureCoordinateCount() const { return static_cast<int>(texCoords.size() / 2); }
+
     // Checks one face whose indices are all valid vertex indices and, if it
     // passes, accepts it; returns whether it was accepted. A face of more
     // than kMaxFaceValence vertices is dropped without its indices being
     // read, so a reader may stop keeping them at the limit. Throws LoadError
     // ("Too many edges") when the face needs an edge beyond the declared count.
-    bool addFace(const int* indices, int count);
+    // `texIndices` holds the face's texture-coordinate indices, one valid
+    // index per corner, or is null for none; they are kept with the face when
+    // it is accepted and dropped with it otherwise. Either every accepted face
+    // has them or none has (asserted: a reader reports a mix first).
+    bool addFace(const int* indices, int count, const int* texIndices = nullptr);
+
+    // The edge that accepted faces made between vertices a and b, or -1.
+    int findEdge(int a, int b) const;
+    // The sharpness of an edge (by its index) and of a vertex; 0 is smooth.
+    // The value must be finite and not negative; a later call for the same
+    // element replaces an earlier one.
+    void setEdgeSharpness(int edge, float s);
+    void setVertexSharpness(int vertex, float s);
 
     // Reports a declared edge count the faces did not reach, then builds the
-    // checked mesh into an empty Mesh. Throws LoadError.
+    // checked mesh into an empty Mesh, with its sharpness and, when the faces
+    // carry them, its texture coordinates. Throws LoadError.
     void finish(Mesh& mesh);
 
 private:
@@ -83,4 +105,9 @@ private:
     std::vector<int> faceStart{0};        // accepted face k spans faceIndices[faceStart[k]..faceStart[k+1])
     std::vector<int> faceIndices;         // vertex indices of the accepted faces
     std::vector<int> faceEdges;           // per face corner k, the edge from it to the next corner
+    std::vector<float> texCoords;         // u, v per texture coordinate
+    std::vector<int> faceTex;             // per face corner, its texture coordinate; empty for faces without
+    // Sharpness as set, in order: only what is tagged takes memory.
+    std::vector<std::pair<int, float>> edgeSharpness;    // edge, sharpness
+    std::vector<std::pair<int, float>> vertexSharpness;  // vertex, sharpness
 };

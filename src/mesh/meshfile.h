@@ -23,9 +23,10 @@ enum class MeshFormat { Text, Obj, Off };
 MeshFormat meshFormatOf(const std::string& path);
 
 // Wavefront OBJ, parsed by tinyobjloader: polygons as they stand, positive and
-// negative indices, v/vt/vn forms, every object and group merged. Texture
-// coordinates, normals, materials and lines are ignored. `name` is the file
-// name used in messages. Throws LoadError; `mesh` stays empty when it does.
+// negative indices, v/vt/vn forms, every object and group merged, texture
+// coordinates on every face or none, crease and corner tags (t lines).
+// Normals, materials and lines are ignored. `name` is the file name used in
+// messages. Throws LoadError; `mesh` stays empty when it does.
 void loadObj(std::istream& input, const std::string& name, Mesh& mesh, const MessageSink& report);
 
 // OFF: the OFF header, a counts line (vertices, faces, edges; the edge count

@@ -1,22 +1,32 @@
 // The OBJ reader. tinyobjloader splits the file into statements and hands us
-// each vertex and each face as it comes (its callback interface, so nothing
-// is triangulated and nothing is kept that we do not use). It is lenient
-// where we must not be: a coordinate or an index it cannot read becomes 0
-// without a word. So every vertex and face line is also checked here against
-// the strict OBJ syntax, on the line's own text, which a small stream buffer
-// keeps together with its line number; the coordinates are converted from
-// that text too (see addVertex).
+// each vertex, texture coordinate and face as it comes (its callback
+// interface, so nothing is triangulated and nothing is kept that we do not
+// use). It is lenient where we must not be: a coordinate or an index it
+// cannot read becomes 0 without a word. So every vertex, texture-coordinate
+// and face line is also checked here against the strict OBJ syntax, on the
+// line's own text, which a small stream buffer keeps together with its line
+// number; the coordinates are converted from that text too (see addVertex).
+//
+// Tag lines (t), which tinyobjloader passes over, are taken from the same
+// buffer as each line ends. A crease tag names the two vertices of an edge
+// (or a chain of them), a corner tag a vertex, by 0-based index. They are
+// checked for form as they are read and applied once every face is in, so
+// a tag may come before the faces that make its edges.
 
 #include <tiny_obj_loader.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <exception>
+#include <functional>
 #include <new>
+#include <set>
 #include <streambuf>
+#include <string>
 #include <vector>
 
 #include "mesh/meshbuilder.h"
@@ -24,7 +34,7 @@
 
 namespace {
 
-// A vertex or face line longer than this is refused rather than buffered.
+// A line longer than this is refused rather than buffered.
 constexpr std::size_t kMaxCheckedLine = 1 << 16;
 
 // Passes a stream through character by character, remembering the number and
@@ -35,22 +45,43 @@ public:
     explicit LineTrackingBuffer(std::streambuf* source_) : source(source_) {}
 
     long line() const { return lineNumber; }
-    // The current line without its line break; empty when it was too long.
+    // The current line without its line break; when it was too long, its
+    // first kMaxCheckedLine characters.
     const std::string& text() const { return lineText; }
     bool tooLong() const { return overflow; }
     void stop() { stopped = true; }
+    // Calls `handler` as each line ends, when the next one starts or the
+    // input ends (a last line needs no line break), with line() and text()
+    // still those of the line; not once reading has stopped.
+    void onLineEnd(std::function<void()> handler) { lineEnd = std::move(handler); }
 
 protected:
-    int_type underflow() override { return stopped ? traits_type::eof() : source->sgetc(); }
+    int_type underflow() override {
+        if (stopped) return traits_type::eof();
+        int_type c = source->sgetc();
+        if (traits_type::eq_int_type(c, traits_type::eof())) endInput();
+        return c;
+    }
     int_type uflow() override {
         if (stopped) return traits_type::eof();
         int_type c = source->sbumpc();
-        if (!traits_type::eq_int_type(c, traits_type::eof())) take(traits_type::to_char_type(c));
+        if (traits_type::eq_int_type(c, traits_type::eof()))
+            endInput();
+        else
+            take(traits_type::to_char_type(c));
         return c;
     }
 
 private:
     void take(char c);
+    void endLine() {
+        if (lineNumber > 0 && !stopped && lineEnd) lineEnd();
+    }
+    void endInput() {
+        if (ended) return;
+        ended = true;
+        endLine();
+    }
 
     std::streambuf* source; // the stream being passed through
     long lineNumber = 0;    // 1 for the first line, once its first character is read
@@ -58,11 +89,14 @@ private:
     bool overflow = false;  // the current line was longer than that
     char previous = '\n';   // the character read last
     bool stopped = false;   // report the end of input from now on
+    bool ended = false;     // the source has reported its end
+    std::function<void()> lineEnd;  // called as each line ends, if set
 };
 
 void LineTrackingBuffer::take(char c) {
     // A line starts after "\n", and after a "\r" that no "\n" follows.
     if (previous == '\n' || (previous == '\r' && c != '\n')) {
+        endLine();
         ++lineNumber;
         lineText.clear();
         overflow = false;
@@ -103,16 +137,53 @@ bool isDecimal(const std::string& token) {
     return k == n;
 }
 
-// An OBJ index: a non-zero integer that fits in 32 bits.
-bool isIndex(const std::string& token) {
+// The words inf, infinity and nan, signed or not, in any case: numbers, but
+// not finite ones.
+bool isNonFiniteWord(const std::string& token) {
+    std::string word = token.substr(!token.empty() && (token[0] == '+' || token[0] == '-') ? 1 : 0);
+    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return word == "inf" || word == "infinity" || word == "nan";
+}
+
+// An optionally signed decimal integer that fits in 32 bits.
+bool readInt32(const std::string& token, int& value) {
     if (token.empty()) return false;
     std::size_t k = (token[0] == '+' || token[0] == '-') ? 1 : 0;
     if (k == token.size()) return false;
     for (std::size_t i = k; i < token.size(); ++i)
         if (token[i] < '0' || token[i] > '9') return false;
     errno = 0;
-    long long value = std::strtoll(token.c_str(), nullptr, 10);
-    return errno == 0 && value != 0 && value >= INT_MIN && value <= INT_MAX;
+    long long wide = std::strtoll(token.c_str(), nullptr, 10);
+    if (errno != 0 || wide < INT_MIN || wide > INT_MAX) return false;
+    value = static_cast<int>(wide);
+    return true;
+}
+
+// An OBJ index: a non-zero integer that fits in 32 bits.
+bool isIndex(const std::string& token) {
+    int value = 0;
+    return readInt32(token, value) && value != 0;
+}
+
+// A tag's counts word nint/nfloat/nstring: three non-negative integers.
+bool readTagCounts(const std::string& word, long long counts[3]) {
+    int part = 0;
+    long long value = -1;  // -1 before the part's first digit
+    for (char c : word) {
+        if (c == '/') {
+            if (value < 0 || part == 2) return false;
+            counts[part++] = value;
+            value = -1;
+        } else if (c >= '0' && c <= '9') {
+            value = (value < 0 ? 0 : 10 * value) + (c - '0');
+            if (value > INT_MAX) return false;
+        } else {
+            return false;
+        }
+    }
+    if (value < 0 || part != 2) return false;
+    counts[2] = value;
+    return true;
 }
 
 // v, v/t, v//n or v/t/n.
@@ -141,36 +212,62 @@ std::vector<std::string> statementArguments(const std::string& line) {
     return words;
 }
 
-// What the callbacks gather: the vertices go straight into the builder, the
-// faces wait until every vertex is known (an OBJ face may name a vertex that
-// is defined after it).
+// What the callbacks gather: the vertices and texture coordinates go straight
+// into the builder, the faces wait until every vertex and texture coordinate
+// is known (an OBJ face may name one that is defined after it), and the tags
+// until every face is in.
 struct ObjState {
     // A face as read: its line, its corner count, its largest vertex index
     // and where its vertex indices start in `indices` (none are kept for a
     // face of more than 20 corners, which is dropped).
     struct PendingFace {
-        long line;          // its line in the file
-        int count;          // its number of corners
-        long long largest;  // its largest 0-based vertex index
-        std::size_t start;  // its first index in `indices`
+        long line;                 // its line in the file
+        int count;                 // its number of corners
+        long long largest;         // its largest 0-based vertex index
+        long long largestTexture;  // its largest 0-based texture-coordinate index, -1 for none
+        std::size_t start;         // its first index in `indices` (and in `textureIndices`)
     };
 
-    ObjState(const std::string& name_, const MessageSink& report, LineTrackingBuffer& buffer_)
-        : name(name_), builder(report), buffer(buffer_) {}
+    // A crease or corner tag as read: its vertex indices start at
+    // tagVertices[vertexStart], its sharpness values at tagSharpness[sharpnessStart].
+    struct PendingTag {
+        long line;                   // its line in the file
+        bool crease;                 // a crease (edges) rather than a corner (vertices)
+        int count;                   // its number of vertex indices
+        int sharpnessCount;          // 1, or one per edge (crease) or vertex (corner)
+        std::size_t vertexStart;     // its first index in `tagVertices`
+        std::size_t sharpnessStart;  // its first value in `tagSharpness`
+    };
 
-    [[noreturn]] void fail(const std::string& message) const {
-        throw LoadError(name + ":" + std::to_string(buffer.line()) + ": " + message);
+    ObjState(const std::string& name_, const MessageSink& report_, LineTrackingBuffer& buffer_)
+        : name(name_), report(report_), builder(report_), buffer(buffer_) {}
+
+    [[noreturn]] void fail(const std::string& message) const { failAt(buffer.line(), message); }
+    [[noreturn]] void failAt(long line, const std::string& message) const {
+        throw LoadError(name + ":" + std::to_string(line) + ": " + message);
     }
     void addVertex();
+    void addTextureCoordinate();
     void addFace(const tinyobj::index_t* corners, int count);
+    void readTag();
     void finishFaces();
+    void applyTags();
 
     const std::string& name;            // the file name for messages
+    const MessageSink& report;          // where warnings go
     MeshBuilder builder;                // holds the vertices; checks the faces and builds the mesh
     LineTrackingBuffer& buffer;         // the line being parsed
     int vertexCount = 0;                // vertices read so far
+    int textureCoordinateCount = 0;     // texture coordinates read so far
+    bool keepTextureCoordinates = true; // no face without them yet: the builder keeps them
+    bool facesTextured = false;         // the faces so far have texture coordinates
     std::vector<PendingFace> faces;     // every face line, in order
     std::vector<int> indices;           // 0-based vertex indices of the kept faces
+    std::vector<int> textureIndices;    // 0-based texture-coordinate indices, as `indices`, if the faces have them
+    std::vector<PendingTag> tags;       // every crease and corner tag, in order
+    std::vector<int> tagVertices;       // their vertex indices, as written
+    std::vector<float> tagSharpness;    // their sharpness values
+    std::set<std::string> unknownTags;  // the other tag names met so far
     std::exception_ptr error;           // the first error, raised once the parse has ended
 };
 
@@ -193,33 +290,159 @@ void ObjState::addVertex() {
     ++vertexCount;
 }
 
-// Negative indices count back from the last vertex read so far.
+// Converted from the text like the vertex coordinates; a missing v is 0, a w
+// is checked and dropped.
+void ObjState::addTextureCoordinate() {
+    if (buffer.tooLong()) fail("texture coordinate line too long");
+    std::vector<std::string> words = statementArguments(buffer.text());
+    bool good = !words.empty() && words.size() <= 3;
+    float uvw[3] = {0, 0, 0};
+    for (std::size_t k = 0; good && k < words.size(); ++k) {
+        good = isDecimal(words[k]);
+        if (good) uvw[k] = std::strtof(words[k].c_str(), nullptr);
+        good = good && std::isfinite(uvw[k]);
+    }
+    if (!good) fail("malformed texture coordinate: expected vt u [v [w]] with finite numbers");
+    // Once a face without texture coordinates is in, no face can have any:
+    // they are counted, not kept.
+    if (keepTextureCoordinates) builder.addTextureCoordinate(uvw[0], uvw[1]);
+    ++textureCoordinateCount;
+}
+
+// Negative indices count back from the last vertex (texture coordinate) read
+// so far. Texture coordinates are on every corner of every face or on none.
 void ObjState::addFace(const tinyobj::index_t* corners, int count) {
     if (buffer.tooLong()) fail("face line too long");
     std::vector<std::string> words = statementArguments(buffer.text());
     for (const std::string& word : words)
         if (!isCorner(word)) fail("malformed face corner \"" + word + "\": expected v, v/t, v//n or v/t/n");
     count = std::min(count, static_cast<int>(words.size()));
-    PendingFace face{buffer.line(), count, -1, indices.size()};
+    int textured = 0;  // corners with a texture coordinate
+    for (int k = 0; k < count; ++k) textured += corners[k].texcoord_index != 0;
+    if (textured != 0 && textured != count) fail("face has texture coordinates on only some of its corners");
+    const bool withTexture = textured > 0;
+    if (!faces.empty() && withTexture && !facesTextured)
+        fail("face has texture coordinates, but the faces before it have none");
+    if (!faces.empty() && !withTexture && facesTextured)
+        fail("face has no texture coordinates, but the faces before it have them");
+    facesTextured = withTexture;
+    keepTextureCoordinates = withTexture;
+    PendingFace face{buffer.line(), count, -1, -1, indices.size()};
     for (int k = 0; k < count; ++k) {
         int index = corners[k].vertex_index;
         long long resolved = index > 0 ? index - 1LL : static_cast<long long>(vertexCount) + index;
         if (resolved < 0) fail("face index " + std::to_string(index) + " points before the first vertex");
         face.largest = std::max(face.largest, resolved);
         if (count <= kMaxFaceValence) indices.push_back(static_cast<int>(resolved));
+        if (!withTexture) continue;
+        index = corners[k].texcoord_index;
+        resolved = index > 0 ? index - 1LL : static_cast<long long>(textureCoordinateCount) + index;
+        if (resolved < 0)
+            fail("texture coordinate index " + std::to_string(index) + " points before the first texture coordinate");
+        face.largestTexture = std::max(face.largestTexture, resolved);
+        if (count <= kMaxFaceValence) textureIndices.push_back(static_cast<int>(resolved));
     }
     faces.push_back(face);
 }
 
 // The faces in file order, through the builder's checks: an index beyond the
-// vertices is fatal, also in a face that the builder would drop.
+// vertices or texture coordinates is fatal, also in a face that the builder
+// would drop.
 void ObjState::finishFaces() {
     for (const PendingFace& face : faces) {
         if (face.largest >= vertexCount)
-            throw LoadError(name + ":" + std::to_string(face.line) + ": face index " +
-                            std::to_string(face.largest + 1) + " out of range (" + std::to_string(vertexCount) +
-                            " vertices)");
-        builder.addFace(indices.data() + face.start, face.count);
+            failAt(face.line, "face index " + std::to_string(face.largest + 1) + " out of range (" +
+                                  std::to_string(vertexCount) + " vertices)");
+        if (face.largestTexture >= textureCoordinateCount)
+            failAt(face.line, "texture coordinate index " + std::to_string(face.largestTexture + 1) +
+                                  " out of range (" + std::to_string(textureCoordinateCount) +
+                                  " texture coordinates)");
+        builder.addFace(indices.data() + face.start, face.count,
+                        facesTextured ? textureIndices.data() + face.start : nullptr);
+    }
+}
+
+// t name nint/nfloat/nstring, then the integers, the numbers and the strings.
+// crease n/nf/0 v0 v1 ... s...: n >= 2 vertices, each two in a row joined by
+// an edge; nf is 1 (one sharpness for all the edges) or n-1 (one each).
+// corner n/nf/0 v... s...: n >= 1 vertices; nf is 1 or n. Any other tag is
+// reported, once per name, and passed over.
+void ObjState::readTag() {
+    const std::string& line = buffer.text();
+    const std::size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos || line[start] != 't') return;
+    if (start + 1 < line.size() && line[start + 1] != ' ' && line[start + 1] != '\t') return;
+    const std::vector<std::string> words = statementArguments(line);
+    if (words.empty()) fail("malformed tag: no tag name");
+    const std::string& tag = words[0];
+    const bool crease = tag == "crease";
+    if (!crease && tag != "corner") {
+        if (unknownTags.insert(tag).second)
+            report("PARSE WARNING: " + name + ":" + std::to_string(buffer.line()) + ": unknown tag \"" + tag +
+                   "\" ignored");
+        return;
+    }
+    const std::string malformed = "malformed " + tag + " tag";
+    if (words.size() < 2) fail(malformed + ": no counts nint/nfloat/nstring after the name");
+    long long counts[3];
+    if (!readTagCounts(words[1], counts))
+        fail(malformed + " counts \"" + words[1] + "\": expected nint/nfloat/nstring, three non-negative integers");
+    const long long n = counts[0], nf = counts[1];
+    if (counts[2] != 0) fail(malformed + ": string count " + std::to_string(counts[2]) + ", expected 0");
+    const long long least = crease ? 2 : 1;
+    if (n < least)
+        fail(malformed + ": vertex count " + std::to_string(n) + ", expected at least " + std::to_string(least));
+    const long long each = crease ? n - 1 : n;  // one sharpness per edge, or per vertex
+    if (nf != 1 && nf != each)
+        fail(malformed + ": sharpness count " + std::to_string(nf) + " for " + std::to_string(n) +
+             " vertices, expected 1" + (each != 1 ? " or " + std::to_string(each) : std::string()));
+    const long long given = static_cast<long long>(words.size()) - 2;
+    if (given != n + nf)
+        fail(malformed + ": counts " + words[1] + " call for " + std::to_string(n + nf) + " values, " +
+             std::to_string(given) + " given");
+    // The counts now match words of the line: what they size is there.
+    tags.push_back(PendingTag{buffer.line(), crease, static_cast<int>(n), static_cast<int>(nf), tagVertices.size(),
+                              tagSharpness.size()});
+    for (long long k = 0; k < n; ++k) {
+        const std::string& word = words[2 + k];
+        int vertex = 0;
+        if (!readInt32(word, vertex)) fail(malformed + ": vertex index \"" + word + "\" is not a 32-bit integer");
+        tagVertices.push_back(vertex);
+    }
+    for (long long k = 0; k < nf; ++k) {
+        const std::string& word = words[2 + n + k];
+        if (!isDecimal(word) && !isNonFiniteWord(word))
+            fail(malformed + ": sharpness \"" + word + "\" is not a number");
+        const float s = std::strtof(word.c_str(), nullptr);
+        if (!std::isfinite(s)) fail(tag + " sharpness \"" + word + "\" is not finite");
+        if (s < 0) fail(tag + " sharpness \"" + word + "\" is negative");
+        tagSharpness.push_back(s == 0 ? 0.0f : s);  // -0 is 0
+    }
+}
+
+// The tags in file order, on the faces as accepted: a later tag of the same
+// edge or vertex replaces an earlier one.
+void ObjState::applyTags() {
+    for (const PendingTag& tag : tags) {
+        const std::string kind = tag.crease ? "crease" : "corner";
+        const int* vertices = tagVertices.data() + tag.vertexStart;
+        const float* sharpness = tagSharpness.data() + tag.sharpnessStart;
+        for (int k = 0; k < tag.count; ++k)
+            if (vertices[k] < 0 || vertices[k] >= vertexCount)
+                failAt(tag.line, kind + " vertex index " + std::to_string(vertices[k]) + " out of range (" +
+                                     std::to_string(vertexCount) + " vertices)");
+        if (!tag.crease) {
+            for (int k = 0; k < tag.count; ++k)
+                builder.setVertexSharpness(vertices[k], sharpness[tag.sharpnessCount == 1 ? 0 : k]);
+            continue;
+        }
+        for (int k = 0; k + 1 < tag.count; ++k) {
+            const int edge = builder.findEdge(vertices[k], vertices[k + 1]);
+            if (edge < 0)
+                failAt(tag.line, "crease vertices " + std::to_string(vertices[k]) + " and " +
+                                     std::to_string(vertices[k + 1]) + " share no edge");
+            builder.setEdgeSharpness(edge, sharpness[tag.sharpnessCount == 1 ? 0 : k]);
+        }
     }
 }
 
@@ -240,6 +463,10 @@ void onVertex(void* data, tinyobj::real_t, tinyobj::real_t, tinyobj::real_t, tin
     guarded(data, [&](ObjState& state) { state.addVertex(); });
 }
 
+void onTextureCoordinate(void* data, tinyobj::real_t, tinyobj::real_t, tinyobj::real_t) {
+    guarded(data, [&](ObjState& state) { state.addTextureCoordinate(); });
+}
+
 void onFace(void* data, tinyobj::index_t* corners, int count) {
     guarded(data, [&](ObjState& state) { state.addFace(corners, count); });
 }
@@ -252,8 +479,10 @@ void loadObj(std::istream& input, const std::string& name, Mesh& mesh, const Mes
         LineTrackingBuffer buffer(input.rdbuf());
         std::istream tracked(&buffer);
         ObjState state(name, report, buffer);
+        buffer.onLineEnd([&state] { guarded(&state, [](ObjState& s) { s.readTag(); }); });
         tinyobj::callback_t callbacks;
         callbacks.vertex_cb = onVertex;
+        callbacks.texcoord_cb = onTextureCoordinate;
         callbacks.index_cb = onFace;
         std::string warnings, errors;
         // No material reader: a mtllib statement never opens another file.
@@ -261,6 +490,7 @@ void loadObj(std::istream& input, const std::string& name, Mesh& mesh, const Mes
         if (state.error) std::rethrow_exception(state.error);
         if (buffer.tooLong()) state.fail("line too long");
         state.finishFaces();
+        state.applyTags();
         state.builder.finish(mesh);
     } catch (const std::bad_alloc&) {
         throw LoadError("ERROR: not enough memory to load the mesh");

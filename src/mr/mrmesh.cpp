@@ -45,10 +45,54 @@ Status MrMesh::build(const Mesh& mesh) {
             buildQuadPath(mesh);
         else
             buildRefinementPath(mesh);
+        takeTextureCoordinates(mesh);
     } catch (const std::bad_alloc&) {
         return {false, "ERROR: not enough memory to build the surface"};
     }
     return {true, buildPath()};
+}
+
+// On the quad path a face's corners are the control face's; on the
+// refinement path quad j of a control face has the face's centre, the
+// midpoint of the side before corner j, corner j and the midpoint of the side
+// after it: linear refinement within the face.
+void MrMesh::takeTextureCoordinates(const Mesh& mesh) {
+    if (!mesh.hasTextureCoordinates()) return;
+    const std::vector<float>& uv = mesh.textureCoordinates();
+    cornerUVs = Block<float>(8 * static_cast<std::size_t>(numF));
+    auto cornerUV = [&](int f, int k, int axis) { return uv[2 * mesh.cornerTextureCoordinate(f, k) + axis]; };
+    const MeshTopology& c = mesh.topology();
+    for (int f = 0; f < c.numF; ++f) {
+        const int n = c.valence(f);
+        if (allQuads) {
+            for (int k = 0; k < 4; ++k)
+                for (int axis = 0; axis < 2; ++axis) cornerUVs[8 * f + 2 * k + axis] = cornerUV(f, k, axis);
+            continue;
+        }
+        for (int axis = 0; axis < 2; ++axis) {
+            float centre = 0;
+            for (int k = 0; k < n; ++k) centre += cornerUV(f, k, axis);
+            centre /= static_cast<float>(n);
+            for (int j = 0; j < n; ++j) {
+                float* q = cornerUVs.data() + 8 * static_cast<std::size_t>(c.faceStart[f] + j);
+                const float before = cornerUV(f, (j + n - 1) % n, axis), at = cornerUV(f, j, axis),
+                            after = cornerUV(f, (j + 1) % n, axis);
+                q[axis] = centre;
+                q[2 + axis] = (before + at) * 0.5f;
+                q[4 + axis] = at;
+                q[6 + axis] = (at + after) * 0.5f;
+            }
+        }
+    }
+}
+
+void MrMesh::textureCoordinateAt(int f, int i, int j, float uv[2]) const {
+    FACETRY_ASSERT(hasTextureCoordinates() && 0 <= f && f < numF);
+    const float m = static_cast<float>(1 << curRes()), s = static_cast<float>(i) / m, t = static_cast<float>(j) / m;
+    const float* q = cornerUVs.data() + 8 * static_cast<std::size_t>(f);
+    // corner 0 at (0, 0), 1 at (m, 0), 2 at (m, m), 3 at (0, m)
+    for (int axis = 0; axis < 2; ++axis)
+        uv[axis] = (q[axis] * (1 - s) + q[2 + axis] * s) * (1 - t) + (q[6 + axis] * (1 - s) + q[4 + axis] * s) * t;
 }
 
 const char* MrMesh::buildPath() const {
@@ -117,6 +161,35 @@ void MrMesh::buildQuadPath(const Mesh& mesh) {
             }
     });
     topo.completeFrames(threadCount);
+    takeSharpness(mesh, [](int i) { return i; }, [](int i) { return i; }, 0);
+}
+
+// Copies the control mesh's sharpness onto the surface's edges and vertices
+// (control edge e to surface edges edgeOf(e) and edgeOf(e) + halves - 1,
+// control vertex v to vertexOf(v)), `steps` levels down, and marks the
+// vertices whose rules it changes. Nothing is kept when nothing is sharp.
+template <class EdgeOf, class VertexOf>
+void MrMesh::takeSharpness(const Mesh& mesh, EdgeOf edgeOf, VertexOf vertexOf, int steps) {
+    const int halves = steps ? 2 : 1;
+    bool sharp = false;
+    for (int e = 0; e < mesh.numEdges() && !sharp; ++e) sharp = sharpnessAfter(mesh.edge(e)->sharpness(), steps) > 0;
+    for (int v = 0; v < mesh.numVertices() && !sharp; ++v) sharp = sharpnessAfter(mesh.vertex(v)->sharpness(), steps) > 0;
+    if (!sharp) return;
+    topo.edgeSharpness = Block<float>(numE);
+    topo.vertexSharpness = Block<float>(numV);
+    topo.vertexCreased = Block<unsigned char>(numV);
+    for (int e = 0; e < mesh.numEdges(); ++e)
+        for (int h = 0; h < halves; ++h) topo.edgeSharpness[edgeOf(e) + h] = sharpnessAfter(mesh.edge(e)->sharpness(), steps);
+    for (int v = 0; v < mesh.numVertices(); ++v)
+        topo.vertexSharpness[vertexOf(v)] = sharpnessAfter(mesh.vertex(v)->sharpness(), steps);
+    for (int v = 0; v < numV; ++v) {
+        bool creased = topo.vertexSharpness[v] > 0;
+        for (int k = topo.ringStart[v]; k < topo.ringStart[v + 1] && !creased; ++k) {
+            const int e = topo.ringEdges[k];
+            creased = topo.edgeSharpness[e] > 0 && !topo.edgeOnBoundary(e);
+        }
+        topo.vertexCreased[v] = creased;
+    }
 }
 
 namespace {
@@ -280,6 +353,10 @@ void MrMesh::buildRefinementPath(const Mesh& mesh) {
             }
         }
     });
+
+    // Sharpness one level down: the halves of a control edge take its
+    // sharpness, the edges inside the faces are smooth.
+    takeSharpness(mesh, [](int e) { return 2 * e; }, [at](int v) { return at.vertexVertex(v); }, 1);
 
     // Positions from the control mesh's point rules.
     Vector* positions = points(0).vertices;

@@ -112,6 +112,13 @@ public:
     // Whether level 0 is the control mesh itself (all control faces quads).
     bool isAllQuads() const { return allQuads; }
 
+    // Texture coordinates, when the control mesh has them: they refine
+    // linearly within every control face, so each face's grid takes them
+    // bilinearly from its four corners.
+    bool hasTextureCoordinates() const { return cornerUVs.size() != 0; }
+    // (u, v) of grid point (i, j) of face f at the current level (0 <= i, j <= 2^level).
+    void textureCoordinateAt(int f, int i, int j, float uv[2]) const;
+
     // The index arrays of the surface, for code that works on all of it.
     const MrTopology& topology() const { return topo; }
     // The points of `level`, which some element must be at. The view is
@@ -143,6 +150,9 @@ private:
     void makeEdgeAndFaceHandles() const;
     void buildQuadPath(const Mesh& mesh);
     void buildRefinementPath(const Mesh& mesh);
+    void takeTextureCoordinates(const Mesh& mesh);
+    template <class EdgeOf, class VertexOf>
+    void takeSharpness(const Mesh& mesh, EdgeOf edgeOf, VertexOf vertexOf, int steps);
     void makeElements();
     std::unique_ptr<LevelBlocks> allocateLevel(int level) const;
     // The blocks of `level`, allocated if no element was at it (throws std::bad_alloc).
@@ -169,6 +179,7 @@ private:
     mutable bool edgesMade = false; // whether the edge and face handles are made
 
     MrTopology topo;                                   // the elements and how they meet
+    Block<float> cornerUVs;                            // per face, (u, v) at corners 0 to 3; empty without texture coordinates
     std::vector<std::unique_ptr<LevelBlocks>> levels;  // level r's points while some element is at r; level 0 always (its vertex block holds the level-0 positions)
     std::vector<long long> population;                 // per level, the elements at it
     std::vector<signed char> vertexLevel;              // per vertex, its level

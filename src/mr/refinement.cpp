@@ -6,6 +6,7 @@
 #include "mr/parallel.h"
 
 #include "mesh/catmullclark.h"
+#include "mesh/creases.h"
 
 namespace {
 
@@ -134,10 +135,16 @@ void gatherGrid(const MrTopology& t, int f, const LevelPoints& p, Vector* grid) 
     for (int i = 1; i < m; ++i) std::copy(inner + (i - 1) * (m - 1), inner + i * (m - 1), grid + i * n + 1);
 }
 
-Vector refinedVertex(const MrTopology& t, int v, const LevelPoints& from) {
+namespace {
+
+// The level whose grids have `cells` cells along a side.
+int levelOf(int cells) { return __builtin_ctz(static_cast<unsigned>(cells)); }
+
+// The vertex rule without creases: the boundary curve on the boundary, the
+// smooth rule inside.
+Vector smoothRefinedVertex(const MrTopology& t, int v, const LevelPoints& from) {
     const Vector p = from.vertex(v);
     const int first = t.ringStart[v], edgeCount = t.edgeVal(v), faceCount = t.faceVal(v);
-    if (edgeCount == 0) return p;  // a control vertex no face uses keeps its place
     if (edgeCount != faceCount) {
         const Vector e0 = alongEdge(t, first, from), eLast = alongEdge(t, first + edgeCount - 1, from);
         return p * kCurveVertexSelf + (e0 + eLast) * kCurveVertexNeighbour;
@@ -157,6 +164,24 @@ Vector refinedVertex(const MrTopology& t, int v, const LevelPoints& from) {
     return (neighbours * (b / n) + diagonals * (g / n)) + p * a;
 }
 
+}  // namespace
+
+Vector refinedVertex(const MrTopology& t, int v, const LevelPoints& from) {
+    const int edgeCount = t.edgeVal(v);
+    if (edgeCount == 0) return from.vertex(v);  // a control vertex no face uses keeps its place
+    if (!t.creased() || !t.vertexCreased[v]) return smoothRefinedVertex(t, v, from);
+    // The vertex or an edge of its ring is sharp: the boundary edges count as
+    // infinitely sharp, and the rules follow creases.h.
+    const int first = t.ringStart[v], level = levelOf(from.cells);
+    return creasedVertexPoint(
+        from.vertex(v), t.vertexSharpnessAt(v, level), edgeCount,
+        [&](int k) {
+            const int e = t.ringEdges[first + k];
+            return t.edgeOnBoundary(e) ? kInfinitelySharp : t.edgeSharpnessAt(e, level);
+        },
+        [&](int k) { return alongEdge(t, first + k, from); }, [&] { return smoothRefinedVertex(t, v, from); });
+}
+
 // The first step, from the level-0 quads: every point read is a vertex
 // position, and each rule makes one point, with the arithmetic of the
 // general rules.
@@ -164,7 +189,8 @@ namespace {
 
 void refineLevelZeroEdge(const MrTopology& t, int e, const LevelPoints& from, Vector* to) {
     const Vector p0 = from.vertex(t.edges[e].vertices[0]), p1 = from.vertex(t.edges[e].vertices[1]);
-    if (t.edgeOnBoundary(e)) {
+    const float sharpness = t.edgeSharpnessAt(e, 0);
+    if (t.edgeOnBoundary(e) || sharpness >= 1) {
         to[0] = (p0 + p1) * kCurveMidpoint;
         return;
     }
@@ -180,6 +206,7 @@ void refineLevelZeroEdge(const MrTopology& t, int e, const LevelPoints& from, Ve
         row[i][1] = from.vertex(face.vertices[(k + (forward ? 2 : 3)) % 4]);
     }
     to[0] = (p0 + p1) * kGridEdgeEnds + (row[0][0] + row[0][1] + row[1][0] + row[1][1]) * kGridEdgeSide;
+    if (sharpness > 0) to[0] = creasedEdgePoint((p0 + p1) * kCurveMidpoint, to[0], sharpness);
 }
 
 void refineLevelZeroFace(const MrTopology& t, int f, const LevelPoints& from, Vector* to) {
@@ -204,8 +231,9 @@ void refineEdge(const MrTopology& t, int e, const LevelPoints& from, Vector* to,
     const float *__restrict pp = floats(p), *__restrict pa = floats(a), *__restrict pb = floats(b);
     float *__restrict po = floats(odd), *__restrict pe = floats(even);
     const int k1 = kPoint;
-    if (t.edgeOnBoundary(e)) {
-        // Along the boundary only the edge's own points count.
+    const float sharpness = t.edgeSharpnessAt(e, levelOf(m));
+    if (t.edgeOnBoundary(e) || sharpness >= 1) {
+        // Along the boundary and a sharp edge only the edge's own points count.
         for (int k = 0; k < kPoint * m; ++k) po[k] = (pp[k] + pp[k + k1]) * kCurveMidpoint;
         for (int k = kPoint; k < kPoint * m; ++k) pe[k] = pp[k] * kCurveVertexSelf + (pp[k - k1] + pp[k + k1]) * kCurveVertexNeighbour;
     } else {
@@ -216,6 +244,15 @@ void refineEdge(const MrTopology& t, int e, const LevelPoints& from, Vector* to,
         for (int k = kPoint; k < kPoint * m; ++k)
             pe[k] = (pp[k] * kRegularSelf + (pa[k - k1] + pa[k + k1] + pb[k - k1] + pb[k + k1]) * kRegularDiagonal) +
                     (pa[k] + pb[k] + pp[k - k1] + pp[k + k1]) * kRegularEdge;
+        // A semi-sharp edge in its last sharp step: the sharp rules weigh its
+        // sharpness, the smooth ones the rest. Its inner points are crease
+        // vertices whose two sharp edges both turn smooth.
+        if (sharpness > 0)
+            for (int c = 0; c < m; ++c) {
+                odd[c] = creasedEdgePoint((p[c] + p[c + 1]) * kCurveMidpoint, odd[c], sharpness);
+                if (c > 0) even[c] = (p[c] * kCurveVertexSelf + (p[c - 1] + p[c + 1]) * kCurveVertexNeighbour) * sharpness +
+                                     even[c] * (1 - sharpness);
+            }
     }
     // to[k - 1] is new point k: odd points at even places, even ones between.
     interleave(odd, even + 1, m, to);

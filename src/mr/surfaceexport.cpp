@@ -1,5 +1,10 @@
 #include "mr/surfaceexport.h"
 
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <unordered_map>
+
 namespace {
 
 void writePoint(FILE* out, const char* prefix, const Vector& p) {
@@ -31,6 +36,13 @@ long long WeldedSurface::sidePoint(int face, int side, int k) const {
     const int edge = topology.faces[face].edges[side];
     const int steps = topology.sideFromStart(face, side) ? k : cells - k;
     return edgeBase + static_cast<long long>(edge) * (cells - 1) + steps - 1;
+}
+
+long long WeldedSurface::edgePointIndex(int e, int k) const {
+    FACETRY_ASSERT(0 <= k && k <= cells);
+    if (k == 0) return topology.edges[e].vertices[0];
+    if (k == cells) return topology.edges[e].vertices[1];
+    return edgeBase + static_cast<long long>(e) * (cells - 1) + k - 1;
 }
 
 long long WeldedSurface::index(int f, int i, int j) const {
@@ -72,22 +84,118 @@ void WeldedSurface::forEachQuad(const std::function<void(const long long* corner
             }
 }
 
+namespace {
+
+// The texture coordinates of the surface's grids, one index per distinct
+// (u, v): a table from the bits of the pair to its index.
+class TextureCoordinates {
+public:
+    explicit TextureCoordinates(const MrMesh& surface_) : surface(surface_), m(1 << surface_.curRes()) {}
+
+    // Writes every distinct (u, v) as a vt line, in order of first use.
+    void write(FILE* out) {
+        float uv[2];
+        for (int f = 0; f < surface.numFaces(); ++f)
+            for (int i = 0; i <= m; ++i)
+                for (int j = 0; j <= m; ++j) {
+                    surface.textureCoordinateAt(f, i, j, uv);
+                    if (indices.emplace(key(uv), static_cast<long long>(indices.size())).second)
+                        std::fprintf(out, "vt %.9g %.9g\n", uv[0], uv[1]);
+                }
+    }
+    // The index of grid point (i, j) of face f's (u, v).
+    long long index(int f, int i, int j) const {
+        float uv[2];
+        surface.textureCoordinateAt(f, i, j, uv);
+        return indices.at(key(uv));
+    }
+
+private:
+    static std::uint64_t key(const float uv[2]) {
+        std::uint32_t u, v;
+        const float a = uv[0] + 0.0f, b = uv[1] + 0.0f;  // -0 and 0 alike
+        std::memcpy(&u, &a, 4);
+        std::memcpy(&v, &b, 4);
+        return static_cast<std::uint64_t>(u) << 32 | v;
+    }
+
+    const MrMesh& surface;
+    int m;  // cells along a face side
+    std::unordered_map<std::uint64_t, long long> indices;
+};
+
+// The sharp edges and vertices of the surface's level as tags: every quad
+// side along a sharp edge, every sharp vertex.
+void writeTags(FILE* out, const MrMesh& surface, const WeldedSurface& welded) {
+    const MrTopology& t = surface.topology();
+    if (!t.creased()) return;
+    const int level = surface.curRes(), m = 1 << level;
+    for (int e = 0; e < t.numE; ++e) {
+        const float s = t.edgeSharpnessAt(e, level);
+        if (s > 0)
+            for (int k = 0; k < m; ++k)
+                std::fprintf(out, "t crease 2/1/0 %lld %lld %.9g\n", welded.edgePointIndex(e, k),
+                             welded.edgePointIndex(e, k + 1), s);
+    }
+    for (int v = 0; v < t.numV; ++v) {
+        const float s = t.vertexSharpnessAt(v, level);
+        if (s > 0) std::fprintf(out, "t corner 1/1/0 %d %.9g\n", v, s);
+    }
+}
+
+}  // namespace
+
 // OBJ counts its points from 1, OFF from 0.
-bool writeSurface(FILE* out, const MrMesh& surface, MeshFormat format) {
+bool writeSurface(FILE* out, const MrMesh& surface, MeshFormat format, const SurfaceExtras& extras) {
     FACETRY_ASSERT(format == MeshFormat::Obj || format == MeshFormat::Off);
     const WeldedSurface welded(surface);
     const bool obj = format == MeshFormat::Obj;
+    FACETRY_ASSERT(!extras.positions || static_cast<long long>(extras.positions->size()) == welded.pointCount());
+    FACETRY_ASSERT(!extras.normals || (obj && static_cast<long long>(extras.normals->size()) == welded.pointCount()));
     if (obj)
         std::fprintf(out, "# Facetry surface at level %d: %lld points, %lld quads\n", surface.curRes(),
                      welded.pointCount(), welded.quadCount());
     else
         std::fprintf(out, "OFF\n%lld %lld %lld\n", welded.pointCount(), welded.quadCount(), welded.edgeCount());
     const char* pointPrefix = obj ? "v " : "";
-    welded.forEachPoint([&](const Vector& p) { writePoint(out, pointPrefix, p); });
-    const long long base = obj ? 1 : 0;
-    const char* quadPrefix = obj ? "f" : "4";
-    welded.forEachQuad([&](const long long* c) {
-        std::fprintf(out, "%s %lld %lld %lld %lld\n", quadPrefix, c[0] + base, c[1] + base, c[2] + base, c[3] + base);
-    });
+    if (extras.positions)
+        for (const Vector& p : *extras.positions) writePoint(out, pointPrefix, p);
+    else
+        welded.forEachPoint([&](const Vector& p) { writePoint(out, pointPrefix, p); });
+    if (!obj) {
+        welded.forEachQuad([&](const long long* c) { std::fprintf(out, "4 %lld %lld %lld %lld\n", c[0], c[1], c[2], c[3]); });
+        return std::fflush(out) == 0 && !std::ferror(out);
+    }
+    if (extras.normals)
+        for (const Vector& n : *extras.normals) writePoint(out, "vn ", n);
+    std::unique_ptr<TextureCoordinates> uvs;
+    if (surface.hasTextureCoordinates()) {
+        uvs = std::make_unique<TextureCoordinates>(surface);
+        uvs->write(out);
+    }
+    if (!uvs && !extras.normals) {
+        welded.forEachQuad([&](const long long* c) {
+            std::fprintf(out, "f %lld %lld %lld %lld\n", c[0] + 1, c[1] + 1, c[2] + 1, c[3] + 1);
+        });
+    } else {
+        // Corner k of cell (i, j) is grid point (i + di[k], j + dj[k]).
+        const int m = 1 << surface.curRes(), di[4] = {0, 1, 1, 0}, dj[4] = {0, 0, 1, 1};
+        for (int f = 0; f < surface.numFaces(); ++f)
+            for (int i = 0; i < m; ++i)
+                for (int j = 0; j < m; ++j) {
+                    std::fputc('f', out);
+                    for (int k = 0; k < 4; ++k) {
+                        const long long p = welded.index(f, i + di[k], j + dj[k]) + 1;
+                        if (uvs && extras.normals)
+                            std::fprintf(out, " %lld/%lld/%lld", p, uvs->index(f, i + di[k], j + dj[k]) + 1, p);
+                        else if (uvs)
+                            std::fprintf(out, " %lld/%lld", p, uvs->index(f, i + di[k], j + dj[k]) + 1);
+                        else
+                            std::fprintf(out, " %lld//%lld", p, p);
+                    }
+                    std::fputc('\n', out);
+                }
+    }
+    writeTags(out, surface, welded);
     return std::fflush(out) == 0 && !std::ferror(out);
 }

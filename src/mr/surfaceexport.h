@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 #include "mesh/meshfile.h"
 #include "mr/mrmesh.h"
@@ -32,6 +33,8 @@ public:
     long long edgeCount() const;
     // The welded index of grid point (i, j) of face f, 0 <= i, j <= m.
     long long index(int f, int i, int j) const;
+    // The welded index of point k (0 <= k <= m) of edge e, from its vertex(0).
+    long long edgePointIndex(int e, int k) const;
 
     // Every point in index order.
     void forEachPoint(const std::function<void(const Vector&)>& visit) const;
@@ -48,7 +51,18 @@ private:
     long long faceBase;   // index of the first inner face point
 };
 
+// What a writer may put in place of the points or beside them, each one
+// entry per point in index order (the limit surface gives them).
+struct SurfaceExtras {
+    const std::vector<Vector>* positions = nullptr;  // written instead of the points
+    const std::vector<Vector>* normals = nullptr;    // a normal per point (OBJ only)
+};
+
 // Writes the welded surface as OBJ or OFF (`format` is one of the two);
 // coordinates with nine significant digits, which bring every float back
-// unchanged. Returns false when writing failed.
-bool writeSurface(FILE* out, const MrMesh& surface, MeshFormat format);
+// unchanged. OBJ also gets the surface's texture coordinates (`vt`, one per
+// distinct value, each quad corner naming its own) and its sharp edges and
+// vertices at this level as crease and corner tags on the quad sides and
+// points (0-based), so that reading the file back continues the same
+// surface. Returns false when writing failed.
+bool writeSurface(FILE* out, const MrMesh& surface, MeshFormat format, const SurfaceExtras& extras = {});

@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "support/tempdir.h"
 #include "x11session.h"
 
 namespace {
@@ -70,6 +71,44 @@ TEST(Viewer, AMeshWithOtherFacesIsSubdividedOnceAtStart) {
     ASSERT_TRUE(viewer.started()) << viewer.standardError();
     EXPECT_EQ("Subdividing original mesh\n", viewer.standardOutput());
     EXPECT_GT(ColourCensus(viewer.picture()).grey, 1000);
+}
+
+// How many pixels along the window's diagonal, from its top-left corner
+// towards the centre, come before the first grey one of the surface.
+int stepsToSurfaceAlongDiagonal(const Picture& p) {
+    for (int k = 0; k < std::min(p.width, p.height) / 2; ++k) {
+        const Picture::Pixel c = p.at(k, k);
+        if (c.r == c.g && c.g == c.b && c.r > 0 && c.r < 255) return k;
+    }
+    return -1;
+}
+
+// A cube seen from above, its four upright edges tagged infinitely sharp:
+// at level 3 the surface keeps the cube's corners, reaching out along the
+// diagonals where the untagged cube is round, and hides the control
+// vertices of the bottom face that the round one leaves in view.
+TEST(Viewer, ShowsTheSharpEdgesOfACreasedCube) {
+    TempDir dir;
+    const std::string cube = "v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\nv -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\n"
+                             "f 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\nf 2 3 7 6\nf 3 4 8 7\nf 4 1 5 8\n";
+    const std::string tags = "t crease 2/1/0 0 4 10\nt crease 2/1/0 1 5 10\nt crease 2/1/0 2 6 10\nt crease 2/1/0 3 7 10\n";
+    Picture pictures[2];
+    for (int creased = 0; creased < 2; ++creased) {
+        RunningViewer viewer(dir.write(creased ? "creased.obj" : "smooth.obj", cube + (creased ? tags : "")));
+        ASSERT_TRUE(viewer.started()) << viewer.standardError();
+        Picture shown = viewer.picture();
+        for (int level = 1; level <= 3; ++level) {
+            viewer.key("s");
+            shown = viewer.changedFrom(shown);
+        }
+        pictures[creased] = shown;
+        EXPECT_EQ("", viewer.standardError());
+    }
+    const int smooth = stepsToSurfaceAlongDiagonal(pictures[0]), sharp = stepsToSurfaceAlongDiagonal(pictures[1]);
+    ASSERT_GT(smooth, 0);
+    ASSERT_GT(sharp, 0);
+    EXPECT_LT(sharp + pictures[0].width / 30, smooth) << "the creased corner reaches further out";
+    EXPECT_GT(ColourCensus(pictures[0]).green, ColourCensus(pictures[1]).green + 50) << "bottom corners hidden";
 }
 
 TEST(Viewer, SubdivideMakesItFinerAndUndivideAndResetBringItBack) {

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <regex>
+#include <set>
+#include <sstream>
 
 #include "app/refineoptions.h"
 #include "support/catalogue.h"
@@ -57,6 +60,9 @@ TEST(RefineOptions, ReportsEveryUsageError) {
         {{"a.obj", "--output", "-"}, "the output '-' must end in .obj or .off"},
         {{"a.obj", "--bogus"}, "unknown option '--bogus'"},
         {{"a.obj", "--dump=yes"}, "option '--dump' takes no value"},
+        {{"a.obj", "--limit"}, "option '--limit' needs an output file"},
+        {{"a.obj", "--normals", "--level", "2"}, "option '--normals' needs an output file"},
+        {{"a.obj", "--normals", "-o", "x.off", "--limit"}, "option '--normals' needs an .obj output"},
     };
     for (const auto& c : cases) {
         RefineOptions o;
@@ -135,6 +141,160 @@ TEST(RefineBinary, LevelZeroRoundTripGivesTheControlMesh) {
             EXPECT_TRUE(float(cube.points[v].x) == read[v].x && float(cube.points[v].y) == read[v].y &&
                         float(cube.points[v].z) == read[v].z)
                 << file << " vertex " << v;
+    }
+}
+
+// The texture coordinates an OBJ output names: every vt line's (u, v), and
+// for every face the indices its corners give.
+using UV = std::pair<float, float>;
+using UVSet = std::set<UV>;
+
+struct WrittenUVs {
+    std::vector<UV> values;  // per vt line
+    std::vector<std::vector<int>> faces;           // per f line, 0-based vt indices
+};
+
+WrittenUVs writtenUVs(const std::string& obj) {
+    WrittenUVs uvs;
+    std::istringstream lines(obj);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string word;
+        words >> word;
+        if (word == "vt") {
+            float u, v;
+            words >> u >> v;
+            uvs.values.emplace_back(u, v);
+        } else if (word == "f") {
+            uvs.faces.emplace_back();
+            while (words >> word) uvs.faces.back().push_back(std::stoi(word.substr(word.find('/') + 1)) - 1);
+        }
+    }
+    return uvs;
+}
+
+// Texture coordinates refine linearly in each control face: a quad's grid at
+// level 2 takes the 5 x 5 values between its corners' (each written once, a
+// cell's corners a quarter apart); a triangle's three quads take its corners,
+// the midpoints of its sides and its centre.
+TEST(RefineBinary, WritesTheTextureCoordinatesOfEveryGridPoint) {
+    TempDir dir;
+    const std::string quad = dir.write("quad.obj", "v 0 0 0\nv 2 0 0\nv 2 2 1\nv 0 2 0\n"
+                                                   "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nf 1/1 2/2 3/3 4/4\n");
+    ASSERT_EQ(0, refine({quad, "--level", "2", "-o", dir.path("quad-out.obj")}).exitStatus);
+    const WrittenUVs grid = writtenUVs(readFile(dir.path("quad-out.obj")));
+    UVSet expected;
+    for (int i = 0; i <= 4; ++i)
+        for (int j = 0; j <= 4; ++j) expected.emplace(i / 4.0f, j / 4.0f);
+    EXPECT_EQ(expected, UVSet(grid.values.begin(), grid.values.end()));
+    EXPECT_EQ(25u, grid.values.size()) << "each value written once";
+    ASSERT_EQ(16u, grid.faces.size());
+    for (const std::vector<int>& cell : grid.faces) {
+        ASSERT_EQ(4u, cell.size());
+        UVSet corners;
+        for (int t : cell) corners.insert(grid.values.at(t));
+        const auto [u0, v0] = *corners.begin();
+        EXPECT_EQ((UVSet{{u0, v0}, {u0 + 0.25f, v0}, {u0, v0 + 0.25f}, {u0 + 0.25f, v0 + 0.25f}}),
+                  corners);
+    }
+    const std::string triangle =
+        dir.write("triangle.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 0.5 0\nvt 0 0.75\nf 1/1 2/2 3/3\n");
+    ASSERT_EQ(0, refine({triangle, "-o", dir.path("triangle-out.obj")}).exitStatus);
+    const WrittenUVs thirds = writtenUVs(readFile(dir.path("triangle-out.obj")));
+    EXPECT_EQ((UVSet{{0, 0}, {0.5f, 0}, {0, 0.75f}, {0.25f, 0}, {0.25f, 0.375f},
+                                                 {0, 0.375f}, {0.5f / 3, 0.75f / 3}}),
+              UVSet(thirds.values.begin(), thirds.values.end()));
+    EXPECT_EQ(3u, thirds.faces.size());
+}
+
+// A tagged mesh written at level 0 keeps its tags, so the file refines to the
+// same surface as the original, to the last digit.
+TEST(RefineBinary, TagsSurviveARoundTrip) {
+    TempDir dir;
+    const std::string cube = dir.write(
+        "cube.obj", objText(catalogueMesh("exampleCube").control) +
+                        "t crease 3/2/0 0 1 2 10 1.5\nt crease 2/1/0 4 5 0.25\nt corner 1/1/0 7 2\n");
+    const ProgramRun zero = refine({cube, "-o", dir.path("zero.obj")});
+    ASSERT_EQ(0, zero.exitStatus) << zero.errorOutput;
+    const Loaded back = loadFile(dir.path("zero.obj"));
+    ASSERT_EQ("", back.fatal);
+    std::map<std::pair<int, int>, float> sharp;
+    for (int e = 0; e < back.mesh->numEdges(); ++e) {
+        const MeshEdge* edge = back.mesh->edge(e);
+        const int a = edge->vertex(0)->id, b = edge->vertex(1)->id;
+        if (edge->sharpness() > 0) sharp[{std::min(a, b), std::max(a, b)}] = edge->sharpness();
+    }
+    EXPECT_EQ((std::map<std::pair<int, int>, float>{{{0, 1}, 10.0f}, {{1, 2}, 1.5f}, {{4, 5}, 0.25f}}), sharp);
+    for (int v = 0; v < back.mesh->numVertices(); ++v)
+        EXPECT_EQ(v == 7 ? 2.0f : 0.0f, back.mesh->vertex(v)->sharpness()) << "vertex " << v;
+    ASSERT_EQ(0, refine({cube, "--level", "2", "-o", dir.path("direct.obj")}).exitStatus);
+    ASSERT_EQ(0, refine({dir.path("zero.obj"), "--level", "2", "-o", dir.path("again.obj")}).exitStatus);
+    EXPECT_EQ(readFile(dir.path("direct.obj")), readFile(dir.path("again.obj")));
+}
+
+// Every v line's point, every vn line's normal and every f line's corners as
+// written ("p", "p/t", "p//n" or "p/t/n").
+struct WrittenObj {
+    std::vector<Vector> points, normals;
+    std::vector<std::vector<std::string>> faces;
+};
+
+WrittenObj writtenObj(const std::string& obj) {
+    WrittenObj written;
+    std::istringstream lines(obj);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string word;
+        words >> word;
+        Vector p;
+        if (word == "v" && words >> p.x >> p.y >> p.z) written.points.push_back(p);
+        if (word == "vn" && words >> p.x >> p.y >> p.z) written.normals.push_back(p);
+        if (word == "f") {
+            written.faces.emplace_back();
+            while (words >> word) written.faces.back().push_back(word);
+        }
+    }
+    return written;
+}
+
+// --limit moves every point onto the limit surface, in OBJ and OFF alike;
+// --normals adds one unit normal per point, pointing out of a closed
+// surface, which every quad corner names with its point.
+TEST(RefineBinary, WritesLimitPositionsAndNormals) {
+    TempDir dir;
+    const std::string cube = dir.write("cube.mesh", meshText(catalogueMesh("exampleCube").control));
+    for (const std::vector<std::string>& flags :
+         {std::vector<std::string>{}, {"--limit", "--normals"}, {"--limit", "-o", dir.path("limit.off")}}) {
+        std::vector<std::string> args{cube, "--level", "2", "-o", dir.path(flags.empty() ? "plain.obj" : "limit.obj")};
+        args.insert(args.end(), flags.begin(), flags.end());
+        const ProgramRun run = refine(args);
+        ASSERT_EQ(0, run.exitStatus) << run.errorOutput;
+    }
+    const WrittenObj plain = writtenObj(readFile(dir.path("plain.obj")));
+    const WrittenObj limit = writtenObj(readFile(dir.path("limit.obj")));
+    ASSERT_EQ(98u, limit.points.size());
+    ASSERT_EQ(limit.points.size(), limit.normals.size());
+    EXPECT_TRUE(plain.normals.empty());
+    for (std::size_t k = 0; k < limit.points.size(); ++k) {
+        const Vector n = limit.normals[k], p = limit.points[k];
+        EXPECT_NEAR(1.0, n.lengthSquared(), 1e-6) << "point " << k;
+        EXPECT_GT(n.x * p.x + n.y * p.y + n.z * p.z, 0.5f) << "point " << k << " faces out";
+        // the limit lies inside the convex refined points, nearer the centre
+        EXPECT_LT(p.lengthSquared(), plain.points[k].lengthSquared()) << "point " << k;
+    }
+    ASSERT_EQ(plain.faces.size(), limit.faces.size());
+    for (std::size_t f = 0; f < plain.faces.size(); ++f)
+        for (std::size_t c = 0; c < 4; ++c)
+            EXPECT_EQ(plain.faces[f][c] + "//" + plain.faces[f][c], limit.faces[f][c]);
+    // OFF: the same limit positions after the counts line
+    std::istringstream off(readFile(dir.path("limit.off")));
+    std::string header;
+    long long counts[3];
+    off >> header >> counts[0] >> counts[1] >> counts[2];
+    for (const Vector& p : limit.points) {
+        Vector q;
+        off >> q.x >> q.y >> q.z;
+        EXPECT_EQ(p, q);
     }
 }
 

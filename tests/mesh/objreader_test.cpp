@@ -25,22 +25,35 @@ void expectSameShape(const RefMesh& expected, const Mesh& actual) {
 
 // The cube in every form at once: objects, groups, materials, texture and
 // normal data, negative and forward indices, a w, trailing comments and
-// Windows line breaks.
+// Windows line breaks; once with texture coordinates on every corner and
+// once with none (v//vn and v), which faces may not mix.
 TEST(ObjReader, ReadsEveryIndexFormAndMergesObjectsAndGroups) {
-    const std::string text =
+    const std::string textured =
         "# exported\r\nmtllib cube.mtl\r\no first\r\n"
         "v -1 -1 -1\r\nv 1 -1 -1\r\nv 1 1 -1 1.0\r\nv -1 1 -1\r\n"
         "vt 0 0\r\nvt 1 0\r\nvn 0 0 -1\r\n"
         "g bottom\r\nusemtl red\r\nf 1/1/1 4/2/1 3/1/1 2/2/1\r\n"
         "v -1 -1 1\r\nv 1 -1 1\r\nv 1 1 1\r\nv -1 1 1 # top corners\r\n"
+        "g top side\r\nf -4/-2/1 -3/-1/1 -2/1/1 -1/2/1\r\n"
+        "o second\r\ns 1\r\nf 1/1 2/2 6/1 5/2\r\nf 3/1 4/2 8/1 7/2 # back\r\n"
+        "f 1/1/1 5/1/1 8/2/1 4/2/1\r\nf 2/3 3/3 7/3 6/3\r\nvt 0.5 0.5\r\n";
+    const std::string plain =
+        "# exported\r\nmtllib cube.mtl\r\no first\r\n"
+        "v -1 -1 -1\r\nv 1 -1 -1\r\nv 1 1 -1 1.0\r\nv -1 1 -1\r\n"
+        "vt 0 0\r\nvt 1 0\r\nvn 0 0 -1\r\n"
+        "g bottom\r\nusemtl red\r\nf 1//1 4//1 3//1 2//1\r\n"
+        "v -1 -1 1\r\nv 1 -1 1\r\nv 1 1 1\r\nv -1 1 1 # top corners\r\n"
         "g top side\r\nf -4//1 -3//1 -2//1 -1//1\r\n"
-        "o second\r\ns 1\r\nf 1/1 2/2 6/1 5/2\r\nf 3 4 8 7 # back\r\n"
-        "f 1 5 8 4\r\nf 2 3 7 6\r\n";
-    Loaded result = loadObjText(text);
-    ASSERT_EQ("", result.fatal);
-    EXPECT_TRUE(result.messages.empty());
-    expectSameShape(catalogueMesh("exampleCube").control, *result.mesh);
-    EXPECT_EQ(12, result.mesh->numEdges());
+        "o second\r\ns 1\r\nf 1 2 6 5\r\nf 3 4 8 7 # back\r\n"
+        "f 1//1 5//1 8//1 4//1\r\nf 2 3 7 6\r\n";
+    for (const std::string* text : {&textured, &plain}) {
+        Loaded result = loadObjText(*text);
+        ASSERT_EQ("", result.fatal);
+        EXPECT_TRUE(result.messages.empty());
+        expectSameShape(catalogueMesh("exampleCube").control, *result.mesh);
+        EXPECT_EQ(12, result.mesh->numEdges());
+        EXPECT_EQ(text == &textured, result.mesh->hasTextureCoordinates());
+    }
 }
 
 // Decimals exactly halfway between two floats round to even, as in the text
