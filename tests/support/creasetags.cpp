@@ -1,6 +1,9 @@
 #include "support/creasetags.h"
 
 #include <random>
+#include <stdexcept>
+
+#include "mesh/meshbuilder.h"
 
 namespace {
 
@@ -48,4 +51,22 @@ CreaseTags randomCreases(const Mesh& mesh, unsigned seed, double edgeShare, doub
         tags.vertexSharpness.push_back(randomSharpness(random));
     }
     return tags;
+}
+
+std::unique_ptr<Mesh> withCreases(const Mesh& mesh, const CreaseTags& tags) {
+    MeshBuilder builder([](const std::string& message) { throw std::runtime_error(message); });
+    for (int v = 0; v < mesh.numVertices(); ++v) builder.addVertex(mesh.vertex(v)->position());
+    std::vector<int> corners;
+    for (int f = 0; f < mesh.numFaces(); ++f) {
+        const MeshFace* face = mesh.face(f);
+        corners.clear();
+        for (int k = 0; k < face->valence(); ++k) corners.push_back(face->vertex(k)->id);
+        builder.addFace(corners.data(), face->valence());
+    }
+    for (std::size_t k = 0; k < tags.edges.size(); ++k)
+        builder.setEdgeSharpness(builder.findEdge(tags.edges[k][0], tags.edges[k][1]), tags.edgeSharpness[k]);
+    for (std::size_t k = 0; k < tags.vertices.size(); ++k) builder.setVertexSharpness(tags.vertices[k], tags.vertexSharpness[k]);
+    auto copy = std::make_unique<Mesh>();
+    builder.finish(*copy);
+    return copy;
 }

@@ -6,6 +6,7 @@
 // to 12).
 
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "mesh/mesh.h"
@@ -21,3 +22,7 @@ struct CreaseTags {
 // vertices that faces use, each sharp with a random sharpness; at least one
 // of each where the mesh has any and the share is not 0.
 CreaseTags randomCreases(const Mesh& mesh, unsigned seed, double edgeShare, double vertexShare);
+
+// A copy of `mesh` (positions and faces) with `tags` as its sharpness, built
+// the way the readers build a mesh.
+std::unique_ptr<Mesh> withCreases(const Mesh& mesh, const CreaseTags& tags);

@@ -37,16 +37,6 @@ OsdControl osdControl(const Mesh& control) {
     return arrays;
 }
 
-void addCreases(OsdControl& control, const CreaseTags& tags) {
-    for (std::size_t k = 0; k < tags.edges.size(); ++k) {
-        control.creaseEnds.push_back(tags.edges[k][0]);
-        control.creaseEnds.push_back(tags.edges[k][1]);
-        control.creaseWeights.push_back(tags.edgeSharpness[k]);
-    }
-    control.corners.insert(control.corners.end(), tags.vertices.begin(), tags.vertices.end());
-    control.cornerWeights.insert(control.cornerWeights.end(), tags.vertexSharpness.begin(), tags.vertexSharpness.end());
-}
-
 std::unique_ptr<Far::TopologyRefiner> osdRefine(const OsdControl& control, int level, bool fullLastLevel) {
     Sdc::Options options;
     options.SetVtxBoundaryInterpolation(Sdc::Options::VTX_BOUNDARY_EDGE_ONLY);

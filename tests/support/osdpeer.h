@@ -15,7 +15,6 @@
 
 #include "math/vector.h"
 #include "mesh/mesh.h"
-#include "support/creasetags.h"
 
 // A position as OpenSubdiv's primvar interpolation wants it.
 struct OsdPoint {
@@ -42,8 +41,6 @@ struct OsdControl {
 // `control` at its current positions, with the sharpness of its interior
 // edges and of its vertices.
 OsdControl osdControl(const Mesh& control);
-// Adds sharp edges and corners to `control`.
-void addCreases(OsdControl& control, const CreaseTags& tags);
 
 // The level-0 topology refined uniformly to `level`; with `fullLastLevel`
 // the last level keeps every relation, which the limit needs.
