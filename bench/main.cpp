@@ -4,6 +4,8 @@
 //   facetry_bench [--max-level N] [--repetitions N] [--only TEXT] [--facetry-only] [--no-processes]
 // --facetry-only skips OpenSubdiv, the floor, the weld check and the whole
 // processes (for profiling); --no-processes skips the whole processes.
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -197,44 +199,92 @@ void printOrderAndResetChecks(const std::vector<BenchRow>& rows, FILE* out) {
                      ordered->buildAllThreads * 1e3, shuffled->buildAllThreads / ordered->buildAllThreads);
 }
 
-// Each creased variant's refinement against its smooth mesh's, level by
-// level, and whether its surface matched OpenSubdiv's. Returns whether every
-// ratio met the goal.
-bool printCreasedCost(const std::vector<BenchRow>& rows, FILE* out) {
+// A creased variant's refinement against its smooth mesh's at one level:
+// medians of runs taken in turn, smooth then creased, so that whatever else
+// the machine does weighs on both alike.
+struct CreasedCost {
+    std::string mesh;   // the smooth mesh's label
+    int level = 0;      // Facetry's level
+    int threads = 1;    // of the N figures
+    double smooth1 = 0, creased1 = 0, smoothN = 0, creasedN = 0;  // every subdivide() from 0 to L
+    double buildSmooth = 0, buildCreased = 0;                        // build on N threads
+};
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() > suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+void measureCreasedCost(const std::vector<BenchMesh>& meshes, const Settings& settings, std::vector<CreasedCost>& costs) {
     const std::string suffix = "-creased";
-    bool header = true, met = true;
-    for (const BenchRow& creased : rows) {
-        const std::string& name = creased.mesh;
-        if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
-            continue;
-        const std::string smoothName = name.substr(0, name.size() - suffix.size());
-        for (const BenchRow& smooth : rows) {
-            if (smooth.mesh != smoothName || smooth.level != creased.level) continue;
-            if (header)
-                std::fprintf(out,
-                             "\nCreased refinement against smooth (ms, every subdivide() from 0 to L; build of level 0):\n"
-                             "%-22s %2s | %9s %9s %6s | %9s %9s %6s | %7s %7s %6s | %s\n",
-                             "mesh", "L", "smooth1", "creased1", "x", "smoothN", "creasedN", "x", "build", "creased",
-                             "x", "creased match");
-            header = false;
-            const double one = creased.one.refineSeconds / smooth.one.refineSeconds;
-            const double all = creased.all.refineSeconds / smooth.all.refineSeconds;
-            const double build = creased.buildAllThreads / smooth.buildAllThreads;
-            met = met && one <= kCreasedCostGoal && all <= kCreasedCostGoal;
-            char match[128] = "-";
-            if (creased.comparedWithOsd)
-                std::snprintf(match, sizeof match, "%s (%.1e)", creased.weld.summary().c_str(),
-                              creased.weld.largestDistance / creased.tolerance * kWeldTolerance);
-            std::fprintf(out, "%-22s %2d | %9.2f %9.2f %6.2f | %9.2f %9.2f %6.2f | %7.2f %7.2f %6.2f | %s\n",
-                         smoothName.c_str(), creased.level, smooth.one.refineSeconds * 1e3,
-                         creased.one.refineSeconds * 1e3, one, smooth.all.refineSeconds * 1e3,
-                         creased.all.refineSeconds * 1e3, all, smooth.buildAllThreads * 1e3,
-                         creased.buildAllThreads * 1e3, build, match);
+    const int threads = machineThreads();
+    for (const BenchMesh& creased : meshes) {
+        if (!endsWith(creased.name, suffix)) continue;
+        const std::string smoothName = creased.name.substr(0, creased.name.size() - suffix.size());
+        const BenchMesh* smooth = nullptr;
+        for (const BenchMesh& m : meshes)
+            if (m.name == smoothName) smooth = &m;
+        if (!smooth) continue;
+        std::fprintf(stderr, "%s: creased against smooth, in turn...\n", smoothName.c_str());
+        // per level: the samples of each of the six figures
+        std::vector<std::array<std::vector<double>, 6>> samples(settings.maxLevel);
+        for (int rep = 0; rep < settings.repetitions; ++rep) {
+            const FacetryFigures s1 = runFacetry(smooth->text, settings.maxLevel, 1, 1);
+            const FacetryFigures c1 = runFacetry(creased.text, settings.maxLevel, 1, 1);
+            const FacetryFigures sN = runFacetry(smooth->text, settings.maxLevel, 1, threads);
+            const FacetryFigures cN = runFacetry(creased.text, settings.maxLevel, 1, threads);
+            const std::size_t levels = std::min({s1.levels.size(), c1.levels.size(), sN.levels.size(), cN.levels.size()});
+            for (std::size_t k = 0; k < levels; ++k) {
+                samples[k][0].push_back(s1.levels[k].refineSeconds);
+                samples[k][1].push_back(c1.levels[k].refineSeconds);
+                samples[k][2].push_back(sN.levels[k].refineSeconds);
+                samples[k][3].push_back(cN.levels[k].refineSeconds);
+                samples[k][4].push_back(sN.buildSeconds);
+                samples[k][5].push_back(cN.buildSeconds);
+            }
+        }
+        for (int k = 0; k < settings.maxLevel; ++k) {
+            if (samples[k][0].size() != static_cast<std::size_t>(settings.repetitions)) break;
+            CreasedCost cost;
+            cost.mesh = smoothName;
+            cost.level = k + 1;
+            cost.threads = threads;
+            cost.smooth1 = median(samples[k][0]);
+            cost.creased1 = median(samples[k][1]);
+            cost.smoothN = median(samples[k][2]);
+            cost.creasedN = median(samples[k][3]);
+            cost.buildSmooth = median(samples[k][4]);
+            cost.buildCreased = median(samples[k][5]);
+            costs.push_back(cost);
         }
     }
-    if (!header)
-        std::fprintf(out, "Creased refinement within %.1f x the smooth one on every mesh and level: %s\n", kCreasedCostGoal,
-                     met ? "yes" : "no");
+}
+
+// The creased refinement's cost table, with whether each creased surface
+// matched OpenSubdiv's. Returns whether every ratio met the goal.
+bool printCreasedCost(const std::vector<CreasedCost>& costs, const std::vector<BenchRow>& rows, FILE* out) {
+    if (costs.empty()) return true;
+    std::fprintf(out,
+                 "\nCreased refinement against smooth: ms of every subdivide() from 0 to L (medians of runs in turn), "
+                 "build of level 0 on N threads:\n"
+                 "%-22s %2s | %9s %9s %6s | %9s %9s %6s | %7s %7s %6s | %s\n",
+                 "mesh", "L", "smooth1", "creased1", "x", "smoothN", "creasedN", "x", "build", "creased", "x",
+                 "creased match (max dist/size)");
+    bool met = true;
+    for (const CreasedCost& cost : costs) {
+        const double one = cost.creased1 / cost.smooth1, all = cost.creasedN / cost.smoothN;
+        met = met && one <= kCreasedCostGoal && all <= kCreasedCostGoal;
+        char match[128] = "-";
+        for (const BenchRow& row : rows)
+            if (row.mesh == cost.mesh + "-creased" && row.level == cost.level && row.comparedWithOsd)
+                std::snprintf(match, sizeof match, "%s (%.1e)", row.weld.summary().c_str(),
+                              row.weld.largestDistance / row.tolerance * kWeldTolerance);
+        std::fprintf(out, "%-22s %2d | %9.2f %9.2f %6.2f | %9.2f %9.2f %6.2f | %7.2f %7.2f %6.2f | %s\n",
+                     cost.mesh.c_str(), cost.level, cost.smooth1 * 1e3, cost.creased1 * 1e3, one, cost.smoothN * 1e3,
+                     cost.creasedN * 1e3, all, cost.buildSmooth * 1e3, cost.buildCreased * 1e3,
+                     cost.buildCreased / cost.buildSmooth, match);
+    }
+    std::fprintf(out, "Creased refinement within %.1f x the smooth one on every mesh and level: %s\n", kCreasedCostGoal,
+                 met ? "yes" : "no");
     return met;
 }
 
@@ -265,7 +315,9 @@ int main(int argc, char** argv) {
     printTable(rows, stdout);
     printProcessTable(processes, stdout);
     printOrderAndResetChecks(rows, stdout);
-    printCreasedCost(rows, stdout);
+    std::vector<CreasedCost> costs;
+    measureCreasedCost(meshes, settings, costs);
+    printCreasedCost(costs, rows, stdout);
     for (const BenchMesh& input : meshes)
         if (input.name.rfind("scan", 0) == 0) printResetCheck(input, stdout);
     bool allMatched = true;
