@@ -62,7 +62,6 @@ public:
             const double theta = kPi / k, cosTheta = std::cos(theta), sinTheta = std::sin(theta);
             const double denominator = 1 / (k * (3 + cosTheta)), r = (cosTheta + 1) / sinTheta;
             CreaseMask& c = crease[k];
-            c.vertex = static_cast<float>(4 * r * (cosTheta - 1) * denominator);
             c.ends = static_cast<float>(-r * (1 + 2 * cosTheta) * denominator);
             c.face.push_back(static_cast<float>(sinTheta * denominator));
             c.edge.push_back(0);
@@ -90,25 +89,26 @@ public:
             if (!normal) return;
             t1 = (e[c0] - e[c1]) * 0.5f;
             const int k = c1 - c0;  // the faces of the sector
+            // Tangent weights sum to zero: each point is taken relative to p,
+            // which keeps the short tangents of fine levels exact.
             if (k == 2) {
-                t2 = ((d[c0] + d[c0 + 1]) * static_cast<float>(1.0 / 6) + (e[c0 + 1] * 4.0f - e[c0] - e[c1]) *
-                      static_cast<float>(1.0 / 6)) - p * static_cast<float>(4.0 / 6);
+                t2 = ((d[c0] - p) + (d[c0 + 1] - p) + (e[c0 + 1] - p) * 4.0f - (e[c0] - p) - (e[c1] - p)) *
+                     static_cast<float>(1.0 / 6);
             } else if (k > 2) {
                 const CreaseMask& c = crease[k];
-                for (int i = 0; i < k; ++i) t2 += d[c0 + i] * c.face[i];
-                for (int i = 1; i < k; ++i) t2 += e[c0 + i] * c.edge[i];
-                t2 += (e[c0] + e[c1]) * c.ends;
-                t2 += p * c.vertex;
+                for (int i = 0; i < k; ++i) t2 += (d[c0 + i] - p) * c.face[i];
+                for (int i = 1; i < k; ++i) t2 += (e[c0 + i] - p) * c.edge[i];
+                t2 += ((e[c0] - p) + (e[c1] - p)) * c.ends;
             } else {
-                t2 = (e[c0] + e[c1]) * 3.0f - p * 6.0f;  // one face: across it between its two sides
+                t2 = ((e[c0] - p) + (e[c1] - p)) * 3.0f;  // one face: across it between its two sides
             }
         } else if (edges == 4) {
             if (position)
                 *position = ((d[0] + d[1] + d[2] + d[3]) * static_cast<float>(1.0 / 36) +
                              (e[0] + e[1] + e[2] + e[3]) * static_cast<float>(1.0 / 9)) + p * static_cast<float>(4.0 / 9);
             if (!normal) return;
-            t1 = (e[0] - e[2]) * 4.0f + ((d[0] - d[1]) - (d[2] - d[3]));
-            t2 = (e[1] - e[3]) * 4.0f + ((d[0] + d[1]) - (d[2] + d[3]));
+            t1 = (e[0] - e[2]) * 4.0f + ((d[0] - d[2]) + (d[3] - d[1]));
+            t2 = (e[1] - e[3]) * 4.0f + ((d[0] - d[2]) + (d[1] - d[3]));
         } else {
             const float n = static_cast<float>(faces), fw = 1.0f / (n * (n + 5.0f)), ew = 4.0f * fw;
             if (position) {
@@ -122,8 +122,9 @@ public:
             const std::vector<float>& wf = smoothFace[faces];
             for (int i = 0; i < faces; ++i) {
                 const int prev = i == 0 ? faces - 1 : i - 1;
-                t1 += d[i] * wf[i] + e[i] * we[i];
-                t2 += d[i] * wf[prev] + e[i] * we[prev];
+                const Vector di = d[i] - p, ei = e[i] - p;
+                t1 += di * wf[i] + ei * we[i];
+                t2 += di * wf[prev] + ei * we[prev];
             }
         }
         if (normal) *normal = unitCross(t1, t2);
@@ -131,7 +132,7 @@ public:
 
 private:
     struct CreaseMask {
-        float vertex = 0, ends = 0;  // the point, and the two ends of the sharp edges
+        float ends = 0;              // the two ends of the sharp edges (the point's weight makes the sum 0)
         std::vector<float> edge;     // edge c0 + i, 0 < i < k
         std::vector<float> face;     // face c0 + i, 0 <= i < k
     };
@@ -332,7 +333,7 @@ void limitFace(const MrTopology& t, int f, const LevelPoints& points, Vector* gr
         float* __restrict t2 = reinterpret_cast<float*>(rows + n);
         for (int k = 0; k < count; ++k) {
             t1[k] = (d[k] - u[k]) * 4.0f + ((d[k + 3] - u[k + 3]) + (d[k - 3] - u[k - 3]));
-            t2[k] = (c[k + 3] - c[k - 3]) * 4.0f + ((d[k + 3] + u[k + 3]) - (u[k - 3] + d[k - 3]));
+            t2[k] = (c[k + 3] - c[k - 3]) * 4.0f + ((d[k + 3] - u[k - 3]) + (u[k + 3] - d[k - 3]));
         }
         Vector* normal = normals + out;
         for (int j = 0; j < inner; ++j) normal[j] = unitCross(rows[j], rows[n + j]);
