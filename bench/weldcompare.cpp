@@ -59,6 +59,17 @@ public:
     // The entries in cell order.
     const std::vector<Entry>& sortedEntries() const { return entries; }
 
+    // How far p lies from the nearest wall of its cell: a point of its own
+    // cell at most this far is nearer than any point of another cell.
+    double wallDistance(const Vector& p) const {
+        double nearestWall = cell;
+        for (const auto& [c, start] : {std::pair<float, float>{p.x, origin.x}, {p.y, origin.y}, {p.z, origin.z}}) {
+            const double t = (double(c) - start) / cell, within = (t - std::floor(t)) * cell;
+            nearestWall = std::min(nearestWall, std::min(within, cell - within));
+        }
+        return nearestWall;
+    }
+
 private:
     long cellOf(double coordinate, float start) const {
         long c = static_cast<long>(std::floor((coordinate - start) / cell)) + 1;  // one spare cell below
@@ -84,9 +95,12 @@ private:
     std::vector<Entry> entries;                                  // one per point, sorted
 };
 
-// Counts the points of `from` without a partner in `to`, and widens `largest`.
-// Both grids are walked together cell by cell: nearly every point finds its
-// partner in its own cell, and only the others search the cells around them.
+// Counts the points of `from` without a partner in `to`, and widens `largest`
+// by each point's distance to its nearest partner. Both grids are walked
+// together cell by cell: nearly every point finds its partner in its own
+// cell, nearer than the cell's walls, and only the others search the cells
+// around them (a point of its own cell may be within the tolerance and yet
+// not the nearest).
 std::size_t unmatchedPoints(const std::vector<Vector>& from, const CellGrid& fromGrid,
                             const std::vector<Vector>& to, const CellGrid& toGrid, double tolerance,
                             double& largest) {
@@ -100,7 +114,10 @@ std::size_t unmatchedPoints(const std::vector<Vector>& from, const CellGrid& fro
         while (end < theirs.size() && theirs[end].first == cellKey) ++end;
         const Vector& p = from[mine[k].second];
         double distance = nearestAmong(p, to, theirs.data() + t, theirs.data() + end, tolerance, -1);
-        if (distance < 0) distance = toGrid.nearest(p, tolerance);
+        if (distance < 0)
+            distance = toGrid.nearest(p, tolerance);
+        else if (distance > toGrid.wallDistance(p))
+            distance = toGrid.nearest(p, distance);
         if (distance < 0)
             ++missing;
         else

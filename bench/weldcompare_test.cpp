@@ -65,4 +65,17 @@ TEST(WeldCompare, PartnersAcrossACellBorderMatch) {
     EXPECT_TRUE(compareWelded(b, a, kTolerance).matched());
 }
 
+// The largest distance is to each point's nearest partner, even where a
+// point of its own cell lies within the tolerance too: the lowest corner
+// (0) starts the cells, so 0.99 T and 1.01 T sit in neighbouring cells and
+// 0.2 T in the first one with 0.99 T.
+TEST(WeldCompare, LargestDistanceIsToTheNearestPartner) {
+    const float t = static_cast<float>(kTolerance);
+    std::vector<Vector> a = {Vector(0, 0, 0), Vector(0.2f * t, 0, 0), Vector(0.99f * t, 0, 0)};
+    std::vector<Vector> b = {Vector(0, 0, 0), Vector(0.2f * t, 0, 0), Vector(1.01f * t, 0, 0)};
+    const WeldResult result = compareWelded(a, b, kTolerance);
+    EXPECT_TRUE(result.matched());
+    EXPECT_NEAR(result.largestDistance, 0.02 * kTolerance, 1e-3 * kTolerance);
+}
+
 }  // namespace
