@@ -7,8 +7,11 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 
 #include "allocationcounter.h"
+#include "creasedmeshes.h"
+#include "mesh/meshfile.h"
 #include "mr/surfaceexport.h"
 #include "stopwatch.h"
 
@@ -103,6 +106,14 @@ void runOnce(const std::string& meshText, int maxLevel, int threads, std::vector
 }  // namespace
 
 std::unique_ptr<Mesh> loadText(const std::string& meshText) {
+    if (isObjText(meshText)) {
+        auto mesh = std::make_unique<Mesh>();
+        std::istringstream input(meshText);
+        std::string messages;
+        loadObj(input, "creased.obj", *mesh, [&](const std::string& message) { messages += message + "\n"; });
+        if (!messages.empty()) throw LoadError("the generated mesh is not clean: " + messages);
+        return mesh;
+    }
     FILE* input = fmemopen(const_cast<char*>(meshText.data()), meshText.size(), "r");
     if (!input) throw LoadError("cannot open the mesh text");
     auto mesh = std::make_unique<Mesh>();

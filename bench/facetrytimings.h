@@ -43,8 +43,9 @@ struct ResidentMemory {
 };
 ResidentMemory residentAfterReset(const std::string& meshText, int level);
 
-// Loads control-mesh text through Mesh::load; throws LoadError, and also
-// when the loader reports any dropped face or warning.
+// Loads control-mesh text through Mesh::load, or OBJ text (a creased
+// variant) through loadObj; throws LoadError, and also when the loader
+// reports any dropped face or warning.
 std::unique_ptr<Mesh> loadText(const std::string& meshText);
 
 // Builds the surface over `mesh` without its progress line, on `threads`

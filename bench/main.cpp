@@ -4,6 +4,8 @@
 //   facetry_bench [--max-level N] [--repetitions N] [--only TEXT] [--facetry-only] [--no-processes]
 // --facetry-only skips OpenSubdiv, the floor, the weld check and the whole
 // processes (for profiling); --no-processes skips the whole processes.
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "benchmeshes.h"
+#include "creasedmeshes.h"
 #include "facetrytimings.h"
 #include "mr/parallel.h"
 #include "osdtimings.h"
@@ -27,6 +30,8 @@ constexpr std::size_t kLargestOsdPoints = 50000000;  // above this OpenSubdiv ne
 constexpr int kLargeMeshFaces = 50000;               // meshes from this size on are also run as whole processes
 constexpr int kProcessLevels = 3;                    // whole processes at L = 1 to this
 constexpr int kResetLevel = 4;                       // the level a reset comes back from
+constexpr unsigned kCreaseSeed = 13;                 // of the creased variants' sharp edges and corners
+constexpr double kCreasedCostGoal = 1.3;             // creased refinement against smooth, at most
 
 // What the command line asks for.
 struct Settings {
@@ -65,18 +70,30 @@ Settings parseArguments(int argc, char** argv) {
     return settings;
 }
 
-// The inputs whose label contains `only`, generated only when wanted.
+// The inputs whose label contains `only`, generated only when wanted: the
+// generated meshes, the examples, then the creased variants of the
+// generated meshes (label "...-creased").
 std::vector<BenchMesh> allMeshes(const std::string& only) {
-    std::vector<BenchMesh> meshes;
+    std::vector<BenchMesh> meshes, creased;
     using Generator = BenchMesh (*)();
     const std::pair<const char*, Generator> generated[] = {
         {"torus-10k-quads", quadTorus},         {"sphere-50k-triangles", triangleSphere},
         {"sphere-50k-shuffled", shuffledSphere}, {"scan-242k-triangles", scannedSphere},
         {"torus-mixed-polygons", mixedTorus},   {"open-patch-with-hole", openPatch}};
-    for (const auto& [label, generate] : generated)
-        if (std::string(label).find(only) != std::string::npos) meshes.push_back(generate());
+    auto wanted = [&only](const std::string& label) { return label.find(only) != std::string::npos; };
+    for (const auto& [label, generate] : generated) {
+        const std::string name = label;
+        const bool smoothWanted = wanted(name);
+        // the shuffled sphere is the ordered one renumbered: no variant of its own
+        const bool creasedWanted = wanted(name + "-creased") && name != "sphere-50k-shuffled";
+        if (!smoothWanted && !creasedWanted) continue;
+        BenchMesh mesh = generate();
+        if (creasedWanted) creased.push_back(creasedVariant(mesh, kCreaseSeed));
+        if (smoothWanted) meshes.push_back(std::move(mesh));
+    }
     for (BenchMesh& example : bundledExamples(FACETRY_SOURCE_DIR "/examples"))
-        if (example.name.find(only) != std::string::npos) meshes.push_back(example);
+        if (wanted(example.name)) meshes.push_back(example);
+    meshes.insert(meshes.end(), creased.begin(), creased.end());
     return meshes;
 }
 
@@ -182,6 +199,95 @@ void printOrderAndResetChecks(const std::vector<BenchRow>& rows, FILE* out) {
                      ordered->buildAllThreads * 1e3, shuffled->buildAllThreads / ordered->buildAllThreads);
 }
 
+// A creased variant's refinement against its smooth mesh's at one level:
+// medians of runs taken in turn, smooth then creased, so that whatever else
+// the machine does weighs on both alike.
+struct CreasedCost {
+    std::string mesh;   // the smooth mesh's label
+    int level = 0;      // Facetry's level
+    int threads = 1;    // of the N figures
+    double smooth1 = 0, creased1 = 0, smoothN = 0, creasedN = 0;  // every subdivide() from 0 to L
+    double buildSmooth = 0, buildCreased = 0;                        // build on N threads
+};
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() > suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+void measureCreasedCost(const std::vector<BenchMesh>& meshes, const Settings& settings, std::vector<CreasedCost>& costs) {
+    const std::string suffix = "-creased";
+    const int threads = machineThreads();
+    for (const BenchMesh& creased : meshes) {
+        if (!endsWith(creased.name, suffix)) continue;
+        const std::string smoothName = creased.name.substr(0, creased.name.size() - suffix.size());
+        const BenchMesh* smooth = nullptr;
+        for (const BenchMesh& m : meshes)
+            if (m.name == smoothName) smooth = &m;
+        if (!smooth) continue;
+        std::fprintf(stderr, "%s: creased against smooth, in turn...\n", smoothName.c_str());
+        // per level: the samples of each of the six figures
+        std::vector<std::array<std::vector<double>, 6>> samples(settings.maxLevel);
+        for (int rep = 0; rep < settings.repetitions; ++rep) {
+            const FacetryFigures s1 = runFacetry(smooth->text, settings.maxLevel, 1, 1);
+            const FacetryFigures c1 = runFacetry(creased.text, settings.maxLevel, 1, 1);
+            const FacetryFigures sN = runFacetry(smooth->text, settings.maxLevel, 1, threads);
+            const FacetryFigures cN = runFacetry(creased.text, settings.maxLevel, 1, threads);
+            const std::size_t levels = std::min({s1.levels.size(), c1.levels.size(), sN.levels.size(), cN.levels.size()});
+            for (std::size_t k = 0; k < levels; ++k) {
+                samples[k][0].push_back(s1.levels[k].refineSeconds);
+                samples[k][1].push_back(c1.levels[k].refineSeconds);
+                samples[k][2].push_back(sN.levels[k].refineSeconds);
+                samples[k][3].push_back(cN.levels[k].refineSeconds);
+                samples[k][4].push_back(sN.buildSeconds);
+                samples[k][5].push_back(cN.buildSeconds);
+            }
+        }
+        for (int k = 0; k < settings.maxLevel; ++k) {
+            if (samples[k][0].size() != static_cast<std::size_t>(settings.repetitions)) break;
+            CreasedCost cost;
+            cost.mesh = smoothName;
+            cost.level = k + 1;
+            cost.threads = threads;
+            cost.smooth1 = median(samples[k][0]);
+            cost.creased1 = median(samples[k][1]);
+            cost.smoothN = median(samples[k][2]);
+            cost.creasedN = median(samples[k][3]);
+            cost.buildSmooth = median(samples[k][4]);
+            cost.buildCreased = median(samples[k][5]);
+            costs.push_back(cost);
+        }
+    }
+}
+
+// The creased refinement's cost table, with whether each creased surface
+// matched OpenSubdiv's. Returns whether every ratio met the goal.
+bool printCreasedCost(const std::vector<CreasedCost>& costs, const std::vector<BenchRow>& rows, FILE* out) {
+    if (costs.empty()) return true;
+    std::fprintf(out,
+                 "\nCreased refinement against smooth: ms of every subdivide() from 0 to L (medians of runs in turn), "
+                 "build of level 0 on N threads:\n"
+                 "%-22s %2s | %9s %9s %6s | %9s %9s %6s | %7s %7s %6s | %s\n",
+                 "mesh", "L", "smooth1", "creased1", "x", "smoothN", "creasedN", "x", "build", "creased", "x",
+                 "creased match (max dist/size)");
+    bool met = true;
+    for (const CreasedCost& cost : costs) {
+        const double one = cost.creased1 / cost.smooth1, all = cost.creasedN / cost.smoothN;
+        met = met && one <= kCreasedCostGoal && all <= kCreasedCostGoal;
+        char match[128] = "-";
+        for (const BenchRow& row : rows)
+            if (row.mesh == cost.mesh + "-creased" && row.level == cost.level && row.comparedWithOsd)
+                std::snprintf(match, sizeof match, "%s (%.1e)", row.weld.summary().c_str(),
+                              row.weld.largestDistance / row.tolerance * kWeldTolerance);
+        std::fprintf(out, "%-22s %2d | %9.2f %9.2f %6.2f | %9.2f %9.2f %6.2f | %7.2f %7.2f %6.2f | %s\n",
+                     cost.mesh.c_str(), cost.level, cost.smooth1 * 1e3, cost.creased1 * 1e3, one, cost.smoothN * 1e3,
+                     cost.creasedN * 1e3, all, cost.buildSmooth * 1e3, cost.buildCreased * 1e3,
+                     cost.buildCreased / cost.buildSmooth, match);
+    }
+    std::fprintf(out, "Creased refinement within %.1f x the smooth one on every mesh and level: %s\n", kCreasedCostGoal,
+                 met ? "yes" : "no");
+    return met;
+}
+
 void printResetCheck(const BenchMesh& input, FILE* out) {
     const ResidentMemory memory = residentAfterReset(input.text, kResetLevel);
     auto mib = [](std::size_t bytes) { return bytes / (1024.0 * 1024.0); };
@@ -209,6 +315,9 @@ int main(int argc, char** argv) {
     printTable(rows, stdout);
     printProcessTable(processes, stdout);
     printOrderAndResetChecks(rows, stdout);
+    std::vector<CreasedCost> costs;
+    measureCreasedCost(meshes, settings, costs);
+    printCreasedCost(costs, rows, stdout);
     for (const BenchMesh& input : meshes)
         if (input.name.rfind("scan", 0) == 0) printResetCheck(input, stdout);
     bool allMatched = true;

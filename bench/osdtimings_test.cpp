@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "benchmeshes.h"
+#include "creasedmeshes.h"
 #include "facetrytimings.h"
 #include "weldcompare.h"
 
@@ -37,6 +38,30 @@ TEST(OpenSubdivAgreement, SameSurfaceOnEveryKindOfMesh) {
             EXPECT_TRUE(weld.matched()) << weld.summary();
             EXPECT_GT(osd.topologySeconds, 0);
             EXPECT_GT(osd.peakBytes, 0u);
+        }
+    }
+}
+
+// The creased variants load with their tags (about 5% of the interior edges
+// sharp, some corners) and give OpenSubdiv's creased surface.
+TEST(OpenSubdivAgreement, SameCreasedSurface) {
+    for (const BenchMesh& input : {creasedVariant(mixedTorus(), 5), creasedVariant(openPatch(), 6)}) {
+        std::unique_ptr<Mesh> mesh = loadText(input.text);
+        int interior = 0, sharp = 0, corners = 0;
+        for (int e = 0; e < mesh->numEdges(); ++e) {
+            interior += !mesh->edge(e)->onBoundary();
+            sharp += mesh->edge(e)->sharpness() > 0;
+        }
+        for (int v = 0; v < mesh->numVertices(); ++v) corners += mesh->vertex(v)->sharpness() > 0;
+        EXPECT_GT(sharp, interior / 40);
+        EXPECT_LT(sharp, interior / 10);
+        EXPECT_GT(corners, 0);
+        for (int level = 1; level <= 3; ++level) {
+            SCOPED_TRACE(input.name + " level " + std::to_string(level));
+            int osdLevel = 0;
+            std::vector<Vector> ours = facetryPoints(input.text, level, osdLevel);
+            WeldResult weld = compareWelded(ours, runOpenSubdiv(*mesh, osdLevel, 1).points, 1e-5 * meshSize(*mesh));
+            EXPECT_TRUE(weld.matched()) << weld.summary();
         }
     }
 }

@@ -9,7 +9,7 @@ double ratio(double a, double b) { return b > 0 ? a / b : 0; }
 
 void printHeader(FILE* out) {
     std::fprintf(out,
-                 "%-22s %2s %3s %10s | %7s %7s %8s %8s %5s %8s %7s | %7s %5s | %9s %9s %7s | %7s | %7s %7s %7s | %s\n",
+                 "%-30s %2s %3s %10s | %7s %7s %8s %8s %5s %8s %7s | %7s %5s | %9s %9s %7s | %7s | %7s %7s %7s | %s\n",
                  "mesh", "L", "osd", "points", "build1", "buildN", "refine1", "refineN", "1/N", "undivide", "vMoved",
                  "peakMB", "mem/p", "osdTopo", "osdInterp", "osdMB", "floor", "B+R/osd", "R1/flr", "vM/int",
                  "match (max dist/size)");
@@ -21,7 +21,7 @@ void printRow(const BenchRow& row, bool header, FILE* out) {
     if (header) printHeader(out);
     const FacetryLevelFigures& one = row.one;
     const FacetryLevelFigures& all = row.all;
-    std::fprintf(out, "%-22s %2d %3d %10zu | %7.2f %7.2f %8.2f %8.2f %5.2f %8.2f %7.3f | %7.1f %5.2f | ",
+    std::fprintf(out, "%-30s %2d %3d %10zu | %7.2f %7.2f %8.2f %8.2f %5.2f %8.2f %7.3f | %7.1f %5.2f | ",
                  row.mesh.c_str(), row.level, row.osd.level, all.weldedPoints, milliseconds(row.buildOneThread),
                  milliseconds(row.buildAllThreads), milliseconds(one.refineSeconds), milliseconds(all.refineSeconds),
                  ratio(one.refineSeconds, all.refineSeconds), milliseconds(all.undivideSeconds),
@@ -63,10 +63,10 @@ void printProcessTable(const std::vector<ProcessRow>& rows, FILE* out) {
     std::fprintf(out,
                  "\nWhole processes, wall-clock ms (medians): facetry-refine FILE --level L on 1 and on N = %d threads,\n"
                  "and a program that reads the same file with Facetry's loader and refines it with OpenSubdiv.\n"
-                 "%-22s %2s | %9s %9s | %10s | %7s %7s\n",
+                 "%-30s %2s | %9s %9s | %10s | %7s %7s\n",
                  rows[0].threads, "mesh", "L", "facetry1", "facetryN", "OpenSubdiv", "1/osd", "N/osd");
     for (const ProcessRow& row : rows)
-        std::fprintf(out, "%-22s %2d | %9.1f %9.1f | %10.1f | %7.3f %7.3f\n", row.mesh.c_str(), row.level,
+        std::fprintf(out, "%-30s %2d | %9.1f %9.1f | %10.1f | %7.3f %7.3f\n", row.mesh.c_str(), row.level,
                      milliseconds(row.oneThread), milliseconds(row.allThreads), milliseconds(row.openSubdiv),
                      ratio(row.oneThread, row.openSubdiv), ratio(row.allThreads, row.openSubdiv));
 }

@@ -30,6 +30,14 @@ namespace {
 
 enum class Rule { Smooth, Crease, Corner };
 
+// t1 x t2 normalised; zero when the tangents are parallel (or not finite).
+inline Vector unitCross(const Vector& t1, const Vector& t2) {
+    const Vector c = cross(t1, t2);
+    const float length = std::sqrt(c.lengthSquared());
+    if (!(length > 0) || !std::isfinite(length)) return Vector();
+    return Vector(c.x / length, c.y / length, c.z / length);
+}
+
 constexpr double kPi = 3.14159265358979323846;
 
 // The tangent masks that depend on the valence, worked out once per call for
@@ -54,7 +62,6 @@ public:
             const double theta = kPi / k, cosTheta = std::cos(theta), sinTheta = std::sin(theta);
             const double denominator = 1 / (k * (3 + cosTheta)), r = (cosTheta + 1) / sinTheta;
             CreaseMask& c = crease[k];
-            c.vertex = static_cast<float>(4 * r * (cosTheta - 1) * denominator);
             c.ends = static_cast<float>(-r * (1 + 2 * cosTheta) * denominator);
             c.face.push_back(static_cast<float>(sinTheta * denominator));
             c.edge.push_back(0);
@@ -82,25 +89,26 @@ public:
             if (!normal) return;
             t1 = (e[c0] - e[c1]) * 0.5f;
             const int k = c1 - c0;  // the faces of the sector
+            // Tangent weights sum to zero: each point is taken relative to p,
+            // which keeps the short tangents of fine levels exact.
             if (k == 2) {
-                t2 = ((d[c0] + d[c0 + 1]) * static_cast<float>(1.0 / 6) + (e[c0 + 1] * 4.0f - e[c0] - e[c1]) *
-                      static_cast<float>(1.0 / 6)) - p * static_cast<float>(4.0 / 6);
+                t2 = ((d[c0] - p) + (d[c0 + 1] - p) + (e[c0 + 1] - p) * 4.0f - (e[c0] - p) - (e[c1] - p)) *
+                     static_cast<float>(1.0 / 6);
             } else if (k > 2) {
                 const CreaseMask& c = crease[k];
-                for (int i = 0; i < k; ++i) t2 += d[c0 + i] * c.face[i];
-                for (int i = 1; i < k; ++i) t2 += e[c0 + i] * c.edge[i];
-                t2 += (e[c0] + e[c1]) * c.ends;
-                t2 += p * c.vertex;
+                for (int i = 0; i < k; ++i) t2 += (d[c0 + i] - p) * c.face[i];
+                for (int i = 1; i < k; ++i) t2 += (e[c0 + i] - p) * c.edge[i];
+                t2 += ((e[c0] - p) + (e[c1] - p)) * c.ends;
             } else {
-                t2 = (e[c0] + e[c1]) * 3.0f - p * 6.0f;  // one face: across it between its two sides
+                t2 = ((e[c0] - p) + (e[c1] - p)) * 3.0f;  // one face: across it between its two sides
             }
         } else if (edges == 4) {
             if (position)
                 *position = ((d[0] + d[1] + d[2] + d[3]) * static_cast<float>(1.0 / 36) +
                              (e[0] + e[1] + e[2] + e[3]) * static_cast<float>(1.0 / 9)) + p * static_cast<float>(4.0 / 9);
             if (!normal) return;
-            t1 = (e[0] - e[2]) * 4.0f + ((d[0] - d[1]) - (d[2] - d[3]));
-            t2 = (e[1] - e[3]) * 4.0f + ((d[0] + d[1]) - (d[2] + d[3]));
+            t1 = (e[0] - e[2]) * 4.0f + ((d[0] - d[2]) + (d[3] - d[1]));
+            t2 = (e[1] - e[3]) * 4.0f + ((d[0] - d[2]) + (d[1] - d[3]));
         } else {
             const float n = static_cast<float>(faces), fw = 1.0f / (n * (n + 5.0f)), ew = 4.0f * fw;
             if (position) {
@@ -114,25 +122,17 @@ public:
             const std::vector<float>& wf = smoothFace[faces];
             for (int i = 0; i < faces; ++i) {
                 const int prev = i == 0 ? faces - 1 : i - 1;
-                t1 += d[i] * wf[i] + e[i] * we[i];
-                t2 += d[i] * wf[prev] + e[i] * we[prev];
+                const Vector di = d[i] - p, ei = e[i] - p;
+                t1 += di * wf[i] + ei * we[i];
+                t2 += di * wf[prev] + ei * we[prev];
             }
         }
-        if (normal) *normal = unitNormal(t1, t2);
-    }
-
-    static Vector unitNormal(const Vector& t1, const Vector& t2) {
-        const double x = static_cast<double>(t1.y) * t2.z - static_cast<double>(t1.z) * t2.y;
-        const double y = static_cast<double>(t1.z) * t2.x - static_cast<double>(t1.x) * t2.z;
-        const double z = static_cast<double>(t1.x) * t2.y - static_cast<double>(t1.y) * t2.x;
-        const double length = std::sqrt(x * x + y * y + z * z);
-        if (!(length > 0) || !std::isfinite(length)) return Vector();
-        return Vector(static_cast<float>(x / length), static_cast<float>(y / length), static_cast<float>(z / length));
+        if (normal) *normal = unitCross(t1, t2);
     }
 
 private:
     struct CreaseMask {
-        float vertex = 0, ends = 0;  // the point, and the two ends of the sharp edges
+        float ends = 0;              // the two ends of the sharp edges (the point's weight makes the sum 0)
         std::vector<float> edge;     // edge c0 + i, 0 < i < k
         std::vector<float> face;     // face c0 + i, 0 <= i < k
     };
@@ -251,17 +251,25 @@ private:
     std::vector<unsigned char> sharp;
 };
 
-// The grid point `depth` steps into face(i) of edge e from the edge's point
-// c (counted from its vertex(0)), as grid coordinates of that face.
-void intoFace(const MrTopology& t, int e, int i, int c, int depth, int m, int& gi, int& gj) {
-    const int frame = t.edgeFrames[2 * e + i];
-    const int s = frame & 4 ? c : m - c;
+// The points one step into face(i) of edge e, read along the edge from its
+// vertex(0): row[c] for c = 0 to m. The two ends lie on the face's other
+// sides; the rest strictly inside its grid.
+void rowInto(const MrTopology& t, int e, int i, const LevelPoints& p, Vector* row) {
+    const int f = t.edges[e].faces[i], frame = t.edgeFrames[2 * e + i], m = p.cells;
+    const bool fromStart = frame & 4;
+    // Grid point of local (c, 1) is (i0 + c di, j0 + c dj).
+    int i0, j0, di, dj;
     switch (frame & 3) {
-    case 0: gi = s, gj = depth; break;
-    case 1: gi = m - depth, gj = s; break;
-    case 2: gi = s, gj = m - depth; break;
-    default: gi = depth, gj = s; break;
+    case 0: i0 = fromStart ? 0 : m, j0 = 1, di = fromStart ? 1 : -1, dj = 0; break;
+    case 1: i0 = m - 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
+    case 2: i0 = fromStart ? 0 : m, j0 = m - 1, di = fromStart ? 1 : -1, dj = 0; break;
+    default: i0 = 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
     }
+    row[0] = gridPointAt(t, f, i0, j0, p);
+    row[m] = gridPointAt(t, f, i0 + m * di, j0 + m * dj, p);
+    const int inner = m - 1, base = (i0 - 1) * inner + (j0 - 1), step = di * inner + dj;
+    const Vector* grid = p.faceInner(f);
+    for (int c = 1; c < m; ++c) row[c] = grid[base + c * step];
 }
 
 // The points inside edge e at the level in `points`, from `rows`: scratch of
@@ -273,16 +281,11 @@ void limitEdge(const MrTopology& t, int e, const LevelPoints& points, int level,
     Vector* along = rows;               // the edge's points, c = 0 .. m
     Vector* in0 = rows + (m + 1);       // one step into face(0)
     Vector* in1 = rows + 2 * (m + 1);   // one step into face(1)
-    for (int c = 0; c <= m; ++c) {
-        along[c] = edgePointAt(t, e, c, points);
-        int gi, gj;
-        intoFace(t, e, 0, c, 1, m, gi, gj);
-        in0[c] = gridPointAt(t, t.edges[e].faces[0], gi, gj, points);
-        if (!boundary) {
-            intoFace(t, e, 1, c, 1, m, gi, gj);
-            in1[c] = gridPointAt(t, t.edges[e].faces[1], gi, gj, points);
-        }
-    }
+    along[0] = points.vertex(t.edges[e].vertices[0]);
+    std::copy(points.edgeInner(e), points.edgeInner(e) + (m - 1), along + 1);
+    along[m] = points.vertex(t.edges[e].vertices[1]);
+    rowInto(t, e, 0, points, in0);
+    if (!boundary) rowInto(t, e, 1, points, in1);
     // Face(0) winds from a to b: the ring is b, into face(0), a, into face(1).
     const MrFaceTopology& face0 = t.faces[t.edges[e].faces[0]];
     const bool towardsEnd = face0.vertices[t.edgeFrames[2 * e] & 3] == t.edges[e].vertices[0];
@@ -300,25 +303,41 @@ void limitEdge(const MrTopology& t, int e, const LevelPoints& points, int level,
 }
 
 // The points inside face f's grid, every one regular and smooth, from the
-// whole grid gathered into `grid` ((m+1)^2 points).
-void limitFace(const MrTopology& t, int f, const LevelPoints& points, Vector* grid, Vector* positions, Vector* normals) {
-    const int m = points.cells, n = m + 1, inner = m - 1;
+// whole grid gathered into `grid` ((m+1)^2 points), row by row as streams of
+// floats, which the compiler turns into vector instructions: t1 and t2 first,
+// then their normalised cross product point by point. `rows` is scratch of
+// 2 (m+1) points.
+static_assert(sizeof(Vector) == 3 * sizeof(float), "a row of points is a row of floats");
+
+void limitFace(const MrTopology& t, int f, const LevelPoints& points, Vector* grid, Vector* rows, Vector* positions,
+               Vector* normals) {
+    const int m = points.cells, n = m + 1, inner = m - 1, count = 3 * inner;
     gatherGrid(t, f, points, grid);
     const float fw = static_cast<float>(1.0 / 36), ew = static_cast<float>(1.0 / 9), vw = static_cast<float>(4.0 / 9);
-    for (int i = 1; i < m; ++i)
-        for (int j = 1; j < m; ++j) {
-            const Vector* c = grid + i * n + j;
-            // edges +i, +j, -i, -j; faces between them
-            const Vector &e0 = c[n], &e1 = c[1], &e2 = c[-n], &e3 = c[-1];
-            const Vector &d0 = c[n + 1], &d1 = c[-n + 1], &d2 = c[-n - 1], &d3 = c[n - 1];
-            const std::size_t out = static_cast<std::size_t>(i - 1) * inner + (j - 1);
-            if (positions) positions[out] = ((d0 + d1 + d2 + d3) * fw + (e0 + e1 + e2 + e3) * ew) + *c * vw;
-            if (normals) {
-                const Vector t1 = (e0 - e2) * 4.0f + ((d0 - d1) - (d2 - d3));
-                const Vector t2 = (e1 - e3) * 4.0f + ((d0 + d1) - (d2 + d3));
-                normals[out] = TangentMasks::unitNormal(t1, t2);
-            }
+    for (int i = 1; i < m; ++i) {
+        // Row i at j = 1 and the rows before and after it: point (i, j) has
+        // edge ends (i+1, j), (i, j+1), (i-1, j), (i, j-1) and the diagonals
+        // between them, counterclockwise as the face winds.
+        const float* __restrict u = reinterpret_cast<const float*>(grid + (i - 1) * n + 1);
+        const float* __restrict c = reinterpret_cast<const float*>(grid + i * n + 1);
+        const float* __restrict d = reinterpret_cast<const float*>(grid + (i + 1) * n + 1);
+        const std::size_t out = static_cast<std::size_t>(i - 1) * inner;
+        if (positions) {
+            float* __restrict p = reinterpret_cast<float*>(positions + out);
+            for (int k = 0; k < count; ++k)
+                p[k] = ((u[k - 3] + u[k + 3] + d[k - 3] + d[k + 3]) * fw + (d[k] + c[k + 3] + u[k] + c[k - 3]) * ew) +
+                       c[k] * vw;
         }
+        if (!normals) continue;
+        float* __restrict t1 = reinterpret_cast<float*>(rows);
+        float* __restrict t2 = reinterpret_cast<float*>(rows + n);
+        for (int k = 0; k < count; ++k) {
+            t1[k] = (d[k] - u[k]) * 4.0f + ((d[k + 3] - u[k + 3]) + (d[k - 3] - u[k - 3]));
+            t2[k] = (c[k + 3] - c[k - 3]) * 4.0f + ((d[k + 3] - u[k - 3]) + (u[k + 3] - d[k - 3]));
+        }
+        Vector* normal = normals + out;
+        for (int j = 0; j < inner; ++j) normal[j] = unitCross(rows[j], rows[n + j]);
+    }
 }
 
 }  // namespace
@@ -356,10 +375,10 @@ void limitPointsAndNormals(const MrMesh& surface, std::vector<Vector>* positions
         }
     });
     parallelFor(t.numF, threads, grainFor(12 * m * m), [&](std::size_t begin, std::size_t end) {
-        std::vector<Vector> grid((m + 1) * (m + 1));
+        std::vector<Vector> grid((m + 1) * (m + 1)), rows(2 * (m + 1));
         for (std::size_t f = begin; f < end; ++f) {
             const std::size_t base = faceBase + f * (m - 1) * (m - 1);
-            limitFace(t, static_cast<int>(f), points, grid.data(), at(outP, base), at(outN, base));
+            limitFace(t, static_cast<int>(f), points, grid.data(), rows.data(), at(outP, base), at(outN, base));
         }
     });
 }

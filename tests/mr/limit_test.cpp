@@ -13,6 +13,7 @@
 #include "mr/mrmesh.h"
 #include "mr/surfaceexport.h"
 #include "support/catalogue.h"
+#include "support/loading.h"
 #include "surface_probe.h"
 
 namespace {
@@ -40,32 +41,21 @@ RefMesh plainCube() {
     return m;
 }
 
-// Sharpness on the surface's level 0, which on a mesh of quads is the
-// control mesh itself: edges by their ends, vertices by index.
-struct Sharpness {
-    std::vector<std::pair<int, int>> edges;
-    float edgeValue = 0;
-    std::vector<int> vertices;
-    float vertexValue = 0;
-};
-
-void sharpen(MrMesh& surface, const Sharpness& sharp) {
-    if (sharp.edges.empty() && sharp.vertices.empty()) return;
-    MrTopology& t = const_cast<MrTopology&>(surface.topology());
-    t.edgeSharpness = Block<float>(t.numE);
-    t.vertexSharpness = Block<float>(t.numV);
-    for (const auto& ends : sharp.edges)
-        for (int e = 0; e < t.numE; ++e) {
-            const int a = t.edges[e].vertices[0], b = t.edges[e].vertices[1];
-            if ((a == ends.first && b == ends.second) || (a == ends.second && b == ends.first)) t.edgeSharpness[e] = sharp.edgeValue;
-        }
-    for (int v : sharp.vertices) t.vertexSharpness[v] = sharp.vertexValue;
+// The control mesh as OBJ with crease and corner tags (0-based vertices),
+// loaded as a file is, and the surface over it.
+Surface makeTaggedSurface(const RefMesh& control, const std::string& tags) {
+    Surface s;
+    Loaded loaded = loadObjText(objText(control) + tags);
+    EXPECT_EQ(loaded.fatal, "");
+    s.mesh = std::move(loaded.mesh);
+    s.mr = buildSurface(*s.mesh, &s.progress);
+    return s;
 }
 
 struct HandCase {
     std::string name;
     RefMesh mesh;
-    Sharpness sharp;
+    std::string tags;  // OBJ crease and corner tags
     int vertex;
     Vector position;   // its limit position
     Vector normal;     // its limit normal; zero: not checked
@@ -80,25 +70,25 @@ const std::vector<HandCase>& handCases() {
         // (16 + 2.4 + 0.3) / 36. t1 = 4 (e0 - e2) + d0 - d1 - d2 + d3 =
         // (12, 0, -0.3), t2 = 4 (e1 - e3) + d0 + d1 - d2 - d3 = (0, 12, -2.7),
         // t1 x t2 = (3.6, 32.4, 144), along (1, 9, 40).
-        {"regularInterior", liftedGrid(), {}, 4, {0, 0, 18.7f / 36},
+        {"regularInterior", liftedGrid(), "", 4, {0, 0, 18.7f / 36},
          {float(1 / kRoot1682), float(9 / kRoot1682), float(40 / kRoot1682)}},
         // One sharp edge (a dart) keeps the smooth rule.
-        {"dart", liftedGrid(), {{{4, 5}}, 3, {}, 0}, 4, {0, 0, 18.7f / 36}, {}},
+        {"dart", liftedGrid(), "t crease 2/1/0 4 5 3\n", 4, {0, 0, 18.7f / 36}, {}},
         // 2/3 p + 1/6 of the boundary neighbours (-1, -1, 0.3) and (1, -1, 0).
-        {"boundary", liftedGrid(), {}, 1, {0, -1, 0.45f}, {}},
+        {"boundary", liftedGrid(), "", 1, {0, -1, 0.45f}, {}},
         // A corner of one face: the boundary curve too, 2/3 p + 1/6 (0, -1, 0.6) + 1/6 (-1, 0, 0).
-        {"boundaryOneFace", liftedGrid(), {}, 0, {-5.0f / 6, -5.0f / 6, 0.3f}, {}},
+        {"boundaryOneFace", liftedGrid(), "", 0, {-5.0f / 6, -5.0f / 6, 0.3f}, {}},
         // The crease along x: 2/3 p + 1/6 (-1, 0, 0) + 1/6 (1, 0, 0). Its
         // normal is that of the half face 0 lies in (y > 0): t1 along x, t2 =
         // -4/6 p - 1/6 (e_left + e_right) + 4/6 (0, 1, 0) + 1/6 (two diagonals).
-        {"crease", liftedGrid(), {{{4, 3}, {4, 5}}, 10, {}, 0}, 4, {0, 0, 2.0f / 3},
+        {"crease", liftedGrid(), "t crease 3/1/0 3 4 5 10\n", 4, {0, 0, 2.0f / 3},
          {0, float(2 / kRoot13), float(3 / kRoot13)}},
-        {"semiSharpCrease", liftedGrid(), {{{4, 3}, {4, 5}}, 2.5f, {}, 0}, 4, {0, 0, 2.0f / 3}, {}},
+        {"semiSharpCrease", liftedGrid(), "t crease 3/1/0 3 4 5 2.5\n", 4, {0, 0, 2.0f / 3}, {}},
         // A corner stays; its tangents run to its first two edge ends, (1, 0, 0) and (0, 1, 0).
-        {"cornerTag", liftedGrid(), {{}, 0, {4}, 1.5f}, 4, {0, 0, 1}, {float(1 / kRoot3), float(1 / kRoot3), float(1 / kRoot3)}},
-        {"threeSharpEdges", liftedGrid(), {{{4, 3}, {4, 5}, {4, 7}}, 10, {}, 0}, 4, {0, 0, 1}, {}},
+        {"cornerTag", liftedGrid(), "t corner 1/1/0 4 1.5\n", 4, {0, 0, 1}, {float(1 / kRoot3), float(1 / kRoot3), float(1 / kRoot3)}},
+        {"threeSharpEdges", liftedGrid(), "t crease 3/1/0 3 4 5 10\nt crease 2/1/0 4 7 10\n", 4, {0, 0, 1}, {}},
         // Valence 3: 3/8 p + 1/6 (edge ends) + 1/24 (diagonals) = (1, 1, 1) / 2.
-        {"valence3", plainCube(), {}, 7, {0.5f, 0.5f, 0.5f}, {float(1 / kRoot3), float(1 / kRoot3), float(1 / kRoot3)}},
+        {"valence3", plainCube(), "", 7, {0.5f, 0.5f, 0.5f}, {float(1 / kRoot3), float(1 / kRoot3), float(1 / kRoot3)}},
     };
     return cases;
 }
@@ -107,8 +97,7 @@ class LimitByHand : public testing::TestWithParam<int> {};
 
 TEST_P(LimitByHand, VertexLimitIsTheMaskWorkedOutByHand) {
     const HandCase& c = handCases()[GetParam()];
-    Surface s = makeSurface(c.mesh);
-    sharpen(*s.mr, c.sharp);
+    Surface s = makeTaggedSurface(c.mesh, c.tags);
     std::vector<Vector> positions, normals;
     limitPointsAndNormals(*s.mr, &positions, &normals);
     const Vector& p = positions.at(c.vertex);

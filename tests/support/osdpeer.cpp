@@ -73,6 +73,29 @@ void osdInterpolate(const Far::TopologyRefiner& refiner, std::vector<OsdPoint>& 
 
 OsdSurface osdLimitSurface(const Mesh& control, int level) { return osdLimitSurface(osdControl(control), level); }
 
+namespace {
+
+Vector vectorOf(const OsdPoint& p) { return Vector(p.x, p.y, p.z); }
+
+// The limit positions and normals of the `count` points at `last`.
+void limitOf(const Far::TopologyRefiner& refiner, const OsdPoint* last, int count, std::vector<Vector>& positions,
+             std::vector<Vector>& normals) {
+    std::vector<OsdPoint> limit(count), tangent1(count), tangent2(count);
+    Far::PrimvarRefiner(refiner).Limit(last, limit, tangent1, tangent2);
+    positions.clear();
+    normals.clear();
+    for (int k = 0; k < count; ++k) {
+        positions.push_back(vectorOf(limit[k]));
+        const Vector a = vectorOf(tangent1[k]), b = vectorOf(tangent2[k]);
+        const double x = double(a.y) * b.z - double(a.z) * b.y, y = double(a.z) * b.x - double(a.x) * b.z,
+                     z = double(a.x) * b.y - double(a.y) * b.x;
+        const double length = std::sqrt(x * x + y * y + z * z);
+        normals.push_back(length > 0 ? Vector(float(x / length), float(y / length), float(z / length)) : Vector());
+    }
+}
+
+}  // namespace
+
 OsdSurface osdLimitSurface(const OsdControl& arrays, int level) {
     std::unique_ptr<Far::TopologyRefiner> refiner = osdRefine(arrays, level, true);
     std::vector<OsdPoint> all(refiner->GetNumVerticesTotal());
@@ -80,21 +103,44 @@ OsdSurface osdLimitSurface(const OsdControl& arrays, int level) {
     osdInterpolate(*refiner, all);
     const int count = refiner->GetLevel(level).GetNumVertices();
     const OsdPoint* last = all.data() + all.size() - count;
-    std::vector<OsdPoint> limit(count), tangent1(count), tangent2(count);
-    Far::PrimvarRefiner(*refiner).Limit(last, limit, tangent1, tangent2);
-    auto vector = [](const OsdPoint& p) { return Vector(p.x, p.y, p.z); };
     OsdSurface surface;
-    for (int k = 0; k < count; ++k) {
-        surface.points.push_back(vector(last[k]));
-        surface.limitPositions.push_back(vector(limit[k]));
-        const Vector a = vector(tangent1[k]), b = vector(tangent2[k]);
-        const double x = double(a.y) * b.z - double(a.z) * b.y, y = double(a.z) * b.x - double(a.x) * b.z,
-                     z = double(a.x) * b.y - double(a.y) * b.x;
-        const double length = std::sqrt(x * x + y * y + z * z);
-        surface.limitNormals.push_back(length > 0 ? Vector(float(x / length), float(y / length), float(z / length))
-                                                  : Vector());
-    }
+    for (int k = 0; k < count; ++k) surface.points.push_back(vectorOf(last[k]));
+    limitOf(*refiner, last, count, surface.limitPositions, surface.limitNormals);
     return surface;
+}
+
+namespace {
+
+// A point in double precision, for OpenSubdiv's limit masks in double.
+struct OsdPointD {
+    double x, y, z;
+    void Clear(void* = nullptr) { x = y = z = 0; }
+    void AddWithWeight(const OsdPointD& p, double weight) {
+        x += weight * p.x;
+        y += weight * p.y;
+        z += weight * p.z;
+    }
+};
+
+}  // namespace
+
+void osdLimitOf(const Mesh& control, int level, const std::vector<Vector>& points, std::vector<Vector>& positions,
+                std::vector<Vector>& normals) {
+    std::unique_ptr<Far::TopologyRefiner> refiner = osdRefine(osdControl(control), level, true);
+    const std::size_t count = points.size();
+    std::vector<OsdPointD> last(count), limit(count), tangent1(count), tangent2(count);
+    for (std::size_t k = 0; k < count; ++k) last[k] = {points[k].x, points[k].y, points[k].z};
+    Far::PrimvarRefinerReal<double>(*refiner).Limit(last.data(), limit, tangent1, tangent2);
+    positions.clear();
+    normals.clear();
+    for (std::size_t k = 0; k < count; ++k) {
+        positions.push_back(Vector(float(limit[k].x), float(limit[k].y), float(limit[k].z)));
+        const OsdPointD& a = tangent1[k];
+        const OsdPointD& b = tangent2[k];
+        const double x = a.y * b.z - a.z * b.y, y = a.z * b.x - a.x * b.z, z = a.x * b.y - a.y * b.x;
+        const double length = std::sqrt(x * x + y * y + z * z);
+        normals.push_back(length > 0 ? Vector(float(x / length), float(y / length), float(z / length)) : Vector());
+    }
 }
 
 std::vector<int> matchPoints(const std::vector<Vector>& a, const std::vector<Vector>& b, double tolerance) {

@@ -60,6 +60,12 @@ struct OsdSurface {
 };
 OsdSurface osdLimitSurface(const Mesh& control, int level);
 OsdSurface osdLimitSurface(const OsdControl& control, int level);
+// OpenSubdiv's limit masks at `level` applied, in double precision, to other
+// points of that level (`points`, in OpenSubdiv's order): the limit of
+// another refinement of the same surface, free of the rounding of
+// OpenSubdiv's own refinement and single-precision masks.
+void osdLimitOf(const Mesh& control, int level, const std::vector<Vector>& points, std::vector<Vector>& positions,
+                std::vector<Vector>& normals);
 
 // For every point of `a`, the index of the nearest point of `b` within
 // `tolerance`, or -1 when there is none.
