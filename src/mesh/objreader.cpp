@@ -199,17 +199,21 @@ bool isCorner(const std::string& token) {
 }
 
 // The words after the statement keyword, up to a comment.
-std::vector<std::string> statementArguments(const std::string& line) {
-    std::vector<std::string> words;
+// The words after the statement keyword, up to a comment, into `words`,
+// whose storage serves one line after another: checking a line asks nothing
+// of the heap once the first lines have set it up.
+void statementArguments(const std::string& line, std::vector<std::string>& words) {
+    std::size_t count = 0;
     std::size_t k = line.find_first_not_of(" \t");
     k = line.find_first_of(" \t", k);  // past the keyword
     while (k != std::string::npos) {
         std::size_t start = line.find_first_not_of(" \t", k);
         if (start == std::string::npos || line[start] == '#') break;
         k = line.find_first_of(" \t", start);
-        words.push_back(line.substr(start, k == std::string::npos ? std::string::npos : k - start));
+        if (count == words.size()) words.emplace_back();
+        words[count++].assign(line, start, k == std::string::npos ? std::string::npos : k - start);
     }
-    return words;
+    words.resize(count);
 }
 
 // What the callbacks gather: the vertices and texture coordinates go straight
@@ -268,6 +272,7 @@ struct ObjState {
     std::vector<int> tagVertices;       // their vertex indices, as written
     std::vector<float> tagSharpness;    // their sharpness values
     std::set<std::string> unknownTags;  // the other tag names met so far
+    std::vector<std::string> words;     // the words of the line being checked
     std::exception_ptr error;           // the first error, raised once the parse has ended
 };
 
@@ -277,7 +282,7 @@ struct ObjState {
 // floats, and the same surface, as the text format with the same numbers.
 void ObjState::addVertex() {
     if (buffer.tooLong()) fail("vertex line too long");
-    std::vector<std::string> words = statementArguments(buffer.text());
+    statementArguments(buffer.text(), words);
     bool good = words.size() >= 3 && words.size() <= 7;
     for (const std::string& word : words) good = good && isDecimal(word);
     float xyz[3] = {0, 0, 0};
@@ -294,7 +299,7 @@ void ObjState::addVertex() {
 // is checked and dropped.
 void ObjState::addTextureCoordinate() {
     if (buffer.tooLong()) fail("texture coordinate line too long");
-    std::vector<std::string> words = statementArguments(buffer.text());
+    statementArguments(buffer.text(), words);
     bool good = !words.empty() && words.size() <= 3;
     float uvw[3] = {0, 0, 0};
     for (std::size_t k = 0; good && k < words.size(); ++k) {
@@ -313,7 +318,7 @@ void ObjState::addTextureCoordinate() {
 // so far. Texture coordinates are on every corner of every face or on none.
 void ObjState::addFace(const tinyobj::index_t* corners, int count) {
     if (buffer.tooLong()) fail("face line too long");
-    std::vector<std::string> words = statementArguments(buffer.text());
+    statementArguments(buffer.text(), words);
     for (const std::string& word : words)
         if (!isCorner(word)) fail("malformed face corner \"" + word + "\": expected v, v/t, v//n or v/t/n");
     count = std::min(count, static_cast<int>(words.size()));
@@ -372,7 +377,7 @@ void ObjState::readTag() {
     const std::size_t start = line.find_first_not_of(" \t");
     if (start == std::string::npos || line[start] != 't') return;
     if (start + 1 < line.size() && line[start + 1] != ' ' && line[start + 1] != '\t') return;
-    const std::vector<std::string> words = statementArguments(line);
+    statementArguments(line, words);
     if (words.empty()) fail("malformed tag: no tag name");
     const std::string& tag = words[0];
     const bool crease = tag == "crease";

@@ -144,33 +144,38 @@ TEST(RefineBinary, LevelZeroRoundTripGivesTheControlMesh) {
     }
 }
 
-// The texture coordinates an OBJ output names: every vt line's (u, v), and
-// for every face the indices its corners give.
 using UV = std::pair<float, float>;
 using UVSet = std::set<UV>;
 
-struct WrittenUVs {
-    std::vector<UV> values;  // per vt line
-    std::vector<std::vector<int>> faces;           // per f line, 0-based vt indices
+// What an OBJ output holds: every v line's point, vn line's normal and vt
+// line's (u, v), and every f line's corners as written ("p", "p/t", "p//n"
+// or "p/t/n").
+struct WrittenObj {
+    std::vector<Vector> points, normals;
+    std::vector<UV> uvs;
+    std::vector<std::vector<std::string>> faces;
+    // The 0-based texture coordinate a corner names.
+    static int uvIndex(const std::string& corner) { return std::stoi(corner.substr(corner.find('/') + 1)) - 1; }
 };
 
-WrittenUVs writtenUVs(const std::string& obj) {
-    WrittenUVs uvs;
+WrittenObj writtenObj(const std::string& obj) {
+    WrittenObj written;
     std::istringstream lines(obj);
     for (std::string line; std::getline(lines, line);) {
         std::istringstream words(line);
         std::string word;
         words >> word;
-        if (word == "vt") {
-            float u, v;
-            words >> u >> v;
-            uvs.values.emplace_back(u, v);
-        } else if (word == "f") {
-            uvs.faces.emplace_back();
-            while (words >> word) uvs.faces.back().push_back(std::stoi(word.substr(word.find('/') + 1)) - 1);
+        Vector p;
+        UV uv;
+        if (word == "v" && words >> p.x >> p.y >> p.z) written.points.push_back(p);
+        if (word == "vn" && words >> p.x >> p.y >> p.z) written.normals.push_back(p);
+        if (word == "vt" && words >> uv.first >> uv.second) written.uvs.push_back(uv);
+        if (word == "f") {
+            written.faces.emplace_back();
+            while (words >> word) written.faces.back().push_back(word);
         }
     }
-    return uvs;
+    return written;
 }
 
 // Texture coordinates refine linearly in each control face: a quad's grid at
@@ -182,17 +187,17 @@ TEST(RefineBinary, WritesTheTextureCoordinatesOfEveryGridPoint) {
     const std::string quad = dir.write("quad.obj", "v 0 0 0\nv 2 0 0\nv 2 2 1\nv 0 2 0\n"
                                                    "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nf 1/1 2/2 3/3 4/4\n");
     ASSERT_EQ(0, refine({quad, "--level", "2", "-o", dir.path("quad-out.obj")}).exitStatus);
-    const WrittenUVs grid = writtenUVs(readFile(dir.path("quad-out.obj")));
+    const WrittenObj grid = writtenObj(readFile(dir.path("quad-out.obj")));
     UVSet expected;
     for (int i = 0; i <= 4; ++i)
         for (int j = 0; j <= 4; ++j) expected.emplace(i / 4.0f, j / 4.0f);
-    EXPECT_EQ(expected, UVSet(grid.values.begin(), grid.values.end()));
-    EXPECT_EQ(25u, grid.values.size()) << "each value written once";
+    EXPECT_EQ(expected, UVSet(grid.uvs.begin(), grid.uvs.end()));
+    EXPECT_EQ(25u, grid.uvs.size()) << "each value written once";
     ASSERT_EQ(16u, grid.faces.size());
-    for (const std::vector<int>& cell : grid.faces) {
+    for (const std::vector<std::string>& cell : grid.faces) {
         ASSERT_EQ(4u, cell.size());
         UVSet corners;
-        for (int t : cell) corners.insert(grid.values.at(t));
+        for (const std::string& corner : cell) corners.insert(grid.uvs.at(WrittenObj::uvIndex(corner)));
         const auto [u0, v0] = *corners.begin();
         EXPECT_EQ((UVSet{{u0, v0}, {u0 + 0.25f, v0}, {u0, v0 + 0.25f}, {u0 + 0.25f, v0 + 0.25f}}),
                   corners);
@@ -200,10 +205,10 @@ TEST(RefineBinary, WritesTheTextureCoordinatesOfEveryGridPoint) {
     const std::string triangle =
         dir.write("triangle.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 0.5 0\nvt 0 0.75\nf 1/1 2/2 3/3\n");
     ASSERT_EQ(0, refine({triangle, "-o", dir.path("triangle-out.obj")}).exitStatus);
-    const WrittenUVs thirds = writtenUVs(readFile(dir.path("triangle-out.obj")));
+    const WrittenObj thirds = writtenObj(readFile(dir.path("triangle-out.obj")));
     EXPECT_EQ((UVSet{{0, 0}, {0.5f, 0}, {0, 0.75f}, {0.25f, 0}, {0.25f, 0.375f},
                                                  {0, 0.375f}, {0.5f / 3, 0.75f / 3}}),
-              UVSet(thirds.values.begin(), thirds.values.end()));
+              UVSet(thirds.uvs.begin(), thirds.uvs.end()));
     EXPECT_EQ(3u, thirds.faces.size());
 }
 
@@ -230,31 +235,6 @@ TEST(RefineBinary, TagsSurviveARoundTrip) {
     ASSERT_EQ(0, refine({cube, "--level", "2", "-o", dir.path("direct.obj")}).exitStatus);
     ASSERT_EQ(0, refine({dir.path("zero.obj"), "--level", "2", "-o", dir.path("again.obj")}).exitStatus);
     EXPECT_EQ(readFile(dir.path("direct.obj")), readFile(dir.path("again.obj")));
-}
-
-// Every v line's point, every vn line's normal and every f line's corners as
-// written ("p", "p/t", "p//n" or "p/t/n").
-struct WrittenObj {
-    std::vector<Vector> points, normals;
-    std::vector<std::vector<std::string>> faces;
-};
-
-WrittenObj writtenObj(const std::string& obj) {
-    WrittenObj written;
-    std::istringstream lines(obj);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream words(line);
-        std::string word;
-        words >> word;
-        Vector p;
-        if (word == "v" && words >> p.x >> p.y >> p.z) written.points.push_back(p);
-        if (word == "vn" && words >> p.x >> p.y >> p.z) written.normals.push_back(p);
-        if (word == "f") {
-            written.faces.emplace_back();
-            while (words >> word) written.faces.back().push_back(word);
-        }
-    }
-    return written;
 }
 
 // --limit moves every point onto the limit surface, in OBJ and OFF alike;
