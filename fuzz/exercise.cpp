@@ -4,9 +4,12 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "mesh/mesh.h"
+#include "mr/limit.h"
 #include "mr/mrmesh.h"
+#include "mr/surfaceexport.h"
 
 namespace {
 
@@ -54,7 +57,8 @@ bool loadMesh(MeshFormat format, const std::uint8_t* data, std::size_t size, Mes
 }
 
 // Refines, edits one control vertex (moving it a little, as a drag does),
-// and steps back a level: every level operation the surface has.
+// writes the surface with its limit positions, normals, texture coordinates
+// and tags, and steps back a level: every level operation the surface has.
 int workSurface(Mesh& mesh) {
     MrMesh surface;
     surface.setMemoryProbe([] { return kExerciseMemoryBudget; });
@@ -64,6 +68,15 @@ int workSurface(Mesh& mesh) {
     MeshVertex* moved = mesh.vertex(0);
     moved->setPosition(moved->position() + Vector(0.25f, -0.5f, 1.0f));
     surface.vertexMoved(moved);
+    std::vector<Vector> positions, normals;
+    limitPointsAndNormals(surface, &positions, &normals);
+    SurfaceExtras extras;
+    extras.positions = &positions;
+    extras.normals = &normals;
+    if (FILE* out = std::fopen("/dev/null", "w")) {
+        writeSurface(out, surface, MeshFormat::Obj, extras);
+        std::fclose(out);
+    }
     int reached = surface.curRes();
     surface.undivide();
     return reached;
