@@ -251,27 +251,6 @@ private:
     std::vector<unsigned char> sharp;
 };
 
-// The points one step into face(i) of edge e, read along the edge from its
-// vertex(0): row[c] for c = 0 to m. The two ends lie on the face's other
-// sides; the rest strictly inside its grid.
-void rowInto(const MrTopology& t, int e, int i, const LevelPoints& p, Vector* row) {
-    const int f = t.edges[e].faces[i], frame = t.edgeFrames[2 * e + i], m = p.cells;
-    const bool fromStart = frame & 4;
-    // Grid point of local (c, 1) is (i0 + c di, j0 + c dj).
-    int i0, j0, di, dj;
-    switch (frame & 3) {
-    case 0: i0 = fromStart ? 0 : m, j0 = 1, di = fromStart ? 1 : -1, dj = 0; break;
-    case 1: i0 = m - 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
-    case 2: i0 = fromStart ? 0 : m, j0 = m - 1, di = fromStart ? 1 : -1, dj = 0; break;
-    default: i0 = 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
-    }
-    row[0] = gridPointAt(t, f, i0, j0, p);
-    row[m] = gridPointAt(t, f, i0 + m * di, j0 + m * dj, p);
-    const int inner = m - 1, base = (i0 - 1) * inner + (j0 - 1), step = di * inner + dj;
-    const Vector* grid = p.faceInner(f);
-    for (int c = 1; c < m; ++c) row[c] = grid[base + c * step];
-}
-
 // The points inside edge e at the level in `points`, from `rows`: scratch of
 // 3 (m+1) points.
 void limitEdge(const MrTopology& t, int e, const LevelPoints& points, int level, const TangentMasks& masks,
@@ -284,8 +263,8 @@ void limitEdge(const MrTopology& t, int e, const LevelPoints& points, int level,
     along[0] = points.vertex(t.edges[e].vertices[0]);
     std::copy(points.edgeInner(e), points.edgeInner(e) + (m - 1), along + 1);
     along[m] = points.vertex(t.edges[e].vertices[1]);
-    rowInto(t, e, 0, points, in0);
-    if (!boundary) rowInto(t, e, 1, points, in1);
+    faceRow(t, e, 0, points, in0);
+    if (!boundary) faceRow(t, e, 1, points, in1);
     // Face(0) winds from a to b: the ring is b, into face(0), a, into face(1).
     const MrFaceTopology& face0 = t.faces[t.edges[e].faces[0]];
     const bool towardsEnd = face0.vertices[t.edgeFrames[2 * e] & 3] == t.edges[e].vertices[0];

@@ -28,29 +28,6 @@ Vector diagonalIn(const MrTopology& t, int slot, const LevelPoints& p) {
     return p.faceInner(f)[offset[corner]];
 }
 
-// Row one step into the edge's face(i), read along the edge from its
-// vertex(0): row[c] for c = 0 to m. The two ends lie on the face's sides.
-void faceRow(const MrTopology& t, int e, int i, const LevelPoints& p, Vector* row) {
-    const int f = t.edges[e].faces[i], frame = t.edgeFrames[2 * e + i], m = p.cells;
-    const bool fromStart = frame & 4;
-    // Grid point of local (c, 1) is (i0 + c di, j0 + c dj).
-    int i0, j0, di, dj;
-    switch (frame & 3) {
-    case 0: i0 = fromStart ? 0 : m, j0 = 1, di = fromStart ? 1 : -1, dj = 0; break;
-    case 1: i0 = m - 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
-    case 2: i0 = fromStart ? 0 : m, j0 = m - 1, di = fromStart ? 1 : -1, dj = 0; break;
-    default: i0 = 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
-    }
-    row[0] = gridPointAt(t, f, i0, j0, p);
-    row[m] = gridPointAt(t, f, i0 + m * di, j0 + m * dj, p);
-    if (m < 2) return;
-    // the rest lies strictly inside the grid
-    const int inner = m - 1, base = (i0 - 1) * inner + (j0 - 1), step = di * inner + dj;
-    const Vector* points = p.faceInner(f);
-    for (int c = 1; c < m; ++c) row[c] = points[base + c * step];
-}
-
-
 // The row rules below work on rows of points as flat streams of floats:
 // point k of a row is floats 3k to 3k+2, and every sum is taken coordinate
 // by coordinate in the order the rule states. The compiler turns these loops
@@ -91,6 +68,27 @@ void interleave(const Vector* even, const Vector* odd, int m, Vector* out) {
 }
 
 }  // namespace
+
+void faceRow(const MrTopology& t, int e, int i, const LevelPoints& p, Vector* row) {
+    const int f = t.edges[e].faces[i], frame = t.edgeFrames[2 * e + i], m = p.cells;
+    const bool fromStart = frame & 4;
+    // Grid point of local (c, 1) is (i0 + c di, j0 + c dj).
+    int i0, j0, di, dj;
+    switch (frame & 3) {
+    case 0: i0 = fromStart ? 0 : m, j0 = 1, di = fromStart ? 1 : -1, dj = 0; break;
+    case 1: i0 = m - 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
+    case 2: i0 = fromStart ? 0 : m, j0 = m - 1, di = fromStart ? 1 : -1, dj = 0; break;
+    default: i0 = 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
+    }
+    row[0] = gridPointAt(t, f, i0, j0, p);
+    row[m] = gridPointAt(t, f, i0 + m * di, j0 + m * dj, p);
+    if (m < 2) return;
+    // the rest lies strictly inside the grid
+    const int inner = m - 1, base = (i0 - 1) * inner + (j0 - 1), step = di * inner + dj;
+    const Vector* points = p.faceInner(f);
+    for (int c = 1; c < m; ++c) row[c] = points[base + c * step];
+}
+
 
 Vector edgePointAt(const MrTopology& t, int e, int k, const LevelPoints& p) {
     if (k == 0) return p.vertex(t.edges[e].vertices[0]);

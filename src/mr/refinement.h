@@ -41,6 +41,10 @@ Vector edgePointAt(const MrTopology& topology, int e, int k, const LevelPoints& 
 // Grid point (i, j) (each 0 to m) of face f: i runs from vertex(0) towards
 // vertex(1), j from vertex(0) towards vertex(3).
 Vector gridPointAt(const MrTopology& topology, int f, int i, int j, const LevelPoints& points);
+// The points one step into face(i) of edge e, read along the edge from its
+// vertex(0): row[c] for c = 0 to m. The two ends lie on the face's sides, the
+// rest strictly inside its grid.
+void faceRow(const MrTopology& topology, int e, int i, const LevelPoints& points, Vector* row);
 // The whole (m+1) x (m+1) grid of face f into `grid`, row by row.
 void gatherGrid(const MrTopology& topology, int f, const LevelPoints& points, Vector* grid);
 
