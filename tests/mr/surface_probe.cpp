@@ -5,12 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <sstream>
-#include <tuple>
 
 namespace {
 
@@ -116,48 +113,6 @@ std::string levelMismatch(const MrMesh& mr, int level) {
         if (mr.edge(i)->curRes() != level || mr.edge(i)->pointCount() != count) return "edge " + std::to_string(i);
     for (int i = 0; i < mr.numFaces(); ++i)
         if (mr.face(i)->curRes() != level || mr.face(i)->gridSize() != count) return "face " + std::to_string(i);
-    return "";
-}
-
-std::string matchPointSets(const std::vector<RefPoint>& actual, const std::vector<RefPoint>& expected,
-                           double tolerance) {
-    if (actual.size() != expected.size())
-        return "point counts " + std::to_string(actual.size()) + " and " + std::to_string(expected.size());
-    // Expected points bucketed in cells of the tolerance's size; a partner
-    // lies in one of the 27 cells around a point.
-    using Cell = std::tuple<long long, long long, long long>;
-    auto cellOf = [tolerance](double x, double y, double z) {
-        return Cell(std::llround(std::floor(x / tolerance)), std::llround(std::floor(y / tolerance)),
-                    std::llround(std::floor(z / tolerance)));
-    };
-    std::map<Cell, std::vector<int>> buckets;
-    for (int k = 0; k < static_cast<int>(expected.size()); ++k)
-        buckets[cellOf(expected[k].x, expected[k].y, expected[k].z)].push_back(k);
-    std::vector<bool> taken(expected.size(), false);
-    for (const RefPoint& p : actual) {
-        auto [cx, cy, cz] = cellOf(p.x, p.y, p.z);
-        int best = -1;
-        double bestDistance = tolerance;
-        for (long long dx = -1; dx <= 1; ++dx)
-            for (long long dy = -1; dy <= 1; ++dy)
-                for (long long dz = -1; dz <= 1; ++dz) {
-                    auto bucket = buckets.find(Cell(cx + dx, cy + dy, cz + dz));
-                    if (bucket == buckets.end()) continue;
-                    for (int k : bucket->second) {
-                        const RefPoint& q = expected[k];
-                        double distance = std::sqrt((p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) +
-                                                    (p.z - q.z) * (p.z - q.z));
-                        if (!taken[k] && distance <= bestDistance) best = k, bestDistance = distance;
-                    }
-                }
-        if (best < 0) {
-            std::ostringstream s;
-            s.precision(9);
-            s << "no reference point within " << tolerance << " of (" << p.x << ", " << p.y << ", " << p.z << ")";
-            return s.str();
-        }
-        taken[best] = true;
-    }
     return "";
 }
 

@@ -10,6 +10,7 @@
 #include "mesh/mesh.h"
 #include "mr/mrmesh.h"
 #include "reference_subdivision.h"
+#include "support/pointmatch.h"
 
 // Every point the surface stores, in a fixed order: vertex positions, then
 // each edge's points, then each face's grid row by row.
@@ -30,11 +31,6 @@ std::string sharedPointMismatch(const MrMesh& mr);
 
 // The first element whose level or point count is not that of `level`, or "".
 std::string levelMismatch(const MrMesh& mr, int level);
-
-// Matches two point sets one to one within `tolerance`. Returns "" when every
-// point of `actual` has its own partner in `expected`, else what is wrong.
-std::string matchPointSets(const std::vector<RefPoint>& actual, const std::vector<RefPoint>& expected,
-                           double tolerance);
 
 // Builds the surface over `mesh`, which must succeed without printing
 // anything, keeping the path it reports in `progress`.
