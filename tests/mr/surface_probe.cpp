@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <memory>
 #include <sstream>
 
@@ -90,12 +91,38 @@ std::vector<RefPoint> weldedPoints(const MrMesh& mr) {
     return points;
 }
 
+std::vector<Vector> sideAlong(const MrFace* f, const MrEdge* e) {
+    const int m = f->gridSize() - 1;
+    const int corner[4][2] = {{0, 0}, {m, 0}, {m, m}, {0, m}};
+    for (int s = 0; s < 4; ++s) {
+        if (f->edge(s) != e) continue;
+        int from = s, to = (s + 1) % 4;
+        if (f->vertex(from) != e->vertex(0)) std::swap(from, to);
+        if (f->vertex(from) != e->vertex(0) || f->vertex(to) != e->vertex(1)) return {};
+        std::vector<Vector> side;
+        for (int k = 0; k <= m; ++k)
+            side.push_back(f->point(corner[from][0] + (corner[to][0] - corner[from][0]) / m * k,
+                                    corner[from][1] + (corner[to][1] - corner[from][1]) / m * k));
+        return side;
+    }
+    return {};
+}
+
 std::string sharedPointMismatch(const MrMesh& mr) {
     for (int i = 0; i < mr.numEdges(); ++i) {
         const MrEdge* e = mr.edge(i);
-        if (!identical(e->point(0), e->vertex(0)->position()) ||
-            !identical(e->point(e->pointCount() - 1), e->vertex(1)->position()))
-            return "edge " + std::to_string(i) + " ends";
+        for (int which = 0; which < 2; ++which) {
+            const MrFace* f = e->face(which);
+            if (!f) continue;
+            const std::string where = "edge " + std::to_string(i) + " face(" + std::to_string(which) + ") " +
+                                      std::to_string(f->id);
+            const std::vector<Vector> side = sideAlong(f, e);
+            if (static_cast<int>(side.size()) != e->pointCount()) return where + ": not a side with the edge's ends";
+            for (int k = 0; k < e->pointCount(); ++k)
+                if (!identical(side[k], e->point(k)))
+                    return where + " point " + std::to_string(k) + ": " + describe(side[k]) + " vs " +
+                           describe(e->point(k));
+        }
     }
     for (int i = 0; i < mr.numFaces(); ++i) {
         std::string problem = faceBorderMismatch(mr.face(i));
