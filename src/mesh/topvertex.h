@@ -1,6 +1,7 @@
 #pragma once
-// TopVertex: the vertex of a polygon mesh as pure topology, shared by the
-// control mesh and the surface.
+// TopVertex: the vertex of a polygon mesh as pure topology, the base of the
+// control mesh's vertices (MeshVertex). The surface does not use it: it keeps
+// its own topology as index arrays (src/mr/mrtopology.h).
 //
 // Invariant once orderRings() has run on a vertex whose faces form one fan:
 // interior vertex with n edges: n faces, face i lies between edge i and edge
