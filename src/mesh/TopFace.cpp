@@ -39,15 +39,20 @@ bool TopFace::incident(const TopEdge* e) const {
     return false;
 }
 
+void sidesAt(const void* v, int count, const std::function<bool(int)>& endsAt, int& first, int& second) {
+    FACETRY_ASSERT(v);
+    int found = 0;
+    first = second = -1;
+    for (int i = 0; i < count && found < 2; ++i)
+        if (endsAt(i)) (found++ == 0 ? first : second) = i;
+    FACETRY_ASSERT(found == 2);
+}
+
 // For v at position j > 0 this gives edge j-1 then edge j; for j = 0, edge 0
 // then edge valence()-1.
 void TopFace::edgesAt(const TopVertex* v, TopEdge*& e1, TopEdge*& e2) const {
-    FACETRY_ASSERT(v);
-    int found = 0;
-    e1 = e2 = nullptr;
-    for (int i = 0; i < count && found < 2; ++i) {
-        TopEdge* e = sides[i];
-        if (e->incident(v)) (found++ == 0 ? e1 : e2) = e;
-    }
-    FACETRY_ASSERT(found == 2);
+    int first, second;
+    sidesAt(v, count, [&](int i) { return sides[i]->incident(v); }, first, second);
+    e1 = sides[first];
+    e2 = sides[second];
 }

@@ -3,6 +3,8 @@
 // edges between them. Edge i joins vertex i to vertex i+1; every index is
 // taken cyclically.
 
+#include <functional>
+
 class TopVertex;
 class TopEdge;
 
@@ -11,6 +13,13 @@ inline int wrapIndex(int i, int n) {
     int r = i % n;
     return r < 0 ? r + n : r;
 }
+
+// Of a face's `count` sides in face order, the first two that end at v, as
+// side indices: `endsAt(i)` tells whether side i does. TopFace::edgesAt
+// finds them here, and so do the surface's quads, handles over index arrays
+// rather than TopFaces: a vertex off the face reads the same, expression and
+// file, from either mesh. Asserts v and that two sides are found.
+void sidesAt(const void* v, int count, const std::function<bool(int)>& endsAt, int& first, int& second);
 
 class TopFace {
 public:

@@ -36,5 +36,6 @@ void loadObj(std::istream& input, const std::string& name, Mesh& mesh, const Mes
 void loadOff(FILE* input, const std::string& name, Mesh& mesh, const MessageSink& report);
 
 // Opens `path` and reads it by its extension. Throws LoadError("cannot open
-// <path>") when the file cannot be opened for reading, or the reader's error.
+// <path>") when the file cannot be opened for reading, or the reader's error
+// (a directory is read as an empty file).
 void loadMeshFile(const std::string& path, Mesh& mesh, const MessageSink& report);

@@ -20,22 +20,33 @@ void TopEdge::addFace(TopFace* f) {
     (f0 ? f1 : f0) = f;
 }
 
-bool TopEdge::incident(const TopVertex* v) const {
+bool EdgeLinks::incident(const void* v) const {
     FACETRY_ASSERT(v);
     return v == v0 || v == v1;
 }
 
-bool TopEdge::incident(const TopFace* f) const {
-    FACETRY_ASSERT(f);
-    return f == f0 || f == f1;
-}
-
-bool TopEdge::incident(const TopEdge* e) const {
+bool EdgeLinks::incident(const EdgeLinks* e) const {
     FACETRY_ASSERT(e);
     return incident(e->v0) || incident(e->v1);
 }
 
-TopVertex* TopEdge::otherVertex(const TopVertex* v) const {
-    FACETRY_ASSERT(incident(v));
-    return v == v0 ? v1 : v0;
+bool EdgeLinks::incidentFace(const void* f) const {
+    FACETRY_ASSERT(f);
+    return f == f0 || f == f1;
 }
+
+int EdgeLinks::otherEnd(const void* v) const {
+    FACETRY_ASSERT(incident(v));
+    return v == v0 ? 1 : 0;
+}
+
+bool TopEdge::incident(const TopVertex* v) const { return links().incident(v); }
+
+bool TopEdge::incident(const TopFace* f) const { return links().incidentFace(f); }
+
+bool TopEdge::incident(const TopEdge* e) const {
+    const EdgeLinks other = e ? e->links() : EdgeLinks{};
+    return links().incident(e ? &other : nullptr);
+}
+
+TopVertex* TopEdge::otherVertex(const TopVertex* v) const { return vertex(links().otherEnd(v)); }

@@ -5,6 +5,27 @@
 class TopVertex;
 class TopFace;
 
+// An edge's ends and faces as plain addresses, and the incidence queries on
+// them. TopEdge answers through it, and so does the surface's edge, a handle
+// over index arrays rather than a TopEdge: both check the same preconditions
+// here, so a broken one reads the same, expression and file, from either
+// mesh. The addresses are only compared, never followed.
+struct EdgeLinks {
+    const void* v0;  // first end
+    const void* v1;  // second end
+    const void* f0;  // first face attached, or null
+    const void* f1;  // second face attached, or null
+
+    // Whether v is an end; asserts v.
+    bool incident(const void* v) const;
+    // Whether the two edges share an end; asserts e.
+    bool incident(const EdgeLinks* e) const;
+    // Whether f is one of the faces; asserts f.
+    bool incidentFace(const void* f) const;
+    // The end that is not v, as 0 for v0 or 1 for v1; asserts that v is an end.
+    int otherEnd(const void* v) const;
+};
+
 class TopEdge {
 public:
     TopEdge() = default;
@@ -36,6 +57,8 @@ public:
     TopVertex* otherVertex(const TopVertex* v) const;
 
 protected:
+    EdgeLinks links() const { return {v0, v1, f0, f1}; }
+
     TopVertex* v0 = nullptr;  // first end, in the direction of the face that made the edge
     TopVertex* v1 = nullptr;  // second end
     TopFace* f0 = nullptr;    // first face attached

@@ -5,7 +5,7 @@
 #include "mesh/TopFace.h"
 #include "mesh/topedge.h"
 
-bool TopVertex::onBoundary() const {
+bool RingSizes::onBoundary() const {
     FACETRY_ASSERT(faceVal()==edgeVal() || faceVal()+1==edgeVal());
     return faceVal() != edgeVal();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // TopVertex: the vertex of a polygon mesh as pure topology, the base of the
-// control mesh's vertices (MeshVertex). The surface does not use it: it keeps
-// its own topology as index arrays (src/mr/mrtopology.h).
+// control mesh's vertices (MeshVertex). The surface keeps its own topology
+// as index arrays (src/mr/mrtopology.h) and shares only the ring checks
+// (RingSizes below).
 //
 // Invariant once orderRings() has run on a vertex whose faces form one fan:
 // interior vertex with n edges: n faces, face i lies between edge i and edge
@@ -65,6 +66,31 @@ private:
     bool owned = false;   // items was allocated by the list itself
 };
 
+// The sizes of a vertex's two rings, and the checks of the ring queries on
+// them. TopVertex checks through it, and so does the surface's vertex, a
+// handle over index arrays rather than a TopVertex: a broken precondition
+// reads the same, expression and file, from either mesh.
+struct RingSizes {
+    int edges;  // entries of the edge ring
+    int faces;  // entries of the face ring
+
+    int edgeVal() const { return edges; }
+    int faceVal() const { return faces; }
+    // i, checked to name an entry of the edge ring.
+    int edgeEntry(int i) const {
+        FACETRY_ASSERT(0<=i && i<edgeVal());
+        return i;
+    }
+    // i, checked to name an entry of the face ring.
+    int faceEntry(int i) const {
+        FACETRY_ASSERT(0<=i && i<faceVal());
+        return i;
+    }
+    // Whether a vertex with these rings lies on the boundary (one face fewer
+    // than edges); asserts that they can form one fan.
+    bool onBoundary() const;
+};
+
 class TopVertex {
 public:
     TopVertex() = default;
@@ -73,16 +99,10 @@ public:
 
     int edgeVal() const { return edgeRing.size(); }
     int faceVal() const { return faceRing.size(); }
-    TopEdge* edge(int i) const {
-        FACETRY_ASSERT(0<=i && i<edgeVal());
-        return edgeRing[i];
-    }
-    TopFace* face(int i) const {
-        FACETRY_ASSERT(0<=i && i<faceVal());
-        return faceRing[i];
-    }
+    TopEdge* edge(int i) const { return edgeRing[rings().edgeEntry(i)]; }
+    TopFace* face(int i) const { return faceRing[rings().faceEntry(i)]; }
 
-    bool onBoundary() const;
+    bool onBoundary() const { return rings().onBoundary(); }
     void addEdge(TopEdge* e);
     void addFace(TopFace* f);
     // The first edge in ring order that ends at v, or null.
@@ -99,6 +119,8 @@ public:
     }
 
 private:
+    RingSizes rings() const { return {edgeVal(), faceVal()}; }
+
     RingArray<TopEdge> edgeRing;  // edges at this vertex, edgeVal() entries
     RingArray<TopFace> faceRing;  // faces at this vertex, faceVal() entries
 };

@@ -17,15 +17,12 @@ bool MrFace::incident(const MrEdge* e) const {
     return false;
 }
 
+// The search and its checks are the topology's own, as the control mesh's.
 void MrFace::edgesAt(const MrVertex* v, MrEdge*& e1, MrEdge*& e2) const {
-    FACETRY_ASSERT(v);
-    int found = 0;
-    e1 = e2 = nullptr;
-    for (int i = 0; i < 4 && found < 2; ++i) {
-        MrEdge* e = edge(i);
-        if (e->incident(v)) (found++ == 0 ? e1 : e2) = e;
-    }
-    FACETRY_ASSERT(found == 2);
+    int first, second;
+    sidesAt(v, 4, [&](int i) { return edge(i)->incident(v); }, first, second);
+    e1 = edge(first);
+    e2 = edge(second);
 }
 
 int MrFace::curRes() const { return mesh->faceLevel[id]; }

@@ -3,14 +3,20 @@
 #include <cstdio>
 #include <vector>
 
+#include "mesh/topedge.h"
 #include "mr/mrmesh.h"
+
+namespace {
+
+// The incidence queries and their checks are the topology's own, as the
+// control mesh's.
+EdgeLinks linksOf(const MrEdge& e) { return {e.vertex(0), e.vertex(1), e.face(0), e.face(1)}; }
+
+}  // namespace
 
 MrVertex* MrEdge::vertex(int i) const { return &mesh->vertices[mesh->topo.edges[id].vertices[i == 0 ? 0 : 1]]; }
 
-MrVertex* MrEdge::otherVertex(const MrVertex* v) const {
-    FACETRY_ASSERT(incident(v));
-    return v == vertex(0) ? vertex(1) : vertex(0);
-}
+MrVertex* MrEdge::otherVertex(const MrVertex* v) const { return vertex(linksOf(*this).otherEnd(v)); }
 
 MrFace* MrEdge::face(int i) const {
     const int f = mesh->topo.edges[id].faces[i == 0 ? 0 : 1];
@@ -19,19 +25,13 @@ MrFace* MrEdge::face(int i) const {
 
 bool MrEdge::onBoundary() const { return mesh->topo.edgeOnBoundary(id); }
 
-bool MrEdge::incident(const MrVertex* v) const {
-    FACETRY_ASSERT(v);
-    return v == vertex(0) || v == vertex(1);
-}
+bool MrEdge::incident(const MrVertex* v) const { return linksOf(*this).incident(v); }
 
-bool MrEdge::incident(const MrFace* f) const {
-    FACETRY_ASSERT(f);
-    return f == face(0) || f == face(1);
-}
+bool MrEdge::incident(const MrFace* f) const { return linksOf(*this).incidentFace(f); }
 
 bool MrEdge::incident(const MrEdge* e) const {
-    FACETRY_ASSERT(e);
-    return incident(e->vertex(0)) || incident(e->vertex(1));
+    const EdgeLinks other = e ? linksOf(*e) : EdgeLinks{};
+    return linksOf(*this).incident(e ? &other : nullptr);
 }
 
 int MrEdge::curRes() const { return mesh->edgeLevel[id]; }

@@ -408,9 +408,17 @@ Status MrMesh::vertexMoved(const MeshVertex* v) {
             }
         }
     }
+    // The level the edit keeps is the surface's level as curRes() reports
+    // it, vertex 0's, also when elements were refined or reset one by one
+    // through their handles and stand at other levels: the level callers see
+    // before the edit is the one they see after it.
+    const int level = curRes();
+    // The edit region computes from the level-0 positions on the premise
+    // that every element is at the level; elements at several levels are
+    // all brought to it instead, by a reset and the steps up again.
+    if (!allAtOneLevel()) return rebuildTo(level);
     // Only the part of the surface these points reach is computed again;
     // short of memory for that, the whole surface is.
-    const int level = curRes();
     try {
         editRegion.recompute(topo, points(0), points(level), moved, level, threadCount);
     } catch (const std::bad_alloc&) {

@@ -66,7 +66,9 @@ public:
     // Back to level 0.
     void reset();
     // Carries a moved control vertex into level 0 and every existing level.
-    // Fails, at a coarser level, when memory runs out for the rebuilt levels.
+    // Elements that stood at other levels than curRes() (moved one by one
+    // through their handles) end at curRes() with the rest. Fails, at a
+    // coarser level, when memory runs out for the rebuilt levels.
     Status vertexMoved(const MeshVertex* v);
 
     // The bytes the next level needs on top of the current one: its points

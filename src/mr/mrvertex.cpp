@@ -2,26 +2,29 @@
 
 #include <cstdio>
 
+#include "mesh/topvertex.h"
 #include "mr/mrmesh.h"
+
+namespace {
+
+// The ring queries' checks are the topology's own, as the control mesh's.
+RingSizes ringsOf(const MrVertex& v) { return {v.edgeVal(), v.faceVal()}; }
+
+}  // namespace
 
 int MrVertex::edgeVal() const { return mesh->topo.edgeVal(id); }
 
 int MrVertex::faceVal() const { return mesh->topo.faceVal(id); }
 
 MrEdge* MrVertex::edge(int i) const {
-    FACETRY_ASSERT(0<=i && i<edgeVal());
-    return mesh->edgeAt(mesh->topo.ringEdges[mesh->topo.ringStart[id] + i]);
+    return mesh->edgeAt(mesh->topo.ringEdges[mesh->topo.ringStart[id] + ringsOf(*this).edgeEntry(i)]);
 }
 
 MrFace* MrVertex::face(int i) const {
-    FACETRY_ASSERT(0<=i && i<faceVal());
-    return mesh->faceAt(mesh->topo.ringFaces[mesh->topo.ringStart[id] + i]);
+    return mesh->faceAt(mesh->topo.ringFaces[mesh->topo.ringStart[id] + ringsOf(*this).faceEntry(i)]);
 }
 
-bool MrVertex::onBoundary() const {
-    FACETRY_ASSERT(faceVal()==edgeVal() || faceVal()+1==edgeVal());
-    return faceVal() != edgeVal();
-}
+bool MrVertex::onBoundary() const { return ringsOf(*this).onBoundary(); }
 
 int MrVertex::curRes() const { return mesh->vertexLevel[id]; }
 

@@ -1,8 +1,9 @@
 // facetry-refine: its command line parsed in-process, then the real binary:
 // help, usage errors, unreadable input, a level refused for memory, progress
-// and dumps, and a level-0 round trip.
+// and dumps, and a level-0 round trip; and both programs on a directory.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <map>
 #include <regex>
@@ -90,6 +91,38 @@ TEST(RefineBinary, HelpUsageErrorsAndUnreadableInput) {
     EXPECT_EQ(255, malformed.exitStatus);
     EXPECT_EQ(bad + ":6: face 0: vertex index 7 out of range (3 vertices)\n", malformed.errorOutput);
     EXPECT_EQ("", readFile(dir.path("out.obj")));
+}
+
+// A directory reads as an empty file, in both programs and whatever reader
+// its name picks: the reader's message for nothing to read, status 255,
+// nothing on standard output and no file written, well within the time limit.
+TEST(BothBinaries, ADirectoryReadsAsAnEmptyFile) {
+    TempDir dir;
+    struct Case { std::string name, error; };
+    for (const Case& c : std::vector<Case>{
+             {"", "parse error, numVertices\n"},
+             {"folder.mesh", "parse error, numVertices\n"},
+             {"folder.obj", "ERROR: the mesh has no vertices\n"},
+             {"folder.off", dir.path("folder.off") + ":1: not an OFF file (it must begin with OFF)\n"},
+         }) {
+        const std::string path = c.name.empty() ? dir.path() : dir.path(c.name);
+        SCOPED_TRACE(path);
+        ASSERT_TRUE(c.name.empty() || mkdir(path.c_str(), 0755) == 0);
+        std::vector<std::pair<std::string, ProgramRun>> runs;
+        runs.emplace_back("facetry-refine", refine({path, "-o", dir.path("out.obj")}));
+#ifdef FACETRY_BINARY
+        runs.emplace_back("facetry", runProgram(FACETRY_BINARY, {path}, 30));
+#endif
+        for (const auto& [program, run] : runs) {
+            SCOPED_TRACE(program);
+            EXPECT_FALSE(run.timedOut);
+            EXPECT_EQ(255, run.exitStatus);
+            EXPECT_EQ(c.error, run.errorOutput);
+            EXPECT_EQ("", run.output);
+        }
+        struct stat info;
+        EXPECT_NE(0, stat(dir.path("out.obj").c_str(), &info)) << "an output file was written";
+    }
 }
 
 TEST(RefineBinary, ALevelRefusedForMemoryFailsWithoutOutput) {

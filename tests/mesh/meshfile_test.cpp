@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "support/catalogue.h"
@@ -54,8 +55,21 @@ TEST(MeshFile, UnopenableFilesAreReportedByName) {
     TempDir dir;
     for (const char* name : {"missing.obj", "missing.off", "missing.mesh"})
         EXPECT_EQ("cannot open " + dir.path(name), loadFile(dir.path(name)).fatal);
-    EXPECT_EQ(0, system(("mkdir '" + dir.path("folder.obj") + "'").c_str()));
-    EXPECT_EQ("cannot open " + dir.path("folder.obj"), loadFile(dir.path("folder.obj")).fatal);
+}
+
+// A directory opens and reads as an empty file: each reader fails with what
+// it says of an empty file by the same name.
+TEST(MeshFile, ADirectoryFailsAsAnEmptyFileOfItsName) {
+    TempDir dir;
+    for (const char* name : {"mesh", "mesh.obj", "mesh.off", "mesh.MESH"}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.write(name, "");
+        const std::string empty = loadFile(path).fatal;
+        ASSERT_EQ(0, std::remove(path.c_str()));
+        ASSERT_EQ(0, system(("mkdir '" + path + "'").c_str()));
+        EXPECT_NE("", empty);
+        EXPECT_EQ(empty, loadFile(path).fatal);
+    }
 }
 
 }  // namespace

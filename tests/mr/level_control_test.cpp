@@ -3,8 +3,10 @@
 // for bit, and an edit equals a fresh build from the moved control mesh.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
+#include "support/capture.h"
 #include "support/catalogue.h"
 #include "surface_probe.h"
 
@@ -194,4 +196,94 @@ TEST(LevelControlUnusedVertex, KeepsItsPlaceAtEveryLevel) {
         EXPECT_EQ(sharedPointMismatch(*s.mr), "");
     }
     EXPECT_EQ(checked, 2);
+}
+
+// Edits of a surface whose elements were moved to other levels one by one
+// through their handles. The surface's level is vertex 0's; the edit must
+// leave every element there, as the surface a reset and that many steps
+// give from the new level-0 positions, and the level operations must go on
+// from it as from any other surface.
+namespace {
+
+RefMesh oneQuad() { return {{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}}}; }
+RefMesh oneTriangle() { return {{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}}; }
+
+struct MixedLevels {
+    const char* name;
+    RefMesh control;
+    int subdivisions;                      // whole-surface steps first
+    std::function<void(MrMesh&)> handles;  // then per-element steps and resets
+    int level;                             // the level the edit keeps: vertex 0's
+};
+
+const std::vector<MixedLevels>& mixedLevels() {
+    static const std::vector<MixedLevels> cases = {
+        {"uniform quad at 2", oneQuad(), 2, [](MrMesh&) {}, 2},
+        {"quad vertex 0 refined alone", oneQuad(), 0, [](MrMesh& mr) { mr.vertex(0)->refine(); }, 1},
+        {"quad vertex 1 reset from 2", oneQuad(), 2, [](MrMesh& mr) { mr.vertex(1)->reset(); }, 2},
+        {"quad edge 0 and its ends reset from 1", oneQuad(), 1,
+         [](MrMesh& mr) {
+             mr.vertex(0)->reset();
+             mr.vertex(1)->reset();
+             mr.edge(0)->reset();
+         },
+         0},
+        {"quad face refined ahead", oneQuad(), 1, [](MrMesh& mr) { mr.face(0)->refine(); }, 1},
+        {"quad edge refined ahead", oneQuad(), 1, [](MrMesh& mr) { mr.edge(1)->refine(); }, 1},
+        {"triangle vertex 2 refined alone", oneTriangle(), 1, [](MrMesh& mr) { mr.vertex(2)->refine(); }, 1},
+        {"triangle face 1 refined ahead", oneTriangle(), 2, [](MrMesh& mr) { mr.face(1)->refine(); }, 2},
+    };
+    return cases;
+}
+
+// The described result: the same edit at level 0, then `level` steps.
+Surface editedFromLevelZero(const RefMesh& control, const Vector& p, int level) {
+    Surface s = makeSurface(control);
+    s.mesh->vertex(0)->setPosition(p);
+    s.mr->vertexMoved(s.mesh->vertex(0));
+    for (int k = 0; k < level; ++k) s.mr->subdivide();
+    return s;
+}
+
+}  // namespace
+
+TEST(LevelControlMixedLevels, VertexMovedBringsEveryElementToTheSurfaceLevel) {
+    const Vector p(0.25f, 0.5f, 0.75f);
+    for (const MixedLevels& c : mixedLevels()) {
+        SCOPED_TRACE(c.name);
+        Surface s = makeSurface(c.control, c.subdivisions);
+        c.handles(*s.mr);
+        s.mesh->vertex(0)->setPosition(p);
+        ASSERT_TRUE(s.mr->vertexMoved(s.mesh->vertex(0)));
+        std::string where;
+        for (int step : {0, 1, -1}) {
+            if (step > 0) {
+                ASSERT_TRUE(s.mr->subdivide());
+            } else if (step < 0) {
+                ASSERT_TRUE(s.mr->undivide());
+            }
+            const int level = c.level + (step > 0 ? 1 : 0);
+            SCOPED_TRACE("level " + std::to_string(level));
+            ASSERT_EQ(levelMismatch(*s.mr, level), "");
+            EXPECT_EQ(sharedPointMismatch(*s.mr), "");
+            Surface expected = editedFromLevelZero(c.control, p, level);
+            EXPECT_TRUE(sameBits(surfacePoints(*s.mr), surfacePoints(*expected.mr), &where)) << where;
+            EXPECT_EQ(captureStdout([&] { s.mr->print(); }), captureStdout([&] { expected.mr->print(); }));
+        }
+    }
+}
+
+// The one quad with vertex 1 reset from level 2, then vertex 0 moved: both
+// are the boundary rule's points twice over, 0.75 P + 0.125 (A + B) with A
+// and B the neighbours along the edges (at level 1 the edge midpoints).
+TEST(LevelControlMixedLevels, ResetVertexTakesTheBoundaryRuleOfTheMovedCorner) {
+    Surface s = makeSurface(oneQuad(), 2);
+    s.mr->vertex(1)->reset();
+    s.mesh->vertex(0)->setPosition(Vector(0.25f, 0.5f, 0.75f));
+    ASSERT_TRUE(s.mr->vertexMoved(s.mesh->vertex(0)));
+    EXPECT_EQ(s.mr->vertex(1)->curRes(), 2);
+    // Level 1: (0.90625, 0.1875, 0.09375); edge midpoints (0.625, 0.25, 0.375) and (1, 0.5, 0).
+    EXPECT_EQ(s.mr->vertex(1)->position(), Vector(0.8828125f, 0.234375f, 0.1171875f));
+    // Level 1: (0.3125, 0.5, 0.5625); edge midpoints (0.625, 0.25, 0.375) and (0.125, 0.75, 0.375).
+    EXPECT_EQ(s.mr->vertex(0)->position(), Vector(0.328125f, 0.5f, 0.515625f));
 }

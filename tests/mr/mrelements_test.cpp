@@ -3,6 +3,7 @@
 // passes of one refinement step.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -185,4 +186,78 @@ TEST(MrElementsDeathTest, OutOfRangeReadsAndLevelChecksNameTheirExpressions) {
     mr.face(0)->refine();
     EXPECT_DEATH(mr.face(0)->updateBoundary(), assertionPattern("edge(0)->curRes()==res", "src/mr/MrFace.cpp"));
     EXPECT_DEATH(mr.edge(shared)->refine(), assertionPattern("face(0)->curRes() == res", "src/mr/mredge.cpp"));
+}
+
+namespace {
+
+// A vertex that is not an end of edge e, and one that is not a corner of face f.
+template <class MeshT, class EdgeT>
+auto vertexOffEdge(const MeshT& m, const EdgeT* e) {
+    int v = 0;
+    while (e->incident(m.vertex(v))) ++v;
+    return m.vertex(v);
+}
+template <class MeshT, class FaceT>
+auto vertexOffFace(const MeshT& m, const FaceT* f) {
+    for (int v = 0;; ++v) {
+        bool corner = false;
+        for (int k = 0; k < f->valence(); ++k) corner = corner || f->vertex(k) == m.vertex(v);
+        if (!corner) return m.vertex(v);
+    }
+}
+
+// A query both meshes take from the topology, broken on each mesh in turn.
+struct SharedQuery {
+    const char* expression;  // as the topology writes it
+    const char* file;        // where the topology checks it
+    std::function<void(const Mesh&)> control;
+    std::function<void(const MrMesh&)> surface;
+};
+
+}  // namespace
+
+// Whichever mesh's element breaks one of these preconditions, the report
+// names the topology's expression and file, the same for both.
+TEST(MrElementsDeathTest, SharedQueriesReportTheTopologysExpressionAndFile) {
+    Surface s = makeSurface(twoSquares());
+    const std::vector<SharedQuery> queries = {
+        {"0<=i && i<edgeVal()", "src/mesh/topvertex.h", [](const Mesh& m) { m.vertex(0)->edge(99); },
+         [](const MrMesh& mr) { mr.vertex(0)->edge(99); }},
+        {"0<=i && i<edgeVal()", "src/mesh/topvertex.h", [](const Mesh& m) { m.vertex(2)->edge(-1); },
+         [](const MrMesh& mr) { mr.vertex(2)->edge(-1); }},
+        {"0<=i && i<faceVal()", "src/mesh/topvertex.h", [](const Mesh& m) { m.vertex(2)->face(1); },
+         [](const MrMesh& mr) { mr.vertex(2)->face(1); }},
+        {"incident(v)", "src/mesh/topedge.cpp",
+         [](const Mesh& m) { m.edge(0)->otherVertex(vertexOffEdge(m, m.edge(0))); },
+         [](const MrMesh& mr) { mr.edge(0)->otherVertex(vertexOffEdge(mr, mr.edge(0))); }},
+        {"v", "src/mesh/topedge.cpp", [](const Mesh& m) { m.edge(0)->incident(static_cast<const MeshVertex*>(nullptr)); },
+         [](const MrMesh& mr) { mr.edge(0)->incident(static_cast<const MrVertex*>(nullptr)); }},
+        {"f", "src/mesh/topedge.cpp", [](const Mesh& m) { m.edge(0)->incident(static_cast<const MeshFace*>(nullptr)); },
+         [](const MrMesh& mr) { mr.edge(0)->incident(static_cast<const MrFace*>(nullptr)); }},
+        {"e", "src/mesh/topedge.cpp", [](const Mesh& m) { m.edge(0)->incident(static_cast<const MeshEdge*>(nullptr)); },
+         [](const MrMesh& mr) { mr.edge(0)->incident(static_cast<const MrEdge*>(nullptr)); }},
+        {"v", "src/mesh/TopFace.cpp",
+         [](const Mesh& m) {
+             TopEdge *e1, *e2;
+             m.face(0)->edgesAt(nullptr, e1, e2);
+         },
+         [](const MrMesh& mr) {
+             MrEdge *e1, *e2;
+             mr.face(0)->edgesAt(nullptr, e1, e2);
+         }},
+        {"found == 2", "src/mesh/TopFace.cpp",
+         [](const Mesh& m) {
+             TopEdge *e1, *e2;
+             m.face(1)->edgesAt(vertexOffFace(m, m.face(1)), e1, e2);
+         },
+         [](const MrMesh& mr) {
+             MrEdge *e1, *e2;
+             mr.face(1)->edgesAt(vertexOffFace(mr, mr.face(1)), e1, e2);
+         }},
+    };
+    for (const SharedQuery& q : queries) {
+        SCOPED_TRACE(q.expression);
+        EXPECT_DEATH(q.control(*s.mesh), assertionPattern(q.expression, q.file));
+        EXPECT_DEATH(q.surface(*s.mr), assertionPattern(q.expression, q.file));
+    }
 }

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -33,19 +32,6 @@ ProgramRun runFacetry(const std::vector<std::string>& arguments, const StdinFeed
 }
 
 }  // namespace
-
-// Whatever reader its name picks, a directory is not a mesh.
-TEST(UnusableFile, DirectoryCannotBeOpened) {
-    TempDir scratch;
-    ASSERT_FALSE(scratch.path().empty());
-    for (const char* name : {"", "/folder.obj", "/folder.off", "/folder.mesh"}) {
-        const std::string path = scratch.path() + name;
-        std::filesystem::create_directories(path);
-        ProgramRun run = runFacetry({path});
-        EXPECT_EQ(run.errorOutput, "cannot open " + path + "\n");
-        EXPECT_EQ(run.exitStatus, kFatalStatus);
-    }
-}
 
 // Root reads files whatever their mode, so as root the program is run as
 // the unprivileged user nobody (through setpriv), for whom the file is closed.
