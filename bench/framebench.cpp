@@ -6,11 +6,9 @@
 // xdotool like a user: once with the OpenGL call counter, for the calls per
 // frame, and once without, for the times. At each level every display mode
 // is shown and redrawn by zoom keys; then, in the faces mode, a control
-// vertex is dragged over several motion events. Run it through
+// vertex is dragged over several motion events. The viewer is driven
+// through the end-to-end tests' harness (tests/app/x11session.h). Run it through
 // bench/frames.sh, which builds everything and starts the X server.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,6 +26,7 @@
 #include "app/startup.h"
 #include "benchmeshes.h"
 #include "mesh/mesh.h"
+#include "x11session.h"
 
 namespace {
 
@@ -59,59 +58,18 @@ double median(std::vector<double> v) {
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
-std::string run(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return output;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    pclose(pipe);
-    return output;
-}
-
-void xdotool(const std::string& arguments) {
-    if (std::system(("xdotool " + arguments).c_str()) != 0) std::fprintf(stderr, "xdotool %s failed\n", arguments.c_str());
-}
-
-// One facetry process under the shim, with its window and its frame log.
+// One facetry process under the shim, driven through the viewer tests'
+// harness, with its frame log.
 class Session {
 public:
     Session(const std::string& binary, const std::string& shim, const std::string& meshFile)
-        : logPath("/tmp/facetry-frames-" + std::to_string(getpid()) + ".log") {
-        std::remove(logPath.c_str());
-        pid = fork();
-        if (pid == 0) {
-            setenv("LD_PRELOAD", shim.c_str(), 1);
-            setenv("FACETRY_FRAME_LOG", logPath.c_str(), 1);
-            int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
-            execl(binary.c_str(), binary.c_str(), meshFile.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        std::string id = run("timeout 60 xdotool search --sync --onlyvisible --name '^Facetry$' 2>/dev/null | head -n1");
-        window = std::strtoul(id.c_str(), nullptr, 10);
-        std::istringstream geometry(run("xdotool getwindowgeometry --shell " + std::to_string(window)));
-        std::string line;
-        while (std::getline(geometry, line)) {
-            std::sscanf(line.c_str(), "X=%d", &left);
-            std::sscanf(line.c_str(), "Y=%d", &top);
-            std::sscanf(line.c_str(), "WIDTH=%d", &width);
-            std::sscanf(line.c_str(), "HEIGHT=%d", &height);
-        }
+        : log{freshLog()}, viewer(meshFile, launch(binary, shim, log.path)) {
         awaitFrames(1);
-    }
-    ~Session() {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-        std::remove(logPath.c_str());
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    bool ok() const { return window != 0 && !frames.empty(); }
+    bool ok() const { return viewer.started() && !frames.empty(); }
     // Waits until the log holds `count` frames in all; false on a timeout.
     bool awaitFrames(size_t count) {
         auto start = std::chrono::steady_clock::now();
@@ -124,27 +82,16 @@ public:
         return true;
     }
     // Presses a key with the pointer in the window and returns the frame it
-    // brings. The pointer goes to the bottom edge first, unless a button is
-    // down: then it stays, since moving it would drag.
+    // brings.
     Frame key(const std::string& name) {
-        if (!buttonDown) pointAt(width / 2, height - 5);
         const bool modeKey = name.size() == 1 && name[0] >= '1' && name[0] <= '4';
-        return afterEvent("key " + name, modeKey ? "mode" : "key", [&] { xdotool("key " + name); });
+        return afterEvent("key " + name, modeKey ? "mode" : "key", [&] { viewer.key(name); });
     }
-    void press() {
-        xdotool("mousedown 1");
-        buttonDown = true;
-    }
-    void release() {
-        xdotool("mouseup 1");
-        buttonDown = false;
-    }
+    void press() { viewer.press(); }
+    void release() { viewer.release(); }
     // The key Q, after which no frame comes.
-    void quit() {
-        pointAt(width / 2, height - 5);
-        xdotool("key q");
-    }
-    void pointAt(int x, int y) { xdotool("mousemove " + std::to_string(left + x) + " " + std::to_string(top + y)); }
+    void quit() { viewer.key("q"); }
+    void pointAt(int x, int y) { viewer.moveTo(x, y); }
     // Runs an action that brings one frame, and returns that frame, which
     // must have followed a callback of the kind `event` (see frameshim.cpp).
     template <class Action>
@@ -164,18 +111,30 @@ public:
     }
     // Resident memory of the process, in MiB.
     double residentMiB() const {
-        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        std::ifstream status("/proc/" + std::to_string(viewer.processId()) + "/status");
         std::string line;
         while (std::getline(status, line))
             if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) / 1024;
         return NAN;
     }
-
-    int width = 0, height = 0;
+    int width() const { return viewer.width; }
+    int height() const { return viewer.height; }
 
 private:
+    static std::string freshLog() {
+        const std::string path = "/tmp/facetry-frames-" + std::to_string(getpid()) + ".log";
+        std::remove(path.c_str());
+        return path;
+    }
+    static ViewerLaunch launch(const std::string& binary, const std::string& shim, const std::string& log) {
+        ViewerLaunch l;
+        l.program = binary;
+        l.environment = {{"LD_PRELOAD", shim}, {"FACETRY_FRAME_LOG", log}};
+        l.windowSeconds = 60;  // the 50,000-triangle sphere loads first
+        return l;
+    }
     void readLog() {
-        std::ifstream in(logPath);
+        std::ifstream in(log.path);
         std::string line;
         std::vector<Frame> read;
         while (std::getline(in, line)) {
@@ -191,12 +150,15 @@ private:
         if (read.size() > frames.size()) frames = read;
     }
 
-    std::string logPath;
-    pid_t pid = -1;
-    unsigned long window = 0;
-    int left = 0, top = 0;
-    bool buttonDown = false;  // button 1 is held
-    std::vector<Frame> frames;
+    // A file removed when it goes, after the process that writes it.
+    struct RemovedFile {
+        std::string path;
+        ~RemovedFile() { std::remove(path.c_str()); }
+    };
+
+    RemovedFile log;           // where the shim writes a line per frame
+    RunningViewer viewer;      // the process and its window
+    std::vector<Frame> frames; // the log's frames so far
 };
 
 // What one build costs at one level.
@@ -283,7 +245,7 @@ void timeFrames(const Options& options, const std::string& binary, const std::st
         // In the faces mode, drag the vertex nearest the viewer to the right,
         // a redraw after every step: both kinds of frame under the same load.
         session.key(std::to_string(kFacesMode));
-        auto [x, y] = frontVertex(mesh, session.width, session.height);
+        auto [x, y] = frontVertex(mesh, session.width(), session.height());
         session.pointAt(x, y);
         session.press();
         std::vector<double> eventCpu, frameCpu, redrawCpu;

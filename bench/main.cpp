@@ -20,7 +20,7 @@
 #include "processtimings.h"
 #include "report.h"
 #include "stopwatch.h"
-#include "weldcompare.h"
+#include "support/pointmatch.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "benchmeshes.h"
 #include "creasedmeshes.h"
 #include "facetrytimings.h"
-#include "weldcompare.h"
+#include "support/pointmatch.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "facetrytimings.h"
 #include "osdtimings.h"
-#include "weldcompare.h"
+#include "support/pointmatch.h"
 
 // Everything measured for one mesh at one Facetry level.
 struct BenchRow {

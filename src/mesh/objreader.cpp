@@ -198,7 +198,6 @@ bool isCorner(const std::string& token) {
     return parts.size() < 3 || isIndex(parts[2]);
 }
 
-// The words after the statement keyword, up to a comment.
 // The words after the statement keyword, up to a comment, into `words`,
 // whose storage serves one line after another: checking a line asks nothing
 // of the heap once the first lines have set it up.

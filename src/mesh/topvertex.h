@@ -1,6 +1,8 @@
 #pragma once
-// TopVertex: the vertex of a polygon mesh as pure topology, shared by the
-// control mesh and the surface.
+// TopVertex: the vertex of a polygon mesh as pure topology, the base of the
+// control mesh's vertices (MeshVertex). The surface keeps its own topology
+// as index arrays (src/mr/mrtopology.h) and shares only the ring checks
+// (RingSizes below).
 //
 // Invariant once orderRings() has run on a vertex whose faces form one fan:
 // interior vertex with n edges: n faces, face i lies between edge i and edge

@@ -84,19 +84,23 @@ Picture screenshot(int x, int y, int w, int h) {
 
 bool xdotool(const std::string& arguments) { return std::system(("xdotool " + arguments).c_str()) == 0; }
 
-RunningViewer::RunningViewer(const std::string& meshFile) : outPath(tempPath("out")), errPath(tempPath("err")) {
+RunningViewer::RunningViewer(const std::string& meshFile, const ViewerLaunch& launch)
+    : outPath(tempPath("out")), errPath(tempPath("err")) {
+    const std::string program = launch.program.empty() ? FACETRY_BINARY : launch.program;
     pid = fork();
     if (pid == 0) {
         int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(out, 1);
         dup2(err, 2);
-        execl(FACETRY_BINARY, FACETRY_BINARY, meshFile.c_str(), static_cast<char*>(nullptr));
+        for (const auto& [name, value] : launch.environment) setenv(name.c_str(), value.c_str(), 1);
+        execl(program.c_str(), program.c_str(), meshFile.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     std::ostringstream search;
-    search << "xdotool search --sync --onlyvisible --name '^Facetry$' 2>/dev/null | head -n1";
-    std::string found = run("timeout 20 " + search.str());
+    search << "timeout " << launch.windowSeconds
+           << " xdotool search --sync --onlyvisible --name '^Facetry$' 2>/dev/null | head -n1";
+    std::string found = run(search.str());
     windowId = std::strtoul(found.c_str(), nullptr, 10);
     if (!windowId) return;
     std::istringstream geometry(run("xdotool getwindowgeometry --shell " + std::to_string(windowId)));
@@ -115,7 +119,7 @@ RunningViewer::RunningViewer(const std::string& meshFile) : outPath(tempPath("ou
     height = std::min(height - (top - y), kScreenHeight - top);
     // the first frame: something other than the black background
     auto start = std::chrono::steady_clock::now();
-    while (ColourCensus(picture()).black == width * height && secondsSince(start) < 20)
+    while (ColourCensus(picture()).black == width * height && secondsSince(start) < launch.windowSeconds)
         std::this_thread::sleep_for(kPollInterval);
     settled();
 }
@@ -157,21 +161,30 @@ void RunningViewer::moveTo(int x, int y) const {
 }
 
 void RunningViewer::key(const std::string& keys) const {
-    moveTo(width / 2, height - 5);  // there is no window manager to give the window the keyboard
+    // there is no window manager to give the window the keyboard
+    if (!buttonHeld) moveTo(width / 2, height - 5);
     xdotool("key --delay 50 " + keys);
 }
 
-void RunningViewer::pressAndMove(int x0, int y0, int x1, int y1) const {
-    moveTo(x0, y0);
+void RunningViewer::press() {
     xdotool("mousedown 1");
+    buttonHeld = true;
+}
+
+void RunningViewer::pressAndMove(int x0, int y0, int x1, int y1) {
+    moveTo(x0, y0);
+    press();
     // two steps, so the motion arrives as motion and not only as the release
     moveTo((x0 + x1) / 2, (y0 + y1) / 2);
     moveTo(x1, y1);
 }
 
-void RunningViewer::release() const { xdotool("mouseup 1"); }
+void RunningViewer::release() {
+    xdotool("mouseup 1");
+    buttonHeld = false;
+}
 
-void RunningViewer::drag(int x0, int y0, int x1, int y1) const {
+void RunningViewer::drag(int x0, int y0, int x1, int y1) {
     pressAndMove(x0, y0, x1, y1);
     release();
 }

@@ -1,11 +1,14 @@
 #pragma once
-// Driving the real facetry program on the test's X server the way a user
+// Driving the real facetry program on a private X server the way a user
 // would: keys and mouse through xdotool, pictures of the screen through
-// ImageMagick's import. The X server comes from xvfb-run.sh.
+// ImageMagick's import. The X server comes from xvfb-run.sh. The viewer's
+// end-to-end tests and the frame benchmark (bench/framebench.cpp) both drive
+// the viewer through this.
 
 #include <sys/types.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // An RGB picture of part of the screen.
@@ -27,11 +30,18 @@ Picture screenshot(int x, int y, int w, int h);
 // Runs xdotool with these arguments; false if it failed.
 bool xdotool(const std::string& arguments);
 
+// How a viewer process is started.
+struct ViewerLaunch {
+    std::string program;  // the viewer to run; empty: the one this build made (FACETRY_BINARY)
+    std::vector<std::pair<std::string, std::string>> environment;  // variables set for it alone
+    double windowSeconds = 20;  // how long its window may take to appear
+};
+
 // One facetry process showing its window. The window's contents are in
 // window coordinates (0, 0 at the top left).
 class RunningViewer {
 public:
-    explicit RunningViewer(const std::string& meshFile);
+    explicit RunningViewer(const std::string& meshFile, const ViewerLaunch& launch = ViewerLaunch());
     ~RunningViewer();  // ends the process if it is still running
     RunningViewer(const RunningViewer&) = delete;
     RunningViewer& operator=(const RunningViewer&) = delete;
@@ -46,13 +56,17 @@ public:
     // The picture once two shots in a row agree.
     Picture settled() const;
 
-    // Types keys (xdotool key names) with the pointer inside the window.
+    // Types keys (xdotool key names) with the pointer inside the window: it
+    // goes to the bottom edge first, unless button 1 is held (then moving it
+    // would drag).
     void key(const std::string& keys) const;
     // Presses button 1 at (x0, y0), moves to (x1, y1) and releases there.
-    void drag(int x0, int y0, int x1, int y1) const;
+    void drag(int x0, int y0, int x1, int y1);
     // Presses button 1 at (x0, y0) and moves to (x1, y1), keeping it down.
-    void pressAndMove(int x0, int y0, int x1, int y1) const;
-    void release() const;
+    void pressAndMove(int x0, int y0, int x1, int y1);
+    // Presses button 1 where the pointer is, keeping it down.
+    void press();
+    void release();
     // Clicks a button at window position (x, y).
     void click(int button, int x, int y) const;
     // Moves the pointer to window position (x, y).
@@ -66,6 +80,8 @@ public:
     int exitStatus(double seconds = 10);
     std::string standardOutput() const;
     std::string standardError() const;
+    // The process, while it runs.
+    pid_t processId() const { return pid; }
 
     int width = 0;   // window width in pixels
     int height = 0;  // window height in pixels
@@ -76,6 +92,7 @@ private:
     unsigned long windowId = 0; // its window, 0 if none appeared
     int left = 0;               // screen x of the window's first visible column
     int top = 0;                // screen y of the window's first visible row
+    bool buttonHeld = false;    // button 1 is down
     std::string outPath;        // where its standard output goes
     std::string errPath;        // where its standard error goes
 };

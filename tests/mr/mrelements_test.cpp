@@ -1,11 +1,15 @@
-// The surface elements on their own: linking, reset, the border copies, and
-// the order of the five passes of one refinement step.
+// The surface elements on their own: linking, which way edges run along
+// their faces, reset, the checks of shared points, and the order of the five
+// passes of one refinement step.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
-#include "surface_probe.h"
 #include "support/capture.h"
+#include "support/catalogue.h"
+#include "surface_probe.h"
 
 namespace {
 
@@ -39,23 +43,83 @@ TEST(MrElements, LinkGivesEdgesTheirEndsAndFacesTheirCorners) {
     EXPECT_EQ(f->point(1, 0), Vector(0, 0, 0));
     EXPECT_EQ(f->point(1, 1), Vector(0, 1, 0));
     EXPECT_EQ(f->point(0, 1), Vector(-1, 1, 0));
+    // Each edge joins the two corners of a side of each of its faces, the
+    // lower-numbered face first.
     for (int i = 0; i < s.mr->numEdges(); ++i) {
         const MrEdge* e = s.mr->edge(i);
         ASSERT_EQ(e->pointCount(), 2);
-        EXPECT_EQ(e->point(0), e->vertex(0)->position());
-        EXPECT_EQ(e->point(1), e->vertex(1)->position());
+        EXPECT_EQ(sideAlong(e->face(0), e).size(), 2u) << "edge " << i;
+        if (e->face(1)) {
+            EXPECT_EQ(sideAlong(e->face(1), e).size(), 2u) << "edge " << i;
+            EXPECT_LT(e->face(0)->id, e->face(1)->id) << "edge " << i;
+        }
     }
 }
 
-TEST(MrElements, EdgeResetAtLevelZeroTakesItsEndsFromItsVertices) {
-    Surface s = makeSurface(twoSquares());
+// Which way every edge runs: its points, read from its vertex(0) by the edge
+// itself and along the side of each of its faces, are the points an
+// independent refinement puts along it, in that order.
+class EdgeDirection : public testing::TestWithParam<int> {};
+
+TEST_P(EdgeDirection, EdgePointsRunFromVertexZeroAlongBothFaces) {
+    const CatalogueMesh& entry = meshCatalogue()[GetParam()];
+    const double tolerance = 1e-5 * meshSize(entry.control);
+    Surface s = makeSurface(entry.control);
+    const MrMesh& mr = *s.mr;
+    // The reference's vertex under each surface vertex, found by position:
+    // level 0 of a surface over other polygons is already one step in.
+    const RefMesh level0 = entry.allQuads ? entry.control : refineOnce(entry.control);
+    std::vector<Vector> vertices;
+    for (int v = 0; v < mr.numVertices(); ++v) vertices.push_back(mr.vertex(v)->position());
+    const std::vector<int> reference = matchPoints(vertices, level0.points, tolerance);
+    std::vector<std::pair<int, int>> ends;
+    for (int e = 0; e < mr.numEdges(); ++e) {
+        ASSERT_GE(reference[mr.edge(e)->vertex(0)->id], 0);
+        ASSERT_GE(reference[mr.edge(e)->vertex(1)->id], 0);
+        ends.push_back({reference[mr.edge(e)->vertex(0)->id], reference[mr.edge(e)->vertex(1)->id]});
+    }
+    for (int level = 1; level <= 3; ++level) {
+        ASSERT_TRUE(s.mr->subdivide());
+        const std::vector<std::vector<RefPoint>> chains = edgeChains(level0, ends, level);
+        for (int e = 0; e < mr.numEdges(); ++e) {
+            const MrEdge* edge = mr.edge(e);
+            const std::vector<RefPoint>& expected = chains[e];
+            ASSERT_EQ(static_cast<int>(expected.size()), edge->pointCount());
+            std::vector<Vector> own;
+            for (int k = 0; k < edge->pointCount(); ++k) own.push_back(edge->point(k));
+            for (int which = 0; which < 2; ++which) {
+                if (!edge->face(which)) continue;
+                EXPECT_EQ(sideAlong(edge->face(which), edge), own) << "level " << level << ", edge " << e
+                                                                    << ", face(" << which << ")";
+            }
+            for (int k = 0; k < edge->pointCount(); ++k)
+                ASSERT_LE(pointmatch::distance(own[k], expected[k]), tolerance)
+                    << "level " << level << ", edge " << e << ", point " << k;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalogue, EdgeDirection, testing::Range(0, static_cast<int>(meshCatalogue().size())),
+                         [](const testing::TestParamInfo<int>& instance) { return meshCatalogue()[instance.param].name; });
+
+TEST(MrElements, EdgeResetOnARefinedSurfaceGivesItsLevelZeroEnds) {
+    const RefMesh control = twoSquares();
+    Surface s = makeSurface(control, 2);
     MrEdge* e = s.mr->edge(0);
-    e->vertex(0)->setPosition(Vector(3, 4, 5));
+    ASSERT_NE(e->point(0), Vector(float(control.points[e->vertex(0)->id].x), float(control.points[e->vertex(0)->id].y), 0));
+    // Its vertices first: an edge's ends are at its level.
+    e->vertex(0)->reset();
+    e->vertex(1)->reset();
     e->reset();
     EXPECT_EQ(e->curRes(), 0);
-    EXPECT_EQ(e->pointCount(), 2);
-    EXPECT_EQ(e->point(0), Vector(3, 4, 5));
-    EXPECT_EQ(e->point(1), e->vertex(1)->position());
+    ASSERT_EQ(e->pointCount(), 2);
+    for (int k = 0; k < 2; ++k) {
+        const RefPoint& p = control.points[e->vertex(k)->id];
+        EXPECT_EQ(e->point(k), Vector(float(p.x), float(p.y), float(p.z))) << "end " << k;
+    }
+    // The rest stays at level 2.
+    EXPECT_EQ(e->face(0)->curRes(), 2);
+    EXPECT_EQ(s.mr->edge(1)->pointCount(), 5);
 }
 
 TEST(MrElements, VertexKeepsItsLevelZeroPositionThroughRefinement) {

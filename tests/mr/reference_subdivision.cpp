@@ -1,7 +1,9 @@
 #include "reference_subdivision.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <utility>
 
@@ -133,5 +135,57 @@ RefMesh refineOnce(const RefMesh& mesh) {
 RefMesh refine(const RefMesh& mesh, int steps) {
     RefMesh result = mesh;
     for (int s = 0; s < steps; ++s) result = refineOnce(result);
+    return result;
+}
+
+namespace {
+
+// Every vertex's neighbours along the faces' sides.
+std::vector<std::set<int>> neighbours(const RefMesh& mesh) {
+    std::vector<std::set<int>> result(mesh.points.size());
+    for (const std::vector<int>& face : mesh.faces)
+        for (std::size_t k = 0; k < face.size(); ++k) {
+            const int a = face[k], b = face[(k + 1) % face.size()];
+            result[a].insert(b);
+            result[b].insert(a);
+        }
+    return result;
+}
+
+// The one vertex joined to both a and b.
+int between(const std::vector<std::set<int>>& joined, int a, int b) {
+    std::vector<int> common;
+    std::set_intersection(joined[a].begin(), joined[a].end(), joined[b].begin(), joined[b].end(),
+                          std::back_inserter(common));
+    if (common.size() != 1) throw std::invalid_argument("reference: no single point between two neighbours");
+    return common[0];
+}
+
+}  // namespace
+
+std::vector<std::vector<RefPoint>> edgeChains(const RefMesh& mesh, const std::vector<std::pair<int, int>>& edges,
+                                              int steps) {
+    // Vertex indices survive a step, so each chain is a list of indices
+    // that every step fills in between.
+    std::vector<std::vector<int>> chains;
+    for (const auto& [a, b] : edges) chains.push_back({a, b});
+    RefMesh current = mesh;
+    for (int s = 0; s < steps; ++s) {
+        current = refineOnce(current);
+        const std::vector<std::set<int>> joined = neighbours(current);
+        for (std::vector<int>& chain : chains) {
+            std::vector<int> finer{chain[0]};
+            for (std::size_t k = 1; k < chain.size(); ++k) {
+                finer.push_back(between(joined, chain[k - 1], chain[k]));
+                finer.push_back(chain[k]);
+            }
+            chain.swap(finer);
+        }
+    }
+    std::vector<std::vector<RefPoint>> result;
+    for (const std::vector<int>& chain : chains) {
+        result.emplace_back();
+        for (int v : chain) result.back().push_back(current.points[v]);
+    }
     return result;
 }

@@ -13,6 +13,9 @@
 // A vertex that no face uses keeps its position. One step turns any polygon
 // mesh into quads.
 
+#include <utility>
+#include <vector>
+
 #include "support/refmesh.h"
 
 // One uniform Catmull-Clark step. The result lists the vertex points first
@@ -21,3 +24,11 @@ RefMesh refineOnce(const RefMesh& mesh);
 
 // `steps` uniform Catmull-Clark steps.
 RefMesh refine(const RefMesh& mesh, int steps);
+
+// The points along each of `edges` (pairs of vertex indices of `mesh` that an
+// edge joins) after `steps` steps, from the pair's first vertex to its
+// second: 2^steps + 1 points each. They are found from the refined faces
+// alone: after a step, the point between two neighbours p and q is the one
+// vertex that an edge joins to both.
+std::vector<std::vector<RefPoint>> edgeChains(const RefMesh& mesh, const std::vector<std::pair<int, int>>& edges,
+                                              int steps);

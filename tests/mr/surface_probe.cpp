@@ -5,12 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
-#include <map>
+#include <utility>
 #include <memory>
 #include <sstream>
-#include <tuple>
 
 namespace {
 
@@ -93,12 +91,38 @@ std::vector<RefPoint> weldedPoints(const MrMesh& mr) {
     return points;
 }
 
+std::vector<Vector> sideAlong(const MrFace* f, const MrEdge* e) {
+    const int m = f->gridSize() - 1;
+    const int corner[4][2] = {{0, 0}, {m, 0}, {m, m}, {0, m}};
+    for (int s = 0; s < 4; ++s) {
+        if (f->edge(s) != e) continue;
+        int from = s, to = (s + 1) % 4;
+        if (f->vertex(from) != e->vertex(0)) std::swap(from, to);
+        if (f->vertex(from) != e->vertex(0) || f->vertex(to) != e->vertex(1)) return {};
+        std::vector<Vector> side;
+        for (int k = 0; k <= m; ++k)
+            side.push_back(f->point(corner[from][0] + (corner[to][0] - corner[from][0]) / m * k,
+                                    corner[from][1] + (corner[to][1] - corner[from][1]) / m * k));
+        return side;
+    }
+    return {};
+}
+
 std::string sharedPointMismatch(const MrMesh& mr) {
     for (int i = 0; i < mr.numEdges(); ++i) {
         const MrEdge* e = mr.edge(i);
-        if (!identical(e->point(0), e->vertex(0)->position()) ||
-            !identical(e->point(e->pointCount() - 1), e->vertex(1)->position()))
-            return "edge " + std::to_string(i) + " ends";
+        for (int which = 0; which < 2; ++which) {
+            const MrFace* f = e->face(which);
+            if (!f) continue;
+            const std::string where = "edge " + std::to_string(i) + " face(" + std::to_string(which) + ") " +
+                                      std::to_string(f->id);
+            const std::vector<Vector> side = sideAlong(f, e);
+            if (static_cast<int>(side.size()) != e->pointCount()) return where + ": not a side with the edge's ends";
+            for (int k = 0; k < e->pointCount(); ++k)
+                if (!identical(side[k], e->point(k)))
+                    return where + " point " + std::to_string(k) + ": " + describe(side[k]) + " vs " +
+                           describe(e->point(k));
+        }
     }
     for (int i = 0; i < mr.numFaces(); ++i) {
         std::string problem = faceBorderMismatch(mr.face(i));
@@ -116,48 +140,6 @@ std::string levelMismatch(const MrMesh& mr, int level) {
         if (mr.edge(i)->curRes() != level || mr.edge(i)->pointCount() != count) return "edge " + std::to_string(i);
     for (int i = 0; i < mr.numFaces(); ++i)
         if (mr.face(i)->curRes() != level || mr.face(i)->gridSize() != count) return "face " + std::to_string(i);
-    return "";
-}
-
-std::string matchPointSets(const std::vector<RefPoint>& actual, const std::vector<RefPoint>& expected,
-                           double tolerance) {
-    if (actual.size() != expected.size())
-        return "point counts " + std::to_string(actual.size()) + " and " + std::to_string(expected.size());
-    // Expected points bucketed in cells of the tolerance's size; a partner
-    // lies in one of the 27 cells around a point.
-    using Cell = std::tuple<long long, long long, long long>;
-    auto cellOf = [tolerance](double x, double y, double z) {
-        return Cell(std::llround(std::floor(x / tolerance)), std::llround(std::floor(y / tolerance)),
-                    std::llround(std::floor(z / tolerance)));
-    };
-    std::map<Cell, std::vector<int>> buckets;
-    for (int k = 0; k < static_cast<int>(expected.size()); ++k)
-        buckets[cellOf(expected[k].x, expected[k].y, expected[k].z)].push_back(k);
-    std::vector<bool> taken(expected.size(), false);
-    for (const RefPoint& p : actual) {
-        auto [cx, cy, cz] = cellOf(p.x, p.y, p.z);
-        int best = -1;
-        double bestDistance = tolerance;
-        for (long long dx = -1; dx <= 1; ++dx)
-            for (long long dy = -1; dy <= 1; ++dy)
-                for (long long dz = -1; dz <= 1; ++dz) {
-                    auto bucket = buckets.find(Cell(cx + dx, cy + dy, cz + dz));
-                    if (bucket == buckets.end()) continue;
-                    for (int k : bucket->second) {
-                        const RefPoint& q = expected[k];
-                        double distance = std::sqrt((p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) +
-                                                    (p.z - q.z) * (p.z - q.z));
-                        if (!taken[k] && distance <= bestDistance) best = k, bestDistance = distance;
-                    }
-                }
-        if (best < 0) {
-            std::ostringstream s;
-            s.precision(9);
-            s << "no reference point within " << tolerance << " of (" << p.x << ", " << p.y << ", " << p.z << ")";
-            return s.str();
-        }
-        taken[best] = true;
-    }
     return "";
 }
 

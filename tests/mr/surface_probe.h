@@ -1,7 +1,8 @@
 #pragma once
 // Read-only probes of a built surface for the tests: every stored point in
-// element order, the welded point set, the check that shared copies equal
-// their owners, and tolerant matching of point sets.
+// element order, the welded point set, an edge read along a face's side, and
+// the check that every element reads the points it shares with another as
+// that one does. Point sets are matched with support/pointmatch.h.
 
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 #include "mesh/mesh.h"
 #include "mr/mrmesh.h"
 #include "reference_subdivision.h"
+#include "support/pointmatch.h"
 
 // Every point the surface stores, in a fixed order: vertex positions, then
 // each edge's points, then each face's grid row by row.
@@ -23,18 +25,22 @@ bool sameBits(const std::vector<Vector>& a, const std::vector<Vector>& b, std::s
 // the inner points of every face grid.
 std::vector<RefPoint> weldedPoints(const MrMesh& mr);
 
-// The first copy of a shared point that differs from its owner (an edge end
-// from its vertex, a grid corner from its vertex, a grid side from its edge),
-// or "" when every copy equals its owner bit for bit.
+// The points of face f's grid along its side on edge e, from e's vertex(0)
+// to its vertex(1), found from the face's corners alone (not from its side
+// tables); empty when e is no side of f with its ends at that side's corners.
+std::vector<Vector> sideAlong(const MrFace* f, const MrEdge* e);
+
+// The first point that two elements sharing it read differently, or "" when
+// they all agree bit for bit. Every point is stored once, by its owner, and
+// read through the topology, so this checks the topology's two views of
+// each side: each face reads its corners as its vertices' positions and its
+// sides as its edges' points (through the side tables), and each edge's
+// faces hold it as a side whose points, read from the face's corners, are
+// the edge's.
 std::string sharedPointMismatch(const MrMesh& mr);
 
 // The first element whose level or point count is not that of `level`, or "".
 std::string levelMismatch(const MrMesh& mr, int level);
-
-// Matches two point sets one to one within `tolerance`. Returns "" when every
-// point of `actual` has its own partner in `expected`, else what is wrong.
-std::string matchPointSets(const std::vector<RefPoint>& actual, const std::vector<RefPoint>& expected,
-                           double tolerance);
 
 // Builds the surface over `mesh`, which must succeed without printing
 // anything, keeping the path it reports in `progress`.

@@ -1,4 +1,6 @@
-// The grid every surface face keeps its points in.
+// Table, the dense row-by-row grid of the element-by-element API (no surface
+// face keeps its points in one: they live in the level's blocks), and
+// TableShape, the indexing and bounds check every face grid is read through.
 #include <gtest/gtest.h>
 
 #include "math/vector.h"

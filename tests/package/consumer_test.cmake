@@ -1,6 +1,7 @@
 # Installs the build in BUILD_DIR into a fresh prefix under WORK_DIR, then
 # builds examples/consumer against it with CMake and with pkg-config; both
-# must write the surface facetry-refine (REFINE) writes, byte for byte.
+# must write the surface facetry-refine (REFINE) writes, byte for byte, and
+# the example that lists the current level's points must count its points.
 include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
@@ -34,6 +35,21 @@ run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/consumer -B ${WORK_DIR}/build -DC
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run(${WORK_DIR}/build/refine-to-obj ${input} 2 ${WORK_DIR}/cmake.obj)
 expect_same_file(${WORK_DIR}/expected.obj ${WORK_DIR}/cmake.obj)
+
+# The README's way to the current level's points: as many, and the same, as
+# facetry-refine writes.
+execute_process(COMMAND ${WORK_DIR}/build/current-points ${input} 2 OUTPUT_VARIABLE listed RESULT_VARIABLE status)
+file(STRINGS ${WORK_DIR}/expected.obj points REGEX "^v ")
+file(STRINGS ${WORK_DIR}/expected.obj quads REGEX "^f ")
+list(LENGTH points pointCount)
+list(LENGTH quads quadCount)
+string(REGEX MATCH "^[^\n]*" first "${listed}")
+string(REGEX MATCHALL "\n" lines "${listed}")
+list(LENGTH lines lineCount)
+math(EXPR expectedLines "${pointCount} + 1")
+if(NOT status EQUAL 0 OR NOT first STREQUAL "${pointCount} points, ${quadCount} quads" OR NOT lineCount EQUAL expectedLines)
+  message(FATAL_ERROR "current-points: status ${status}, '${first}' and ${lineCount} lines for expected.obj's ${pointCount} points and ${quadCount} quads")
+endif()
 
 # pkg-config --cflags --libs facetry
 file(GLOB_RECURSE pc ${prefix}/*/pkgconfig/facetry.pc)

@@ -23,6 +23,7 @@
 #include "support/creasetags.h"
 #include "support/loading.h"
 #include "support/osdpeer.h"
+#include "support/pointmatch.h"
 
 namespace {
 

@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <unordered_map>
 
 using namespace OpenSubdiv;
 
@@ -141,39 +139,4 @@ void osdLimitOf(const Mesh& control, int level, const std::vector<Vector>& point
         const double length = std::sqrt(x * x + y * y + z * z);
         normals.push_back(length > 0 ? Vector(float(x / length), float(y / length), float(z / length)) : Vector());
     }
-}
-
-std::vector<int> matchPoints(const std::vector<Vector>& a, const std::vector<Vector>& b, double tolerance) {
-    // b's points in cells as wide as the tolerance; a query looks at the 27 around its own.
-    const double cell = tolerance > 0 ? tolerance : 1e-30;
-    auto cellOf = [cell](double c) { return static_cast<std::int64_t>(std::floor(c / cell)); };
-    auto key = [](std::int64_t x, std::int64_t y, std::int64_t z) {
-        return static_cast<std::uint64_t>(x * 73856093) ^ static_cast<std::uint64_t>(y * 19349663) ^
-               static_cast<std::uint64_t>(z * 83492791);
-    };
-    std::unordered_multimap<std::uint64_t, int> cells;
-    cells.reserve(b.size());
-    for (std::size_t k = 0; k < b.size(); ++k)
-        cells.emplace(key(cellOf(b[k].x), cellOf(b[k].y), cellOf(b[k].z)), static_cast<int>(k));
-    std::vector<int> match(a.size(), -1);
-    for (std::size_t k = 0; k < a.size(); ++k) {
-        const std::int64_t x = cellOf(a[k].x), y = cellOf(a[k].y), z = cellOf(a[k].z);
-        double best = tolerance;
-        for (std::int64_t dx = -1; dx <= 1; ++dx)
-            for (std::int64_t dy = -1; dy <= 1; ++dy)
-                for (std::int64_t dz = -1; dz <= 1; ++dz) {
-                    auto range = cells.equal_range(key(x + dx, y + dy, z + dz));
-                    for (auto it = range.first; it != range.second; ++it) {
-                        const Vector& q = b[it->second];
-                        const double d = std::sqrt(double(q.x - a[k].x) * (q.x - a[k].x) +
-                                                   double(q.y - a[k].y) * (q.y - a[k].y) +
-                                                   double(q.z - a[k].z) * (q.z - a[k].z));
-                        if (d <= best) {
-                            best = d;
-                            match[k] = it->second;
-                        }
-                    }
-                }
-    }
-    return match;
 }

@@ -4,8 +4,8 @@
 // the same rules as Facetry's surface (Catmull-Clark, boundary edges
 // infinitely sharp and boundary corners smooth: VTX_BOUNDARY_EDGE_ONLY;
 // uniform creasing), its sharp edges and corners included; uniform
-// refinement; the points of a level and their limit positions and normals;
-// and a matching of two point sets by position.
+// refinement; the points of a level and their limit positions and normals.
+// Points are matched with OpenSubdiv's by support/pointmatch.h.
 
 #include <opensubdiv/far/topologyRefiner.h>
 
@@ -66,7 +66,3 @@ OsdSurface osdLimitSurface(const OsdControl& control, int level);
 // OpenSubdiv's own refinement and single-precision masks.
 void osdLimitOf(const Mesh& control, int level, const std::vector<Vector>& points, std::vector<Vector>& positions,
                 std::vector<Vector>& normals);
-
-// For every point of `a`, the index of the nearest point of `b` within
-// `tolerance`, or -1 when there is none.
-std::vector<int> matchPoints(const std::vector<Vector>& a, const std::vector<Vector>& b, double tolerance);
