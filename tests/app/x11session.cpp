@@ -84,18 +84,24 @@ Picture screenshot(int x, int y, int w, int h) {
 
 bool xdotool(const std::string& arguments) { return std::system(("xdotool " + arguments).c_str()) == 0; }
 
-RunningViewer::RunningViewer(const std::string& meshFile) : outPath(tempPath("out")), errPath(tempPath("err")) {
+RunningViewer::RunningViewer(const std::string& meshFile) : RunningViewer(std::vector<std::string>{meshFile}) {}
+
+RunningViewer::RunningViewer(const std::vector<std::string>& arguments)
+    : outPath(tempPath("out")), errPath(tempPath("err")) {
+    std::vector<char*> argv{const_cast<char*>(FACETRY_BINARY)};
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     pid = fork();
     if (pid == 0) {
         int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(out, 1);
         dup2(err, 2);
-        execl(FACETRY_BINARY, FACETRY_BINARY, meshFile.c_str(), static_cast<char*>(nullptr));
+        execv(FACETRY_BINARY, argv.data());
         _exit(127);
     }
     std::ostringstream search;
-    search << "xdotool search --sync --onlyvisible --name '^Facetry$' 2>/dev/null | head -n1";
+    search << "xdotool search --sync --onlyvisible --name '^Facetry($| - )' 2>/dev/null | head -n1";
     std::string found = run("timeout 20 " + search.str());
     windowId = std::strtoul(found.c_str(), nullptr, 10);
     if (!windowId) return;

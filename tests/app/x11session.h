@@ -32,6 +32,8 @@ bool xdotool(const std::string& arguments);
 class RunningViewer {
 public:
     explicit RunningViewer(const std::string& meshFile);
+    // facetry with these arguments (an editing session: {"--edit", INPUT, ...}).
+    explicit RunningViewer(const std::vector<std::string>& arguments);
     ~RunningViewer();  // ends the process if it is still running
     RunningViewer(const RunningViewer&) = delete;
     RunningViewer& operator=(const RunningViewer&) = delete;
