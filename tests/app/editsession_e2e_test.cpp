@@ -54,16 +54,6 @@ bool waitFor(const std::function<std::string()>& read, const std::string& text, 
     return false;
 }
 
-std::vector<std::string> entries(const std::string& dir) {
-    std::vector<std::string> names;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d))
-            if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..")) names.push_back(e->d_name);
-        closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 bool isGreen(const Picture::Pixel& c) { return c.r == 0 && c.g == 255 && c.b == 0; }
 
@@ -377,7 +367,7 @@ TEST(EditSession, AFailedSaveLeavesTheOldFileWholeAndSaysSo) {
             const struct rlimit small = {1024, RLIM_INFINITY};  // room for its messages, not for the mesh
             ASSERT_EQ(0, prlimit(pid, RLIMIT_FSIZE, &small, nullptr));
         }
-        const auto before = entries(scratch.path()), beforeReadOnly = entries(scratch.path("readonly"));
+        const auto before = directoryEntries(scratch.path()), beforeReadOnly = directoryEntries(scratch.path("readonly"));
         const Picture start = viewer.picture();
         auto [x, y] = rightmostVertex(start);
         viewer.drag(x, y, x + 15, y - 25);
@@ -386,8 +376,8 @@ TEST(EditSession, AFailedSaveLeavesTheOldFileWholeAndSaysSo) {
         const std::string line = "facetry: not saved: cannot write " + output + ": " + c.reason + "\n";
         EXPECT_TRUE(waitFor([&] { return viewer.standardError(); }, line)) << viewer.standardError();
         EXPECT_EQ(line, viewer.standardError());
-        EXPECT_EQ(before, entries(scratch.path())) << "no temporary file left";
-        EXPECT_EQ(beforeReadOnly, entries(scratch.path("readonly")));
+        EXPECT_EQ(before, directoryEntries(scratch.path())) << "no temporary file left";
+        EXPECT_EQ(beforeReadOnly, directoryEntries(scratch.path("readonly")));
         EXPECT_EQ(kOld, readFile(scratch.path("old.mesh")));
         EXPECT_EQ(kOld, readFile(scratch.path("readonly/old.mesh")));
         EXPECT_EQ(kOld, readFile(scratch.path("file")));
@@ -414,7 +404,7 @@ TEST(PlainViewer, TheSessionsKeysDoNothing) {
     viewer.key("w u y e v h W U Y E V H");
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_EQ(dragged, viewer.settled());
-    EXPECT_EQ(std::vector<std::string>{"torus.mesh"}, entries(dir.path()));
+    EXPECT_EQ(std::vector<std::string>{"torus.mesh"}, directoryEntries(dir.path()));
     EXPECT_EQ("Facetry", windowTitle());
     EXPECT_EQ("Not subdividing original mesh -- all quads\n", viewer.standardOutput());
     viewer.key("q");

@@ -12,7 +12,6 @@
 #include <array>
 #include <cmath>
 #include <cstring>
-#include <dirent.h>
 
 #include "math/format.h"
 #include "mesh/filewriting.h"
@@ -180,16 +179,6 @@ TEST(MeshWriter, ObjKeepsEveryCornersTextureCoordinate) {
 
 // --- replacing a file ---
 
-std::vector<std::string> entries(const std::string& dir) {
-    std::vector<std::string> names;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d))
-            if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..")) names.push_back(e->d_name);
-        closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 const char kOld[] = "the previous contents\n";
 
@@ -204,7 +193,7 @@ TEST(ReplaceFile, WritesTheWholeFileUnderItsNameAndKeepsAReplacedFilesMode) {
     struct stat st;
     ASSERT_EQ(0, stat(path.c_str(), &st));
     EXPECT_EQ(0640u, st.st_mode & 07777);
-    EXPECT_EQ(std::vector<std::string>{"out.mesh"}, entries(dir.path()));
+    EXPECT_EQ(std::vector<std::string>{"out.mesh"}, directoryEntries(dir.path()));
 }
 
 // A write that stops half way: the file size limit holds for root too, and
@@ -242,18 +231,18 @@ TEST(ReplaceFile, AFailedWriteLeavesWhatWasThereAndNoTemporaryFile) {
         {dir.path("missing/out.mesh"), "No such file or directory", ""},
     };
     for (const Case& c : cases) {
-        const auto before = entries(dir.path());
+        const auto before = directoryEntries(dir.path());
         const Status done = replaceFile(c.path, [](FILE* out) { return std::fputs("new\n", out) >= 0; });
         EXPECT_FALSE(done.ok) << c.path;
         EXPECT_EQ("cannot write " + c.path + ": " + c.reason, done.message);
-        EXPECT_EQ(before, entries(dir.path())) << c.path;
+        EXPECT_EQ(before, directoryEntries(dir.path())) << c.path;
     }
     const std::string old = dir.path("old.mesh");
     const Status full = writeUnderSizeLimit(old, 4096);
     EXPECT_FALSE(full.ok);
     EXPECT_EQ("cannot write " + old + ": File too large", full.message);
     EXPECT_EQ(kOld, readFile(old));
-    EXPECT_EQ((std::vector<std::string>{"directory", "old.mesh", "plain-file"}), entries(dir.path()));
+    EXPECT_EQ((std::vector<std::string>{"directory", "old.mesh", "plain-file"}), directoryEntries(dir.path()));
 }
 
 // Without write permission on the directory. Root writes anyway, so the case
@@ -274,7 +263,7 @@ TEST(ReplaceFile, AReadOnlyDirectoryRefusesAndKeepsTheOldFile) {
     EXPECT_FALSE(done.ok);
     EXPECT_EQ("cannot write " + old + ": Permission denied", done.message);
     EXPECT_EQ(kOld, readFile(old));
-    EXPECT_EQ(std::vector<std::string>{"out.mesh"}, entries(sub));
+    EXPECT_EQ(std::vector<std::string>{"out.mesh"}, directoryEntries(sub));
 }
 
 }  // namespace
