@@ -106,21 +106,20 @@ void placeVertex(Viewer& viewer, int vertex, const Vector& p) {
 
 }  // namespace
 
-void undoDrag(Viewer& viewer) {
-    const EditStep* step = viewer.session->history.undo();
+namespace {
+
+// Puts the step's vertex at its position before (undo) or after (redo) the drag.
+void takeStep(Viewer& viewer, const EditStep* step, bool forward, const char* none) {
     if (step)
-        placeVertex(viewer, step->vertex, step->before);
+        placeVertex(viewer, step->vertex, forward ? step->after : step->before);
     else
-        printStatus({true, "Nothing to undo"});
+        printStatus({true, none});
 }
 
-void redoDrag(Viewer& viewer) {
-    const EditStep* step = viewer.session->history.redo();
-    if (step)
-        placeVertex(viewer, step->vertex, step->after);
-    else
-        printStatus({true, "Nothing to redo"});
-}
+}  // namespace
+
+void undoDrag(Viewer& viewer) { takeStep(viewer, viewer.session->history.undo(), false, "Nothing to undo"); }
+void redoDrag(Viewer& viewer) { takeStep(viewer, viewer.session->history.redo(), true, "Nothing to redo"); }
 
 void saveControlMesh(Viewer& viewer) {
     EditSession& session = *viewer.session;
