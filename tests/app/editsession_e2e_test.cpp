@@ -295,10 +295,14 @@ TEST(EditSession, SaveUndoRedoExportAndTheSecondQuit) {
     viewer.key("y");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ("Facetry - torus.mesh - level 1 *", windowTitle());
-    ASSERT_TRUE(s.keyAndWait("h", keysLine + "Saved " + s.saved() + "\nSaved " + s.saved() + "\nExported level 1 to " +
-                                      exported + "\nSaved " + s.saved() + "\n" + keysLine));
+    const std::string saves = "Saved " + s.saved() + "\nSaved " + s.saved() + "\nExported level 1 to " + exported +
+                              "\nSaved " + s.saved() + "\nSaved " + s.saved() + "\n";
+    ASSERT_TRUE(s.keyAndWait("w", saves));
+    EXPECT_TRUE(movedVertices(*first, *load(s.saved())).empty()) << "the first drag again";
+    ASSERT_TRUE(s.keyAndWait("h", keysLine + saves + keysLine));
 
-    // the first q with the redone drag unsaved only says so
+    // the first q with the second drag redone and unsaved only says so
+    viewer.key("y");
     viewer.key("q");
     ASSERT_TRUE(waitFor([&] { return viewer.standardError(); },
                         "facetry: unsaved changes (w saves them); q again quits without saving\n"));
@@ -306,7 +310,7 @@ TEST(EditSession, SaveUndoRedoExportAndTheSecondQuit) {
     viewer.key("q");
     EXPECT_EQ(0, viewer.exitStatus());
     EXPECT_EQ("facetry: unsaved changes (w saves them); q again quits without saving\n", viewer.standardError());
-    EXPECT_TRUE(movedVertices(*input, *load(s.saved())).empty()) << "quitting saved nothing";
+    EXPECT_TRUE(movedVertices(*first, *load(s.saved())).empty()) << "quitting saved nothing";
 }
 
 // The program of this test that runs the viewer: its child called facetry.
