@@ -3,7 +3,12 @@
 #include "app/programio.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
+
+#include "mesh/filewriting.h"
+#include "mesh/meshwriter.h"
+#include "mr/surfaceexport.h"
 
 void meshMenu(Viewer& viewer, int value) {
     viewer.view.meshDisplay = value;
@@ -46,8 +51,8 @@ void zoomMenu(Viewer& viewer, int value) {
     viewer.redisplay();
 }
 
-void mainMenu(Viewer&, int value) {
-    if (value == kMainQuit) std::exit(0);
+void mainMenu(Viewer& viewer, int value) {
+    if (value == kMainQuit && mayQuit(viewer)) std::exit(0);
 }
 
 KeyCommand keyCommand(int key) {
@@ -83,6 +88,102 @@ void keyboard(Viewer& viewer, int key) {
             mainMenu(viewer, command.value);
             break;
         case KeyCommand::kNone:
+            if (viewer.session) sessionKey(viewer, key);
             break;
+    }
+}
+
+namespace {
+
+// The path a motion event takes: the vertex moves, the surface follows.
+void placeVertex(Viewer& viewer, int vertex, const Vector& p) {
+    MeshVertex* v = viewer.mesh->vertex(vertex);
+    v->setPosition(p);
+    printStatus(viewer.mrMesh->vertexMoved(v));
+    viewer.session->quitAsked = false;
+    viewer.redisplay();
+}
+
+}  // namespace
+
+namespace {
+
+// Puts the step's vertex at its position before (undo) or after (redo) the drag.
+void takeStep(Viewer& viewer, const EditStep* step, bool forward, const char* none) {
+    if (step)
+        placeVertex(viewer, step->vertex, forward ? step->after : step->before);
+    else
+        printStatus({true, none});
+}
+
+}  // namespace
+
+void undoDrag(Viewer& viewer) { takeStep(viewer, viewer.session->history.undo(), false, "Nothing to undo"); }
+void redoDrag(Viewer& viewer) { takeStep(viewer, viewer.session->history.redo(), true, "Nothing to redo"); }
+
+void saveControlMesh(Viewer& viewer) {
+    EditSession& session = *viewer.session;
+    const Status saved = saveMesh(*viewer.mesh, session.output);
+    if (saved) {
+        session.history.markSaved();
+        session.quitAsked = false;
+        printStatus({true, "Saved " + session.output});
+        viewer.redisplay();  // the title loses its mark
+    } else {
+        printStatus({false, "facetry: not saved: " + saved.message});
+    }
+}
+
+void exportSurface(Viewer& viewer) {
+    const MrMesh& surface = *viewer.mrMesh;
+    const std::string path = exportName(viewer.session->output, surface.curRes());
+    const MeshFormat format = meshFormatOf(path);
+    const Status written = replaceFile(path, [&](FILE* out) { return writeSurface(out, surface, format); });
+    if (written)
+        printStatus({true, "Exported level " + std::to_string(surface.curRes()) + " to " + path});
+    else
+        printStatus({false, "facetry: not exported: " + written.message});
+}
+
+void resetView(Viewer& viewer) {
+    viewer.view.zoom = View().zoom;
+    viewer.arcball = Arcball();
+    viewer.arcball.copyMatrix(viewer.view.viewRotation);
+    viewer.redisplay();
+}
+
+bool mayQuit(Viewer& viewer) {
+    EditSession* session = viewer.session.get();
+    if (!session || session->history.unchanged() || session->quitAsked) return true;
+    session->quitAsked = true;
+    printStatus({false, "facetry: unsaved changes (w saves them); q again quits without saving"});
+    return false;
+}
+
+bool sessionKey(Viewer& viewer, int key) {
+    const int k = std::toupper(key & 0xff);
+    // a drag's step is recorded at its release
+    const bool dragging = viewer.drag.draggingVertex;
+    switch (k) {
+        case 'W':
+            if (!dragging) saveControlMesh(viewer);
+            return true;
+        case 'U':
+            if (!dragging) undoDrag(viewer);
+            return true;
+        case 'Y':
+            if (!dragging) redoDrag(viewer);
+            return true;
+        case 'E':
+            exportSurface(viewer);
+            return true;
+        case 'V':
+            resetView(viewer);
+            return true;
+        case 'H':
+            printStatus({true, sessionKeysLine(*viewer.session)});
+            return true;
+        default:
+            return false;
     }
 }

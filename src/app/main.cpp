@@ -4,9 +4,12 @@
 #include "app/main.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <GL/glut.h>
 
+#include <csignal>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "app/picking.h"
@@ -14,6 +17,7 @@
 #include "app/startup.h"
 #include "app/window.h"
 #include "math/check.h"
+#include "mesh/error.h"
 
 namespace {
 
@@ -33,10 +37,26 @@ void rotationAndScale(const float m[16], float linear[16]) {
 }  // namespace
 
 void runViewer(int argc, char** argv) {
+    ViewerCommandLine line;
+    const bool parsed = parseViewerCommandLine(argc, argv, line);
+    if (parsed && line.help) {
+        std::fputs(kViewerHelp, stdout);
+        std::exit(0);
+    }
+    // without any argument the plain viewer's usage line, as always
+    if (!parsed && argc > 1) fatalError("%s", kEditUsage);
     Viewer* viewer = new Viewer;  // the arcball first, in its default state
     viewer->arcball.copyMatrix(viewer->view.viewRotation);
     Mesh* mesh = new Mesh;
-    loadControlMesh(argc, argv, *mesh);
+    if (line.edit) {
+        viewer->session = std::make_unique<EditSession>(line.input, line.output);
+        readMeshFile(line.input, *mesh);
+        // A save beyond the file size limit then fails like one on a full
+        // disk, and the session goes on with its edits.
+        std::signal(SIGXFSZ, SIG_IGN);
+    } else {
+        loadControlMesh(argc, argv, *mesh);
+    }
     ViewFit fit = fitView(*mesh);
     viewer->view.center = fit.center;
     viewer->view.scale = fit.scale;
@@ -45,6 +65,7 @@ void runViewer(int argc, char** argv) {
     viewer->mesh = mesh;
     viewer->mrMesh = mrMesh;
     viewer->surfaceDrawing = std::make_unique<SurfaceDrawing>(*mrMesh);
+    if (viewer->session) printStatus({true, sessionKeysLine(*viewer->session)});
     openWindow(*viewer, argc, argv);
 }
 
@@ -82,8 +103,10 @@ void vertexButton(Viewer& viewer, int, int state, int x, int y) {
         float m[16];
         glGetFloatv(GL_MODELVIEW_MATRIX, m);
         dragVectors(m, viewer.view, drag.dragRight, drag.dragUp);
+        if (viewer.session) startPointerPlane(viewer, x, y);
     } else if (state == GLUT_UP) {
         drag.draggingVertex = false;
+        if (viewer.session) recordDrag(viewer);
         // with the surface hidden it was not kept up to date during the drag
         if (viewer.view.mrMeshDisplay == kDisplayOff) {
             printStatus(viewer.mrMesh->vertexMoved(drag.moveVertex));
@@ -99,9 +122,15 @@ void vertexDrag(Viewer& viewer, int x, int y) {
     FACETRY_ASSERT(moveVertex);
     int dx = x - drag.lastX, dy = y - drag.lastY;
     if (dx == 0 && dy == 0) return;
-    // window y runs downwards, the screen's up axis upwards
-    Vector p = moveVertex->position();
-    moveVertex->setPosition((p + drag.dragRight * static_cast<float>(dx)) - drag.dragUp * static_cast<float>(dy));
+    if (viewer.session) {
+        Vector p;
+        if (!pointOnPointerPlane(viewer.session->plane, x, y, p)) return;
+        moveVertex->setPosition(p);
+    } else {
+        // window y runs downwards, the screen's up axis upwards
+        Vector p = moveVertex->position();
+        moveVertex->setPosition((p + drag.dragRight * static_cast<float>(dx)) - drag.dragUp * static_cast<float>(dy));
+    }
     if (viewer.view.mrMeshDisplay != kDisplayOff) printStatus(viewer.mrMesh->vertexMoved(moveVertex));
     drag.lastX = x;
     drag.lastY = y;
@@ -163,4 +192,42 @@ bool dragVectors(const float m[16], const View& view, Vector& dragRight, Vector&
     dragRight = right;
     dragUp = up;
     return true;
+}
+
+void startPointerPlane(Viewer& viewer, int x, int y) {
+    PointerPlane& plane = viewer.session->plane;
+    plane.pressX = x;
+    plane.pressY = y;
+    plane.start = viewer.drag.moveVertex->position();
+    // the modelview of this press (loaded by the caller) and the frame's projection
+    glGetDoublev(GL_MODELVIEW_MATRIX, plane.modelview);
+    glGetDoublev(GL_PROJECTION_MATRIX, plane.projection);
+    glGetIntegerv(GL_VIEWPORT, plane.viewport);
+    plane.valid = gluProject(plane.start.x, plane.start.y, plane.start.z, plane.modelview, plane.projection,
+                             plane.viewport, &plane.window[0], &plane.window[1], &plane.window[2]) == GL_TRUE;
+}
+
+bool pointOnPointerPlane(const PointerPlane& plane, int x, int y, Vector& p) {
+    if (!plane.valid) return false;
+    // the pointer's motion since the press, window y turned upwards; the
+    // depth of the start position keeps the point in its plane
+    const double wx = plane.window[0] + (x - plane.pressX), wy = plane.window[1] - (y - plane.pressY);
+    double px, py, pz;
+    if (gluUnProject(wx, wy, plane.window[2], plane.modelview, plane.projection, plane.viewport, &px, &py, &pz) !=
+        GL_TRUE)
+        return false;
+    const Vector q(static_cast<float>(px), static_cast<float>(py), static_cast<float>(pz));
+    if (!isFinite(q)) return false;
+    p = q;
+    return true;
+}
+
+void recordDrag(Viewer& viewer) {
+    EditSession& session = *viewer.session;
+    const MeshVertex* v = viewer.drag.moveVertex;
+    const Vector end = v->position(), start = session.plane.start;
+    if (end.x == start.x && end.y == start.y && end.z == start.z) return;  // a click
+    session.history.record(v->id, start, end);
+    session.quitAsked = false;
+    viewer.redisplay();  // the title gets its mark
 }

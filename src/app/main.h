@@ -34,3 +34,14 @@ Vector unproject(const float m[16], const Vector& p);
 // Returns false, with both zero, when there is no finite such motion (a
 // point-like mesh or a window without area).
 bool dragVectors(const float m[16], const View& view, Vector& dragRight, Vector& dragUp);
+
+// The editing session's drag: the vertex stays under the pointer, in the
+// plane through its start position parallel to the screen, in the view of
+// the press (its modelview loaded, the frame's projection).
+// Called at the press, with the modelview of the press loaded.
+void startPointerPlane(Viewer& viewer, int x, int y);
+// The model point under window position (x, y) in that plane, keeping the
+// offset between pointer and vertex of the press; false when there is none.
+bool pointOnPointerPlane(const PointerPlane& plane, int x, int y, Vector& p);
+// At the release: a drag that moved the vertex becomes one undo step.
+void recordDrag(Viewer& viewer);

@@ -5,15 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <new>
 #include <vector>
 
 #include "app/programio.h"
 #include "app/refineoptions.h"
+#include "mesh/filewriting.h"
 #include "mr/limit.h"
 #include "mr/mrmesh.h"
 #include "mr/surfaceexport.h"
@@ -43,7 +42,8 @@ bool refineTo(MrMesh& surface, int level, bool progress) {
     return true;
 }
 
-// Writes the surface to options.output; a failed write leaves no file behind.
+// Writes the surface to options.output; a failed write leaves what was there
+// before as it was, and no file where there was none.
 bool writeOutput(const MrMesh& surface, const RefineOptions& options) {
     std::vector<Vector> limitPositions, limitNormals;
     SurfaceExtras extras;
@@ -58,20 +58,10 @@ bool writeOutput(const MrMesh& surface, const RefineOptions& options) {
         if (options.limit) extras.positions = &limitPositions;
         if (options.normals) extras.normals = &limitNormals;
     }
-    FILE* out = std::fopen(options.output.c_str(), "w");
-    if (!out) {
-        std::fprintf(stderr, "facetry-refine: cannot write %s: %s\n", options.output.c_str(), std::strerror(errno));
-        return false;
-    }
-    bool written = writeSurface(out, surface, options.format, extras);
-    const int error = errno;
-    written = (std::fclose(out) == 0) && written;
-    if (!written) {
-        std::fprintf(stderr, "facetry-refine: cannot write %s: %s\n", options.output.c_str(),
-                     std::strerror(error ? error : errno));
-        std::remove(options.output.c_str());
-    }
-    return written;
+    const Status written = replaceFile(
+        options.output, [&](FILE* out) { return writeSurface(out, surface, options.format, extras); });
+    if (!written) std::fprintf(stderr, "facetry-refine: %s\n", written.message.c_str());
+    return written.ok;
 }
 
 // The memory guard's figure, lowered to the limit asked for on the command line.

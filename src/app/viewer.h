@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/arcball.h"
+#include "app/editsession.h"
 #include "app/view.h"
 #include "math/vector.h"
 #include "mesh/mesh.h"
@@ -41,4 +42,5 @@ struct Viewer {
     VertexDrag drag;                     // the control-vertex drag in progress, if any
     bool levelDropped = false;           // a coarser level was taken since the last frame: its memory can go back
     std::function<void()> postRedisplay; // schedules a redraw (glutPostRedisplay in the window)
+    std::unique_ptr<EditSession> session;  // the editing session, null in the plain viewer
 };

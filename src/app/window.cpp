@@ -5,6 +5,7 @@
 #include <malloc.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "app/commands.h"
 #include "app/frame.h"
@@ -21,7 +22,20 @@ const GLfloat kSpecular[4] = {0.3f, 0.3f, 0.3f, 0.3f};
 const GLfloat kShininess = 100;
 const GLfloat kLightDirection[4] = {1, 1, 1, 0};  // w = 0: a directional light
 
+// The session's title as last set.
+std::string shownTitle;
+
+// In an editing session the title follows the level and the unsaved mark.
+void updateTitle() {
+    if (!theViewer->session) return;
+    const std::string title = sessionTitle(*theViewer->session, theViewer->mrMesh->curRes());
+    if (title == shownTitle) return;
+    shownTitle = title;
+    glutSetWindowTitle(title.c_str());
+}
+
 void display() {
+    updateTitle();
     drawFrame(*theViewer);
     glutSwapBuffers();
     // The surface gives its levels' blocks back to the system itself; what
@@ -96,7 +110,8 @@ void openWindow(Viewer& viewer, int argc, char** argv) {
     viewer.postRedisplay = glutPostRedisplay;
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB | GLUT_DEPTH);
-    glutCreateWindow("Facetry");
+    if (viewer.session) shownTitle = sessionTitle(*viewer.session, viewer.mrMesh->curRes());
+    glutCreateWindow(viewer.session ? shownTitle.c_str() : "Facetry");
     glutDisplayFunc(display);
     glutReshapeFunc(reshape);
     glutMouseFunc(mouse);

@@ -38,7 +38,7 @@
 #include "mr/mrvertex.h"
 #include "mr/block.h"
 #include "mr/refinement.h"
-#include "mr/status.h"
+#include "math/status.h"
 
 class MrMesh {
 public:

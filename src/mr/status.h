@@ -1,14 +1,4 @@
 #pragma once
-// Status: what a surface operation that can fail tells its caller. The
-// library prints nothing and never ends the process: the programs print the
-// message, a successful operation's on standard output and a failed one's on
-// standard error, and decide what a failure means for them.
-
-#include <string>
-
-struct Status {
-    bool ok = true;       // the operation did what was asked
-    std::string message;  // a line for the user, without its line break; empty for none
-
-    explicit operator bool() const { return ok; }
-};
+// Status moved to math/status.h, below the control mesh, whose writers return
+// it too; this header keeps the surface's includes working.
+#include "math/status.h"

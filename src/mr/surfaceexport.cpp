@@ -5,13 +5,7 @@
 #include <memory>
 #include <unordered_map>
 
-namespace {
-
-void writePoint(FILE* out, const char* prefix, const Vector& p) {
-    std::fprintf(out, "%s%.9g %.9g %.9g\n", prefix, p.x, p.y, p.z);
-}
-
-}  // namespace
+#include "mesh/filewriting.h"
 
 WeldedSurface::WeldedSurface(const MrMesh& surface_) : surface(surface_), topology(surface_.topology()) {
     cells = 1 << surface.curRes();
@@ -100,7 +94,7 @@ public:
                 for (int j = 0; j <= m; ++j) {
                     surface.textureCoordinateAt(f, i, j, uv);
                     if (indices.emplace(key(uv), static_cast<long long>(indices.size())).second)
-                        std::fprintf(out, "vt %.9g %.9g\n", uv[0], uv[1]);
+                        std::fprintf(out, "vt " FACETRY_FLOAT " " FACETRY_FLOAT "\n", uv[0], uv[1]);
                 }
     }
     // The index of grid point (i, j) of face f's (u, v).
@@ -134,12 +128,12 @@ void writeTags(FILE* out, const MrMesh& surface, const WeldedSurface& welded) {
         const float s = t.edgeSharpnessAt(e, level);
         if (s > 0)
             for (int k = 0; k < m; ++k)
-                std::fprintf(out, "t crease 2/1/0 %lld %lld %.9g\n", welded.edgePointIndex(e, k),
+                std::fprintf(out, "t crease 2/1/0 %lld %lld " FACETRY_FLOAT "\n", welded.edgePointIndex(e, k),
                              welded.edgePointIndex(e, k + 1), s);
     }
     for (int v = 0; v < t.numV; ++v) {
         const float s = t.vertexSharpnessAt(v, level);
-        if (s > 0) std::fprintf(out, "t corner 1/1/0 %d %.9g\n", v, s);
+        if (s > 0) std::fprintf(out, "t corner 1/1/0 %d " FACETRY_FLOAT "\n", v, s);
     }
 }
 
@@ -159,15 +153,15 @@ bool writeSurface(FILE* out, const MrMesh& surface, MeshFormat format, const Sur
         std::fprintf(out, "OFF\n%lld %lld %lld\n", welded.pointCount(), welded.quadCount(), welded.edgeCount());
     const char* pointPrefix = obj ? "v " : "";
     if (extras.positions)
-        for (const Vector& p : *extras.positions) writePoint(out, pointPrefix, p);
+        for (const Vector& p : *extras.positions) writeVector(out, pointPrefix, p);
     else
-        welded.forEachPoint([&](const Vector& p) { writePoint(out, pointPrefix, p); });
+        welded.forEachPoint([&](const Vector& p) { writeVector(out, pointPrefix, p); });
     if (!obj) {
         welded.forEachQuad([&](const long long* c) { std::fprintf(out, "4 %lld %lld %lld %lld\n", c[0], c[1], c[2], c[3]); });
         return std::fflush(out) == 0 && !std::ferror(out);
     }
     if (extras.normals)
-        for (const Vector& n : *extras.normals) writePoint(out, "vn ", n);
+        for (const Vector& n : *extras.normals) writeVector(out, "vn ", n);
     std::unique_ptr<TextureCoordinates> uvs;
     if (surface.hasTextureCoordinates()) {
         uvs = std::make_unique<TextureCoordinates>(surface);

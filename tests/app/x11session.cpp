@@ -85,8 +85,14 @@ Picture screenshot(int x, int y, int w, int h) {
 bool xdotool(const std::string& arguments) { return std::system(("xdotool " + arguments).c_str()) == 0; }
 
 RunningViewer::RunningViewer(const std::string& meshFile, const ViewerLaunch& launch)
+    : RunningViewer(std::vector<std::string>{meshFile}, launch) {}
+
+RunningViewer::RunningViewer(const std::vector<std::string>& arguments, const ViewerLaunch& launch)
     : outPath(tempPath("out")), errPath(tempPath("err")) {
     const std::string program = launch.program.empty() ? FACETRY_BINARY : launch.program;
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     pid = fork();
     if (pid == 0) {
         int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -94,12 +100,12 @@ RunningViewer::RunningViewer(const std::string& meshFile, const ViewerLaunch& la
         dup2(out, 1);
         dup2(err, 2);
         for (const auto& [name, value] : launch.environment) setenv(name.c_str(), value.c_str(), 1);
-        execl(program.c_str(), program.c_str(), meshFile.c_str(), static_cast<char*>(nullptr));
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
     std::ostringstream search;
     search << "timeout " << launch.windowSeconds
-           << " xdotool search --sync --onlyvisible --name '^Facetry$' 2>/dev/null | head -n1";
+           << " xdotool search --sync --onlyvisible --name '^Facetry($| - )' 2>/dev/null | head -n1";
     std::string found = run(search.str());
     windowId = std::strtoul(found.c_str(), nullptr, 10);
     if (!windowId) return;

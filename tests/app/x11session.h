@@ -42,6 +42,8 @@ struct ViewerLaunch {
 class RunningViewer {
 public:
     explicit RunningViewer(const std::string& meshFile, const ViewerLaunch& launch = ViewerLaunch());
+    // The viewer with these arguments (an editing session: {"--edit", INPUT, ...}).
+    explicit RunningViewer(const std::vector<std::string>& arguments, const ViewerLaunch& launch = ViewerLaunch());
     ~RunningViewer();  // ends the process if it is still running
     RunningViewer(const RunningViewer&) = delete;
     RunningViewer& operator=(const RunningViewer&) = delete;

@@ -136,6 +136,29 @@ TEST(RefineBinary, ALevelRefusedForMemoryFailsWithoutOutput) {
     EXPECT_EQ(nullptr, std::fopen(out.c_str(), "r"));
 }
 
+// The output is written beside its name and renamed over it: an output that
+// cannot be written is said with the reason, and what was there stays.
+TEST(RefineBinary, AnOutputThatCannotBeWrittenIsReportedAndLeavesWhatWasThere) {
+    TempDir dir;
+    const std::string cube = dir.write("cube.mesh", meshText(catalogueMesh("exampleCube").control));
+    mkdir(dir.path("out.obj").c_str(), 0755);
+    dir.write("file", "kept\n");
+    const struct {
+        std::string output, reason;
+    } cases[] = {{dir.path("out.obj"), "Is a directory"}, {dir.path("file/out.obj"), "Not a directory"}};
+    for (const auto& c : cases) {
+        ProgramRun run = refine({cube, "--level", "1", "-o", c.output});
+        EXPECT_EQ(1, run.exitStatus) << c.output;
+        EXPECT_EQ("facetry-refine: cannot write " + c.output + ": " + c.reason + "\n", run.errorOutput);
+    }
+    struct stat info;
+    EXPECT_TRUE(stat(dir.path("out.obj").c_str(), &info) == 0 && S_ISDIR(info.st_mode));
+    EXPECT_EQ("kept\n", readFile(dir.path("file")));
+    ProgramRun replaced = refine({cube, "-o", dir.path("file.off")});
+    EXPECT_EQ(0, replaced.exitStatus);
+    EXPECT_EQ(0u, readFile(dir.path("file.off")).find("OFF\n8 6 12\n"));
+}
+
 TEST(RefineBinary, ProgressOnlyWhenAskedAndTheDumpsInOrder) {
     TempDir dir;
     const std::string tetra = dir.write("t.off", offText(catalogueMesh("tetrahedron").control));

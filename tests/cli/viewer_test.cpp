@@ -75,3 +75,24 @@ TEST(ViewerBinary, ReportsAnUnopenableObjFileBeforeAnyWindow) {
     TempDir dir;
     expectFatal(runFacetry({dir.path("none.obj")}), "cannot open " + dir.path("none.obj") + "\n");
 }
+
+// --help names the editing session; a bad --edit command line gets the
+// usage with it, while no argument at all keeps the plain usage above.
+TEST(CommandLine, HelpAndTheEditingSessionsCommandLine) {
+    ProgramRun help = runFacetry({"--help"});
+    EXPECT_EQ(0, help.exitStatus);
+    EXPECT_EQ("", help.errorOutput);
+    EXPECT_EQ(0u, help.output.find("Usage: facetry INPUT [OUTPUT]\n       facetry --edit INPUT [OUTPUT]\n"));
+    for (const char* key : {"w  save", "u  undo", "y  redo", "e  export", "v  view back", "h  list", "q  quit"})
+        EXPECT_NE(std::string::npos, help.output.find(key)) << key;
+    const std::string usage =
+        "\nSyntax: facetry [input] [output]\n        facetry --edit input [output]\n        facetry --help\n\n";
+    expectFatal(runFacetry({"--edit"}), usage);
+    expectFatal(runFacetry({"--edit", "a.mesh", "b.mesh", "c.mesh"}), usage);
+    TempDir dir;
+    expectFatal(runFacetry({"--edit", dir.path("none.obj")}), "cannot open " + dir.path("none.obj") + "\n");
+    expectFatal(runFacetry({"--edit", dir.write("bad.mesh", "numV = -1"), dir.path("out.mesh")}),
+                "parse error, numVertices\n");
+    struct stat info;
+    EXPECT_NE(stat(dir.path("out.mesh").c_str(), &info), 0) << "an output file was written";
+}

@@ -3,6 +3,7 @@
 // with everything in it when the test ends.
 
 #include <string>
+#include <vector>
 
 class TempDir {
 public:
@@ -24,3 +25,5 @@ private:
 
 // The contents of a file; empty if it cannot be read.
 std::string readFile(const std::string& path);
+// The names in a directory, sorted, without "." and ".."; empty if it cannot be read.
+std::vector<std::string> directoryEntries(const std::string& dir);
