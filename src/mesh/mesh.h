@@ -62,7 +62,7 @@ public:
     int totalValence() const;
     // The elements and how they meet, as index arrays.
     const MeshTopology& topology() const { return topo; }
-    // Whether some edge or vertex has a sharpness above 0 (see creases.h).
+    // Whether some edge or vertex has a sharpness above 0 (see rules/creases.h).
     bool hasCreases() const { return creased; }
     // Whether the faces carry texture coordinates: all of them do, or none.
     bool hasTextureCoordinates() const { return !cornerTex.empty(); }

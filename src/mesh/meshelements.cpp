@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "mesh/catmullclark.h"
-#include "mesh/creases.h"
+#include "rules/catmullclark.h"
+#include "rules/creases.h"
 
 int MeshVertex::counter = 0;
 int MeshEdge::counter = 0;
@@ -20,11 +20,10 @@ void MeshVertex::setPosition(const Vector& p) {
 
 Vector MeshVertex::vertexPoint() const {
     if (edgeVal() == 0) return pos;  // a vertex no face uses is not part of the surface
-    bool creased = sharp > 0;
-    for (int i = 0; i < edgeVal() && !creased; ++i) creased = edge(i)->sharpness() > 0 && !edge(i)->onBoundary();
-    if (!creased) return smoothVertexPoint();
+    auto interiorSharpness = [this](int k) { return interiorEdgeSharpness(edge(k)->sharpness(), edge(k)->onBoundary()); };
+    if (!takesCreaseRules(sharp, edgeVal(), interiorSharpness)) return smoothVertexPoint();
     return creasedVertexPoint(
-        pos, sharp, edgeVal(), [this](int k) { return edge(k)->ruleSharpness(); },
+        pos, vertexNeighbourhood(edgeVal(), sharp, [this](int k) { return edge(k)->ruleSharpness(); }),
         [this](int k) { return edge(k)->otherVertex(this)->position(); }, [this] { return smoothVertexPoint(); });
 }
 
@@ -33,14 +32,12 @@ Vector MeshVertex::smoothVertexPoint() const {
     if (onBoundary()) {
         Vector a = edge(0)->otherVertex(this)->position();
         Vector b = edge(edgeVal() - 1)->otherVertex(this)->position();
-        return pos * kCurveVertexSelf + (a + b) * kCurveVertexNeighbour;
+        return curveVertexPoint(pos, a + b);
     }
-    // ((n-2) P + average of neighbours + average of face points) / n, expanded.
     int n = faceVal();
     Vector s;
     for (int i = 0; i < n; ++i) s += face(i)->centroid() + edge(i)->otherVertex(this)->position();
-    float selfWeight = static_cast<float>(1.0 - 2.0 / n);
-    return s / static_cast<float>(n * n) + pos * selfWeight;
+    return vertexPointOverFacePoints(pos, s, n);
 }
 
 void MeshVertex::print() const {
@@ -53,12 +50,12 @@ void MeshVertex::print() const {
 
 Vector MeshEdge::edgePoint() const {
     Vector a = vertex(0)->position(), b = vertex(1)->position();
-    if (onBoundary()) return (a + b) * kCurveMidpoint;
-    const Vector smooth = (((a + b) + face(0)->centroid()) + face(1)->centroid()) * kEdgePoint;
-    return sharp > 0 ? creasedEdgePoint((a + b) * kCurveMidpoint, smooth, sharp) : smooth;
+    if (onBoundary()) return curveMidpoint(a, b);
+    const Vector smooth = smoothEdgePoint(a, b, face(0)->centroid(), face(1)->centroid());
+    return isSharp(sharp) ? creasedEdgePoint(curveMidpoint(a, b), smooth, sharp) : smooth;
 }
 
-float MeshEdge::ruleSharpness() const { return onBoundary() ? kInfinitelySharp : sharp; }
+float MeshEdge::ruleSharpness() const { return edgeRuleSharpness(sharp, onBoundary()); }
 
 void MeshEdge::print() const {
     std::printf("[e%d v:{%d %d}, f:{%d %d}]", id, vertex(0)->id, vertex(1)->id, face(0) ? face(0)->id : -1,
@@ -66,9 +63,9 @@ void MeshEdge::print() const {
 }
 
 void MeshFace::computeCentroid() {
-    center = Vector();
-    for (int i = 0; i < valence(); ++i) center += vertex(i)->position();
-    center /= static_cast<float>(valence());
+    Vector corners;
+    for (int i = 0; i < valence(); ++i) corners += vertex(i)->position();
+    center = facePoint(corners, valence());
 }
 
 void MeshFace::print() const {

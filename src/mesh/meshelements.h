@@ -1,8 +1,9 @@
 #pragma once
 // The control-mesh elements: the topology bases plus an id, the link to the
 // surface, a position (vertex) or centroid (face), a sharpness (vertex and
-// edge; see creases.h), and the Catmull-Clark point rules that give the first
-// level of the surface when the control mesh is not made only of quads.
+// edge; see rules/creases.h), and the Catmull-Clark point rules that give the
+// first level of the surface when the control mesh is not made only of quads
+// (the rules' masks from src/rules, applied to the elements' neighbours).
 //
 // Every id equals the element's position in its mesh's array: numbering
 // starts at 0 whenever a mesh allocates an array (see startNumbering).

@@ -7,6 +7,7 @@
 #include "mr/mrmesh.h"
 #include "mr/parallel.h"
 #include "mr/refinement.h"
+#include "rules/limitmasks.h"
 
 // Every point is evaluated from its ring read in one fixed order: edge k's
 // far end e[k] and face k's corner across from the point d[k], face k lying
@@ -28,8 +29,6 @@
 
 namespace {
 
-enum class Rule { Smooth, Crease, Corner };
-
 // t1 x t2 normalised; zero when the tangents are parallel (or not finite).
 inline Vector unitCross(const Vector& t1, const Vector& t2) {
     const Vector c = cross(t1, t2);
@@ -38,146 +37,95 @@ inline Vector unitCross(const Vector& t1, const Vector& t2) {
     return Vector(c.x / length, c.y / length, c.z / length);
 }
 
-constexpr double kPi = 3.14159265358979323846;
-
-// The tangent masks that depend on the valence, worked out once per call for
-// every valence the surface has.
+// The limit masks applied to a point's ring, with the tangent weights that
+// depend on the valence worked out once per call for every valence the
+// surface has.
 class TangentMasks {
 public:
     explicit TangentMasks(int maxValence) : smoothEdge(maxValence + 1), smoothFace(maxValence + 1), crease(maxValence + 1) {
         for (int n = 3; n <= maxValence; ++n) {
-            // Smooth t1: edge i weighs 4 cos(i theta), face i weighs
-            // (cos(i theta) + cos((i+1) theta)) / (4 lambda - 1); t2 is t1
-            // turned by one edge.
-            const double theta = 2 * kPi / n, cosTheta = std::cos(theta), cosHalf = std::cos(theta / 2);
-            const double lambda = 5.0 / 16 + (cosTheta + cosHalf * std::sqrt(2 * (9 + cosTheta))) / 16;
-            const double faceScale = 1 / (4 * lambda - 1);
-            for (int i = 0; i < n; ++i) {
-                smoothEdge[n].push_back(static_cast<float>(4 * std::cos(i * theta)));
-                smoothFace[n].push_back(static_cast<float>(faceScale * (std::cos(i * theta) + std::cos((i + 1) * theta))));
-            }
-        }
-        for (int k = 3; k <= maxValence; ++k) {
-            // Across a crease of k faces, k >= 3 (Biermann et al.).
-            const double theta = kPi / k, cosTheta = std::cos(theta), sinTheta = std::sin(theta);
-            const double denominator = 1 / (k * (3 + cosTheta)), r = (cosTheta + 1) / sinTheta;
-            CreaseMask& c = crease[k];
-            c.ends = static_cast<float>(-r * (1 + 2 * cosTheta) * denominator);
-            c.face.push_back(static_cast<float>(sinTheta * denominator));
-            c.edge.push_back(0);
-            for (int i = 1; i < k; ++i) {
-                const double s = std::sin(i * theta), next = std::sin((i + 1) * theta);
-                c.edge.push_back(static_cast<float>(4 * s * denominator));
-                c.face.push_back(static_cast<float>((s + next) * denominator));
-            }
+            smoothTangentWeights(n, smoothEdge[n], smoothFace[n]);
+            crease[n] = creaseTangentWeights(n);
         }
     }
 
     // Position and normal of a point p with the ring e, d (edges, faces) in
     // the counterclockwise order above, under `rule`; for a crease, c0 and c1
     // are the positions of its first and last sharp edge.
-    void evaluate(const Vector& p, int edges, int faces, const Vector* e, const Vector* d, Rule rule, int c0, int c1,
+    void evaluate(const Vector& p, int edges, int faces, const Vector* e, const Vector* d, VertexRule rule, int c0, int c1,
                   Vector* position, Vector* normal) const {
-        if (rule == Rule::Smooth && faces == 2) rule = Rule::Corner;  // a point inside two faces only
         Vector t1, t2;
-        if (rule == Rule::Corner) {
+        switch (limitRule(rule, faces)) {
+        case VertexRule::Corner:
             if (position) *position = p;
             t1 = e[0] - p;
             t2 = e[1] - p;
-        } else if (rule == Rule::Crease) {
-            if (position) *position = (e[c0] + e[c1]) * static_cast<float>(1.0 / 6) + p * static_cast<float>(2.0 / 3);
+            break;
+        case VertexRule::Crease:
+            if (position) *position = creaseLimitPoint(p, e[c0] + e[c1]);
             if (!normal) return;
-            t1 = (e[c0] - e[c1]) * 0.5f;
-            const int k = c1 - c0;  // the faces of the sector
-            // Tangent weights sum to zero: each point is taken relative to p,
-            // which keeps the short tangents of fine levels exact.
-            if (k == 2) {
-                t2 = ((d[c0] - p) + (d[c0 + 1] - p) + (e[c0 + 1] - p) * 4.0f - (e[c0] - p) - (e[c1] - p)) *
-                     static_cast<float>(1.0 / 6);
-            } else if (k > 2) {
-                const CreaseMask& c = crease[k];
-                for (int i = 0; i < k; ++i) t2 += (d[c0 + i] - p) * c.face[i];
-                for (int i = 1; i < k; ++i) t2 += (e[c0 + i] - p) * c.edge[i];
-                t2 += ((e[c0] - p) + (e[c1] - p)) * c.ends;
+            t1 = creaseTangentAlong(e[c0], e[c1]);
+            t2 = acrossCrease(p, e, d, c0, c1);
+            break;
+        case VertexRule::Smooth:
+            if (edges == 4) {
+                if (position) *position = regularLimitPoint(p, e[0] + e[1] + e[2] + e[3], d[0] + d[1] + d[2] + d[3]);
+                if (!normal) return;
+                t1 = regularTangent(e[0] - e[2], d[0] - d[2], d[3] - d[1]);
+                t2 = regularTangent(e[1] - e[3], d[0] - d[2], d[1] - d[3]);
             } else {
-                t2 = ((e[c0] - p) + (e[c1] - p)) * 3.0f;  // one face: across it between its two sides
+                if (position) *position = smoothPosition(p, edges, faces, e, d);
+                if (!normal) return;
+                smoothTangents(p, faces, e, d, t1, t2);
             }
-        } else if (edges == 4) {
-            if (position)
-                *position = ((d[0] + d[1] + d[2] + d[3]) * static_cast<float>(1.0 / 36) +
-                             (e[0] + e[1] + e[2] + e[3]) * static_cast<float>(1.0 / 9)) + p * static_cast<float>(4.0 / 9);
-            if (!normal) return;
-            t1 = (e[0] - e[2]) * 4.0f + ((d[0] - d[2]) + (d[3] - d[1]));
-            t2 = (e[1] - e[3]) * 4.0f + ((d[0] - d[2]) + (d[1] - d[3]));
-        } else {
-            const float n = static_cast<float>(faces), fw = 1.0f / (n * (n + 5.0f)), ew = 4.0f * fw;
-            if (position) {
-                Vector de, dd;
-                for (int i = 0; i < faces; ++i) dd += d[i];
-                for (int i = 0; i < edges; ++i) de += e[i];
-                *position = (dd * fw + de * ew) + p * (1.0f - n * (ew + fw));
-            }
-            if (!normal) return;
-            const std::vector<float>& we = smoothEdge[faces];
-            const std::vector<float>& wf = smoothFace[faces];
-            for (int i = 0; i < faces; ++i) {
-                const int prev = i == 0 ? faces - 1 : i - 1;
-                const Vector di = d[i] - p, ei = e[i] - p;
-                t1 += di * wf[i] + ei * we[i];
-                t2 += di * wf[prev] + ei * we[prev];
-            }
+            break;
         }
         if (normal) *normal = unitCross(t1, t2);
     }
 
 private:
-    struct CreaseMask {
-        float ends = 0;              // the two ends of the sharp edges (the point's weight makes the sum 0)
-        std::vector<float> edge;     // edge c0 + i, 0 < i < k
-        std::vector<float> face;     // face c0 + i, 0 <= i < k
-    };
+    // The crease's tangent across the sector of faces from c0 to c1, each
+    // point taken relative to p.
+    Vector acrossCrease(const Vector& p, const Vector* e, const Vector* d, int c0, int c1) const {
+        const int k = c1 - c0;  // the faces of the sector
+        if (k < 2) return creaseTangentAcrossOneFace(e[c0] - p, e[c1] - p);
+        if (k == 2) return creaseTangentAcrossTwoFaces(d[c0] - p, d[c0 + 1] - p, e[c0 + 1] - p, e[c0] - p, e[c1] - p);
+        const CreaseTangentWeights& c = crease[k];
+        Vector t2;
+        for (int i = 0; i < k; ++i) t2 += (d[c0 + i] - p) * c.face[i];
+        for (int i = 1; i < k; ++i) t2 += (e[c0 + i] - p) * c.edge[i];
+        return t2 + ((e[c0] - p) + (e[c1] - p)) * c.ends;
+    }
+
+    static Vector smoothPosition(const Vector& p, int edges, int faces, const Vector* e, const Vector* d) {
+        Vector de, dd;
+        for (int i = 0; i < faces; ++i) dd += d[i];
+        for (int i = 0; i < edges; ++i) de += e[i];
+        return smoothLimitPoint(p, de, dd, faces);
+    }
+
+    // t1 and t2 of a smooth point of n faces, each point taken relative to p.
+    void smoothTangents(const Vector& p, int faces, const Vector* e, const Vector* d, Vector& t1, Vector& t2) const {
+        const std::vector<float>& we = smoothEdge[faces];
+        const std::vector<float>& wf = smoothFace[faces];
+        for (int i = 0; i < faces; ++i) {
+            const int prev = i == 0 ? faces - 1 : i - 1;
+            const Vector di = d[i] - p, ei = e[i] - p;
+            t1 += di * wf[i] + ei * we[i];
+            t2 += di * wf[prev] + ei * we[prev];
+        }
+    }
+
     std::vector<std::vector<float>> smoothEdge;  // per valence: t1's edge weights
     std::vector<std::vector<float>> smoothFace;  // per valence: t1's face weights
-    std::vector<CreaseMask> crease;              // per number of faces in the sector: t2
+    std::vector<CreaseTangentWeights> crease;    // per number of faces in the sector: t2
 };
-
-Rule ruleOf(bool sharpPoint, int sharpEdges) {
-    if (sharpPoint || sharpEdges > 2) return Rule::Corner;
-    return sharpEdges == 2 ? Rule::Crease : Rule::Smooth;
-}
-
-// The first and last sharp edge of a ring of `count` edges.
-void creaseEnds(const unsigned char* sharp, int count, int& c0, int& c1) {
-    c0 = 0;
-    while (c0 < count && !sharp[c0]) ++c0;
-    c1 = count - 1;
-    while (c1 > 0 && !sharp[c1]) --c1;
-}
-
-// Where the points of control edges lie among level 0's vertices on the
-// path that refines a non-quad control mesh first: control edge e's point
-// is vertex `first` + e, and its two halves are edges 2e and 2e+1 (see the
-// numbering in mrmesh.cpp). Empty on the quad path.
-struct ControlEdgePoints {
-    int first = 0;
-    int count = 0;
-    bool contains(int v) const { return v >= first && v < first + count; }
-};
-
-ControlEdgePoints controlEdgePoints(const MrMesh& surface) {
-    ControlEdgePoints points;
-    const MrTopology& t = surface.topology();
-    if (surface.isAllQuads() || t.numE == 0) return points;
-    points.count = (t.numE - t.numF) / 2;  // every control corner adds one edge, every control edge two
-    if (points.count > 0) points.first = t.edges[1].vertices[0];
-    return points;
-}
 
 // One vertex's ring at the level in `points`, read into the mask order.
 class VertexRings {
 public:
     VertexRings(const MrMesh& surface, const LevelPoints& points_, int level_, int maxValence)
-        : t(surface.topology()), points(points_), level(level_), edgePoints(controlEdgePoints(surface)),
+        : t(surface.topology()), points(points_), level(level_), numbering(surface.levelZeroNumbering()),
           e(maxValence), d(maxValence), sharp(maxValence) {}
 
     void limit(int v, const TangentMasks& masks, Vector* position, Vector* normal) {
@@ -188,33 +136,31 @@ public:
             if (normal) *normal = Vector();
             return;
         }
-        int sharpCount = 0;
-        for (int k = 0; k < n; ++k) {
-            const int edge = t.ringEdges[first + k];
-            sharpCount += t.edgeOnBoundary(edge) || t.edgeSharpnessAt(edge, level) > 0;
-        }
-        const Rule rule = ruleOf(t.vertexSharpnessAt(v, level) > 0, sharpCount);
+        const VertexRule rule =
+            vertexNeighbourhood(n, t.vertexSharpnessAt(v, level), [&](int k) {
+                return t.edgeRuleSharpnessAt(t.ringEdges[first + k], level);
+            }).rule();
         // Whether our ring runs as the faces wind: its first face leaves v by its first edge.
         const int f0 = t.ringFaces[first];
-        const bool forward = t.faces[f0].edges[t.ringCorners[first] & 3] == t.ringEdges[first];
+        const bool forward = t.faces[f0].edges[t.ringCorner(first)] == t.ringEdges[first];
         // A smooth interior point's normal does not depend on where its ring starts
         // (unless it has two faces only, which take the corner's tangents).
-        const int start = rule == Rule::Smooth && nf == n && n != 2 ? 0 : startOf(v, first, n, nf, forward);
+        const int start = rule == VertexRule::Smooth && nf == n && n != 2 ? 0 : startOf(v, first, n, nf, forward);
         const int m = points.cells;
         for (int k = 0; k < n; ++k) {
             const int slot = first + (forward ? (start + k) % n : (start - k + n) % n);
             const int edge = t.ringEdges[slot];
-            e[k] = edgePointAt(t, edge, t.ringCorners[slot] & 4 ? m - 1 : 1, points);
-            sharp[k] = t.edgeOnBoundary(edge) || t.edgeSharpnessAt(edge, level) > 0;
+            e[k] = edgePointAt(t, edge, t.ringFromEnd(slot) ? m - 1 : 1, points);
+            sharp[k] = isSharp(t.edgeRuleSharpnessAt(edge, level));
         }
         for (int k = 0; k < nf; ++k) {
             const int slot = first + (forward ? (start + k) % n : (start - k - 1 + 2 * n) % n);
-            const int corner = t.ringCorners[slot] & 3;
+            const int corner = t.ringCorner(slot);
             const int i = corner == 0 || corner == 3 ? 1 : m - 1, j = corner < 2 ? 1 : m - 1;
             d[k] = gridPointAt(t, t.ringFaces[slot], i, j, points);
         }
         int c0 = 0, c1 = 0;
-        if (rule == Rule::Crease) creaseEnds(sharp.data(), n, c0, c1);
+        if (rule == VertexRule::Crease) creaseEnds(n, [this](int k) { return sharp[k] != 0; }, c0, c1);
         masks.evaluate(p, n, nf, e.data(), d.data(), rule, c0, c1, position, normal);
     }
 
@@ -223,18 +169,19 @@ private:
     // starts at.
     int startOf(int v, int first, int n, int nf, bool forward) const {
         if (nf < n) return forward ? 0 : n - 1;  // the leading boundary edge
-        if (edgePoints.contains(v)) {
+        const int control = numbering.controlEdgeAt(v);
+        if (control >= 0) {
             // Inside the control edge's first face, at the half it runs towards:
             // the ring face of that control face which follows a half.
-            const int control = v - edgePoints.first, half = 2 * control;
-            const int a = t.edges[half].faces[0], b = t.edges[half + 1].faces[0];
+            const int half0 = numbering.edgeHalf(control, 0), half1 = numbering.edgeHalf(control, 1);
+            const int a = t.edges[half0].faces[0], b = t.edges[half1].faces[0];
             for (int k = 0; k < n; ++k) {
                 const int face = t.ringFaces[first + k];
                 if (face != a && face != b) continue;
                 // the edge before this face, as the faces wind
                 const int before = forward ? k : (k + 1) % n;
                 const int edge = t.ringEdges[first + before];
-                if (edge == half || edge == half + 1) return before;
+                if (edge == half0 || edge == half1) return before;
             }
         }
         int lowest = 0;
@@ -246,7 +193,7 @@ private:
     const MrTopology& t;
     const LevelPoints& points;
     int level;
-    ControlEdgePoints edgePoints;
+    const LevelZeroNumbering& numbering;
     std::vector<Vector> e, d;
     std::vector<unsigned char> sharp;
 };
@@ -267,10 +214,10 @@ void limitEdge(const MrTopology& t, int e, const LevelPoints& points, int level,
     if (!boundary) faceRow(t, e, 1, points, in1);
     // Face(0) winds from a to b: the ring is b, into face(0), a, into face(1).
     const MrFaceTopology& face0 = t.faces[t.edges[e].faces[0]];
-    const bool towardsEnd = face0.vertices[t.edgeFrames[2 * e] & 3] == t.edges[e].vertices[0];
+    const bool towardsEnd = face0.vertices[t.frameSide(e, 0)] == t.edges[e].vertices[0];
     const int toB = towardsEnd ? 1 : -1;
-    const bool sharp = boundary || t.edgeSharpnessAt(e, level) > 0;
-    const Rule rule = sharp ? Rule::Crease : Rule::Smooth;
+    // A point inside the edge has the edge's halves for its sharp edges, when the edge is sharp.
+    const VertexRule rule = vertexRuleOf(0.0f, isSharp(t.edgeRuleSharpnessAt(e, level)) ? 2 : 0);
     const int edgeCount = boundary ? 3 : 4, faceCount = boundary ? 2 : 4;
     for (int k = 1; k < m; ++k) {
         const int b = k + toB, a = k - toB;
@@ -292,7 +239,6 @@ void limitFace(const MrTopology& t, int f, const LevelPoints& points, Vector* gr
                Vector* normals) {
     const int m = points.cells, n = m + 1, inner = m - 1, count = 3 * inner;
     gatherGrid(t, f, points, grid);
-    const float fw = static_cast<float>(1.0 / 36), ew = static_cast<float>(1.0 / 9), vw = static_cast<float>(4.0 / 9);
     for (int i = 1; i < m; ++i) {
         // Row i at j = 1 and the rows before and after it: point (i, j) has
         // edge ends (i+1, j), (i, j+1), (i-1, j), (i, j-1) and the diagonals
@@ -304,15 +250,14 @@ void limitFace(const MrTopology& t, int f, const LevelPoints& points, Vector* gr
         if (positions) {
             float* __restrict p = reinterpret_cast<float*>(positions + out);
             for (int k = 0; k < count; ++k)
-                p[k] = ((u[k - 3] + u[k + 3] + d[k - 3] + d[k + 3]) * fw + (d[k] + c[k + 3] + u[k] + c[k - 3]) * ew) +
-                       c[k] * vw;
+                p[k] = regularLimitPoint(c[k], d[k] + c[k + 3] + u[k] + c[k - 3], u[k - 3] + u[k + 3] + d[k - 3] + d[k + 3]);
         }
         if (!normals) continue;
         float* __restrict t1 = reinterpret_cast<float*>(rows);
         float* __restrict t2 = reinterpret_cast<float*>(rows + n);
         for (int k = 0; k < count; ++k) {
-            t1[k] = (d[k] - u[k]) * 4.0f + ((d[k + 3] - u[k + 3]) + (d[k - 3] - u[k - 3]));
-            t2[k] = (c[k + 3] - c[k - 3]) * 4.0f + ((d[k + 3] - u[k - 3]) + (u[k + 3] - d[k - 3]));
+            t1[k] = regularTangent(d[k] - u[k], d[k + 3] - u[k + 3], d[k - 3] - u[k - 3]);
+            t2[k] = regularTangent(c[k + 3] - c[k - 3], d[k + 3] - u[k - 3], u[k + 3] - d[k - 3]);
         }
         Vector* normal = normals + out;
         for (int j = 0; j < inner; ++j) normal[j] = unitCross(rows[j], rows[n + j]);

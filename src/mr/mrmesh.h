@@ -30,6 +30,7 @@
 
 #include "mesh/mesh.h"
 #include "mr/MrFace.h"
+#include "mr/levelzero.h"
 #include "mr/mredge.h"
 #include "mr/mraccess.h"
 #include "mr/mrregion.h"
@@ -123,6 +124,8 @@ public:
 
     // The index arrays of the surface, for code that works on all of it.
     const MrTopology& topology() const { return topo; }
+    // How level 0 numbers what it made of the control mesh.
+    const LevelZeroNumbering& levelZeroNumbering() const { return numbering; }
     // The points of `level`, which some element must be at. The view is
     // writable for the surface's own use; other callers only read it.
     LevelPoints points(int level) const;
@@ -150,12 +153,8 @@ private:
         return &faces[i];
     }
     void makeEdgeAndFaceHandles() const;
-    void buildQuadPath(const Mesh& mesh);
-    void buildRefinementPath(const Mesh& mesh);
-    void takeTextureCoordinates(const Mesh& mesh);
-    template <class EdgeOf, class VertexOf>
-    void takeSharpness(const Mesh& mesh, EdgeOf edgeOf, VertexOf vertexOf, int steps);
     void makeElements();
+    void linkControlMesh(const Mesh& mesh);
     std::unique_ptr<LevelBlocks> allocateLevel(int level) const;
     // The blocks of `level`, allocated if no element was at it (throws std::bad_alloc).
     LevelPoints pointsForElement(int level);
@@ -180,6 +179,7 @@ private:
     MrFace* faces = nullptr;       // room for numF face handles, owned
     mutable bool edgesMade = false; // whether the edge and face handles are made
 
+    LevelZeroNumbering numbering;                      // what level 0 made of each control element
     MrTopology topo;                                   // the elements and how they meet
     Block<float> cornerUVs;                            // per face, (u, v) at corners 0 to 3; empty without texture coordinates
     std::vector<std::unique_ptr<LevelBlocks>> levels;  // level r's points while some element is at r; level 0 always (its vertex block holds the level-0 positions)

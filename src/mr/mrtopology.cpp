@@ -11,13 +11,12 @@ void MrTopology::completeFrames(int threads) {
         for (std::size_t f = begin; f < end; ++f) {
             unsigned char sides = 0;
             for (int k = 0; k < 4; ++k)
-                if (edges[faces[f].edges[k]].vertices[0] == faces[f].vertices[kSideStart[k]])
-                    sides |= static_cast<unsigned char>(1 << k);
+                sides |= sideFromStartBit(k, edges[faces[f].edges[k]].vertices[0] == faces[f].vertices[kSideStart[k]]);
             faceSides[f] = sides;
             for (int k = 0; k < 4; ++k) {
                 const int e = faces[f].edges[k];
                 const int i = edges[e].faces[0] == static_cast<int>(f) ? 0 : 1;
-                edgeFrames[2 * e + i] = static_cast<unsigned char>(k | (sides >> k & 1 ? 4 : 0));
+                edgeFrames[2 * e + i] = packFrame(k, sideFromStart(static_cast<int>(f), k));
             }
         }
     });

@@ -13,7 +13,7 @@
 //   edges and has one face fewer than edges (its last face slot holds -1); a
 //   vertex no face uses has an empty ring.
 
-#include "mesh/creases.h"
+#include "rules/creases.h"
 #include "mr/block.h"
 
 // The corner each side of a face grid is counted from: side 0 (row j = 0)
@@ -40,16 +40,16 @@ struct MrTopology {
     int numF = 0;  // number of faces
 
     Block<MrFaceTopology> faces;        // per face, its corners and sides
-    Block<unsigned char> faceSides;     // per face, bit k: edge k starts at the corner side k is counted from
+    Block<unsigned char> faceSides;     // per face, bit k: edge k starts at the corner side k is counted from (sideFromStart)
     Block<MrEdgeTopology> edges;        // per edge, its ends and faces
-    Block<unsigned char> edgeFrames;    // 2 per edge: for face(i), the side it lies on (bits 0-1) and whether it starts at that side's first corner (bit 2)
+    Block<unsigned char> edgeFrames;    // 2 per edge: for face(i), packFrame(the side it lies on, whether it starts at that side's first corner)
     Block<int> ringStart;               // numV + 1: vertex v's ring entries are ringStart[v] .. ringStart[v+1]-1
     Block<int> ringEdges;               // per ring entry: the edge
     Block<int> ringFaces;               // per ring entry: the face after the edge, -1 after a boundary vertex's last edge
-    Block<unsigned char> ringCorners;   // per ring entry: the vertex's corner in that face (bits 0-1); bit 2: the vertex is the edge's vertex(1)
+    Block<unsigned char> ringCorners;   // per ring entry: packRingCorner(the vertex's corner in that face, whether it is the edge's vertex(1))
 
     // Creases: the sharpness of every edge and vertex at level 0 (see
-    // mesh/creases.h), each level down 1 less. Both are empty when nothing is
+    // rules/creases.h), each level down 1 less. Both are empty when nothing is
     // sharp. A boundary edge follows the boundary rules whatever is stored.
     Block<float> edgeSharpness;         // per edge, its sharpness at level 0
     Block<float> vertexSharpness;       // per vertex, its sharpness at level 0
@@ -59,6 +59,8 @@ struct MrTopology {
     // Edge e's and vertex v's sharpness at `level` (0 when nothing is sharp).
     float edgeSharpnessAt(int e, int level) const { return creased() ? sharpnessAfter(edgeSharpness[e], level) : 0.0f; }
     float vertexSharpnessAt(int v, int level) const { return creased() ? sharpnessAfter(vertexSharpness[v], level) : 0.0f; }
+    // The sharpness edge e's rules take at `level`: infinite on the boundary.
+    float edgeRuleSharpnessAt(int e, int level) const { return edgeRuleSharpness(edgeSharpnessAt(e, level), edgeOnBoundary(e)); }
 
     int edgeVal(int v) const { return ringStart[v + 1] - ringStart[v]; }
     int faceVal(int v) const {
@@ -68,8 +70,28 @@ struct MrTopology {
     bool edgeOnBoundary(int e) const { return edges[e].faces[1] < 0; }
     // Whether edge k of face f starts at the corner its grid side is counted from.
     bool sideFromStart(int f, int k) const { return faceSides[f] >> k & 1; }
+    static unsigned char sideFromStartBit(int k, bool fromStart) { return static_cast<unsigned char>(fromStart ? 1 << k : 0); }
+
+    // Ring entry `slot`: the vertex's corner in its face, and whether the
+    // vertex is the edge's vertex(1).
+    int ringCorner(int slot) const { return ringCorners[slot] & kCornerBits; }
+    bool ringFromEnd(int slot) const { return ringCorners[slot] & kFlagBit; }
+    static unsigned char packRingCorner(int corner, bool fromEnd) { return pack(corner, fromEnd); }
+    // Edge e in its face(i): the side of the face it lies on, and whether it
+    // starts at the corner that side is counted from.
+    int frameSide(int e, int i) const { return edgeFrames[2 * e + i] & kCornerBits; }
+    bool frameFromStart(int e, int i) const { return edgeFrames[2 * e + i] & kFlagBit; }
+    static unsigned char packFrame(int side, bool fromStart) { return pack(side, fromStart); }
 
     // Fills faceSides and edgeFrames (allocated) from the faces and edges, on
     // up to `threads` threads.
     void completeFrames(int threads);
+
+private:
+    // A ring corner and an edge frame each pack a corner or side (0 to 3) and a flag.
+    static constexpr int kCornerBits = 3;
+    static constexpr int kFlagBit = 4;
+    static unsigned char pack(int cornerOrSide, bool flag) {
+        return static_cast<unsigned char>(cornerOrSide | (flag ? kFlagBit : 0));
+    }
 };

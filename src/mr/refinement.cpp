@@ -5,22 +5,22 @@
 
 #include "mr/parallel.h"
 
-#include "mesh/catmullclark.h"
-#include "mesh/creases.h"
+#include "rules/catmullclark.h"
+#include "rules/creases.h"
 
 namespace {
 
 // The point one step along ring edge `slot` from vertex v.
 Vector alongEdge(const MrTopology& t, int slot, const LevelPoints& p) {
     const int e = t.ringEdges[slot];
-    const bool fromEnd = t.ringCorners[slot] & 4;  // v is the edge's vertex(1)
+    const bool fromEnd = t.ringFromEnd(slot);  // v is the edge's vertex(1)
     if (p.cells == 1) return p.vertex(t.edges[e].vertices[fromEnd ? 0 : 1]);
     return p.edgeInner(e)[fromEnd ? p.cells - 2 : 0];
 }
 
 // The grid point diagonally next to vertex v's corner of ring face `slot`.
 Vector diagonalIn(const MrTopology& t, int slot, const LevelPoints& p) {
-    const int f = t.ringFaces[slot], corner = t.ringCorners[slot] & 3, m = p.cells;
+    const int f = t.ringFaces[slot], corner = t.ringCorner(slot), m = p.cells;
     if (m == 1) return p.vertex(t.faces[f].vertices[(corner + 2) % 4]);
     // (1, 1), (m-1, 1), (m-1, m-1), (1, m-1) as inner offsets
     const int far = m - 2, row = m - 1;
@@ -38,13 +38,17 @@ inline const float* floats(const Vector* p) { return reinterpret_cast<const floa
 inline float* floats(Vector* p) { return reinterpret_cast<float*>(p); }
 constexpr int kPoint = 3;  // floats per point
 
-// out = (((a + b) + c) + d) * w, `count` points.
-void sumOfFour(const Vector* a, const Vector* b, const Vector* c, const Vector* d, float w, int count, Vector* out) {
+// out = rule(a, b, c, d) point by point, `count` points, where the rule
+// averages four points (a face point or an edge point).
+template <class Rule>
+void ruleOfFour(const Vector* a, const Vector* b, const Vector* c, const Vector* d, int count, Vector* out, Rule rule) {
     const float *__restrict pa = floats(a), *__restrict pb = floats(b), *__restrict pc = floats(c),
                 *__restrict pd = floats(d);
     float* __restrict po = floats(out);
-    for (int k = 0; k < kPoint * count; ++k) po[k] = (pa[k] + pb[k] + pc[k] + pd[k]) * w;
+    for (int k = 0; k < kPoint * count; ++k) po[k] = rule(pa[k], pb[k], pc[k], pd[k]);
 }
+const auto facePointOfFour = [](float a, float b, float c, float d) { return quadFacePoint(a, b, c, d); };
+const auto edgePointOfFour = [](float a, float b, float c, float d) { return smoothEdgePoint(a, b, c, d); };
 
 // The vertex points inside a face grid, for the `count` points that start at
 // `mid` in a grid row, `up` and `down` being the same places one row before
@@ -53,8 +57,8 @@ void gridVertexPoints(const Vector* up, const Vector* mid, const Vector* down, i
     const float *__restrict u = floats(up), *__restrict c = floats(mid), *__restrict d = floats(down);
     float* __restrict o = floats(out);
     for (int k = 0; k < kPoint * count; ++k)
-        o[k] = (c[k] * kRegularSelf + (u[k - kPoint] + u[k + kPoint] + d[k - kPoint] + d[k + kPoint]) * kRegularDiagonal) +
-               (u[k] + c[k - kPoint] + c[k + kPoint] + d[k]) * kRegularEdge;
+        o[k] = regularVertexPoint(c[k], u[k - kPoint] + u[k + kPoint] + d[k - kPoint] + d[k + kPoint],
+                                  u[k] + c[k - kPoint] + c[k + kPoint] + d[k]);
 }
 
 // A row of 2m-1 points: the m points of `even` at positions 0, 2, ..., and
@@ -70,11 +74,11 @@ void interleave(const Vector* even, const Vector* odd, int m, Vector* out) {
 }  // namespace
 
 void faceRow(const MrTopology& t, int e, int i, const LevelPoints& p, Vector* row) {
-    const int f = t.edges[e].faces[i], frame = t.edgeFrames[2 * e + i], m = p.cells;
-    const bool fromStart = frame & 4;
+    const int f = t.edges[e].faces[i], m = p.cells;
+    const bool fromStart = t.frameFromStart(e, i);
     // Grid point of local (c, 1) is (i0 + c di, j0 + c dj).
     int i0, j0, di, dj;
-    switch (frame & 3) {
+    switch (t.frameSide(e, i)) {
     case 0: i0 = fromStart ? 0 : m, j0 = 1, di = fromStart ? 1 : -1, dj = 0; break;
     case 1: i0 = m - 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
     case 2: i0 = fromStart ? 0 : m, j0 = m - 1, di = fromStart ? 1 : -1, dj = 0; break;
@@ -145,21 +149,19 @@ Vector smoothRefinedVertex(const MrTopology& t, int v, const LevelPoints& from) 
     const int first = t.ringStart[v], edgeCount = t.edgeVal(v), faceCount = t.faceVal(v);
     if (edgeCount != faceCount) {
         const Vector e0 = alongEdge(t, first, from), eLast = alongEdge(t, first + edgeCount - 1, from);
-        return p * kCurveVertexSelf + (e0 + eLast) * kCurveVertexNeighbour;
+        return curveVertexPoint(p, e0 + eLast);
     }
     if (faceCount == 4) {
         const Vector diagonals = diagonalIn(t, first, from) + diagonalIn(t, first + 1, from) +
                                  diagonalIn(t, first + 2, from) + diagonalIn(t, first + 3, from);
         const Vector neighbours = alongEdge(t, first, from) + alongEdge(t, first + 1, from) +
                                   alongEdge(t, first + 2, from) + alongEdge(t, first + 3, from);
-        return (p * kRegularSelf + diagonals * kRegularDiagonal) + neighbours * kRegularEdge;
+        return regularVertexPoint(p, diagonals, neighbours);
     }
-    const float n = static_cast<float>(faceCount);
-    const float b = kExtraordinaryEdgeShare / n, g = kExtraordinaryDiagonalShare / n, a = 1 - b - g;
     Vector neighbours, diagonals;
     for (int k = 0; k < edgeCount; ++k) neighbours += alongEdge(t, first + k, from);
     for (int k = 0; k < faceCount; ++k) diagonals += diagonalIn(t, first + k, from);
-    return (neighbours * (b / n) + diagonals * (g / n)) + p * a;
+    return vertexPointOverGrid(p, neighbours, diagonals, faceCount);
 }
 
 }  // namespace
@@ -168,15 +170,12 @@ Vector refinedVertex(const MrTopology& t, int v, const LevelPoints& from) {
     const int edgeCount = t.edgeVal(v);
     if (edgeCount == 0) return from.vertex(v);  // a control vertex no face uses keeps its place
     if (!t.creased() || !t.vertexCreased[v]) return smoothRefinedVertex(t, v, from);
-    // The vertex or an edge of its ring is sharp: the boundary edges count as
-    // infinitely sharp, and the rules follow creases.h.
+    // The vertex or an edge of its ring is sharp: the rules of rules/creases.h.
     const int first = t.ringStart[v], level = levelOf(from.cells);
     return creasedVertexPoint(
-        from.vertex(v), t.vertexSharpnessAt(v, level), edgeCount,
-        [&](int k) {
-            const int e = t.ringEdges[first + k];
-            return t.edgeOnBoundary(e) ? kInfinitelySharp : t.edgeSharpnessAt(e, level);
-        },
+        from.vertex(v),
+        vertexNeighbourhood(edgeCount, t.vertexSharpnessAt(v, level),
+                            [&](int k) { return t.edgeRuleSharpnessAt(t.ringEdges[first + k], level); }),
         [&](int k) { return alongEdge(t, first + k, from); }, [&] { return smoothRefinedVertex(t, v, from); });
 }
 
@@ -187,9 +186,9 @@ namespace {
 
 void refineLevelZeroEdge(const MrTopology& t, int e, const LevelPoints& from, Vector* to) {
     const Vector p0 = from.vertex(t.edges[e].vertices[0]), p1 = from.vertex(t.edges[e].vertices[1]);
-    const float sharpness = t.edgeSharpnessAt(e, 0);
-    if (t.edgeOnBoundary(e) || sharpness >= 1) {
-        to[0] = (p0 + p1) * kCurveMidpoint;
+    const float sharpness = t.edgeRuleSharpnessAt(e, 0);
+    if (sharpThroughStep(sharpness)) {
+        to[0] = curveMidpoint(p0, p1);
         return;
     }
     // Row c = 0, 1 one step into face(i): the corners across from the edge's
@@ -198,20 +197,19 @@ void refineLevelZeroEdge(const MrTopology& t, int e, const LevelPoints& from, Ve
     Vector row[2][2];
     for (int i = 0; i < 2; ++i) {
         const MrFaceTopology& face = t.faces[t.edges[e].faces[i]];
-        const int k = t.edgeFrames[2 * e + i] & 3;
+        const int k = t.frameSide(e, i);
         const bool forward = face.vertices[k] == t.edges[e].vertices[0];
         row[i][0] = from.vertex(face.vertices[(k + (forward ? 3 : 2)) % 4]);
         row[i][1] = from.vertex(face.vertices[(k + (forward ? 2 : 3)) % 4]);
     }
-    to[0] = (p0 + p1) * kGridEdgeEnds + (row[0][0] + row[0][1] + row[1][0] + row[1][1]) * kGridEdgeSide;
-    if (sharpness > 0) to[0] = creasedEdgePoint((p0 + p1) * kCurveMidpoint, to[0], sharpness);
+    to[0] = gridEdgePoint(p0 + p1, row[0][0] + row[0][1] + row[1][0] + row[1][1]);
+    if (isSharp(sharpness)) to[0] = creasedEdgePoint(curveMidpoint(p0, p1), to[0], sharpness);
 }
 
 void refineLevelZeroFace(const MrTopology& t, int f, const LevelPoints& from, Vector* to) {
     const int* corners = t.faces[f].vertices;
     // the 2 x 2 grid: (0, 0), (0, 1), (1, 0), (1, 1) are corners 0, 3, 1, 2
-    to[0] = (from.vertex(corners[0]) + from.vertex(corners[3]) + from.vertex(corners[1]) + from.vertex(corners[2])) *
-            kQuadFacePoint;
+    to[0] = quadFacePoint(from.vertex(corners[0]), from.vertex(corners[3]), from.vertex(corners[1]), from.vertex(corners[2]));
 }
 
 }  // namespace
@@ -229,27 +227,26 @@ void refineEdge(const MrTopology& t, int e, const LevelPoints& from, Vector* to,
     const float *__restrict pp = floats(p), *__restrict pa = floats(a), *__restrict pb = floats(b);
     float *__restrict po = floats(odd), *__restrict pe = floats(even);
     const int k1 = kPoint;
-    const float sharpness = t.edgeSharpnessAt(e, levelOf(m));
-    if (t.edgeOnBoundary(e) || sharpness >= 1) {
+    const float sharpness = t.edgeRuleSharpnessAt(e, levelOf(m));
+    if (sharpThroughStep(sharpness)) {
         // Along the boundary and a sharp edge only the edge's own points count.
-        for (int k = 0; k < kPoint * m; ++k) po[k] = (pp[k] + pp[k + k1]) * kCurveMidpoint;
-        for (int k = kPoint; k < kPoint * m; ++k) pe[k] = pp[k] * kCurveVertexSelf + (pp[k - k1] + pp[k + k1]) * kCurveVertexNeighbour;
+        for (int k = 0; k < kPoint * m; ++k) po[k] = curveMidpoint(pp[k], pp[k + k1]);
+        for (int k = kPoint; k < kPoint * m; ++k) pe[k] = curveVertexPoint(pp[k], pp[k - k1] + pp[k + k1]);
     } else {
         faceRow(t, e, 0, from, a);
         faceRow(t, e, 1, from, b);
         for (int k = 0; k < kPoint * m; ++k)
-            po[k] = (pp[k] + pp[k + k1]) * kGridEdgeEnds + (pa[k] + pa[k + k1] + pb[k] + pb[k + k1]) * kGridEdgeSide;
+            po[k] = gridEdgePoint(pp[k] + pp[k + k1], pa[k] + pa[k + k1] + pb[k] + pb[k + k1]);
         for (int k = kPoint; k < kPoint * m; ++k)
-            pe[k] = (pp[k] * kRegularSelf + (pa[k - k1] + pa[k + k1] + pb[k - k1] + pb[k + k1]) * kRegularDiagonal) +
-                    (pa[k] + pb[k] + pp[k - k1] + pp[k + k1]) * kRegularEdge;
+            pe[k] = regularVertexPoint(pp[k], pa[k - k1] + pa[k + k1] + pb[k - k1] + pb[k + k1],
+                                       pa[k] + pb[k] + pp[k - k1] + pp[k + k1]);
         // A semi-sharp edge in its last sharp step: the sharp rules weigh its
         // sharpness, the smooth ones the rest. Its inner points are crease
         // vertices whose two sharp edges both turn smooth.
-        if (sharpness > 0)
+        if (isSharp(sharpness))
             for (int c = 0; c < m; ++c) {
-                odd[c] = creasedEdgePoint((p[c] + p[c + 1]) * kCurveMidpoint, odd[c], sharpness);
-                if (c > 0) even[c] = (p[c] * kCurveVertexSelf + (p[c - 1] + p[c + 1]) * kCurveVertexNeighbour) * sharpness +
-                                     even[c] * (1 - sharpness);
+                odd[c] = creasedEdgePoint(curveMidpoint(p[c], p[c + 1]), odd[c], sharpness);
+                if (c > 0) even[c] = blendRules(curveVertexPoint(p[c], p[c - 1] + p[c + 1]), even[c], sharpness);
             }
     }
     // to[k - 1] is new point k: odd points at even places, even ones between.
@@ -272,12 +269,12 @@ void refineFace(const MrTopology& t, int f, const LevelPoints& from, Vector* to,
     // run through the old cells: face points at odd J, edge points at even J.
     // Even rows run through old rows: edge points at odd J, vertex points at
     // even J.
-    for (int i = 0; i < m; ++i) sumOfFour(G(i), G(i) + 1, G(i + 1), G(i + 1) + 1, kQuadFacePoint, m, C(i));
+    for (int i = 0; i < m; ++i) ruleOfFour(G(i), G(i) + 1, G(i + 1), G(i + 1) + 1, m, C(i), facePointOfFour);
     for (int i = 0; i < m; ++i) {
-        if (m > 1) sumOfFour(G(i) + 1, G(i + 1) + 1, C(i), C(i) + 1, kEdgePoint, m - 1, between);
+        if (m > 1) ruleOfFour(G(i) + 1, G(i + 1) + 1, C(i), C(i) + 1, m - 1, between, edgePointOfFour);
         interleave(C(i), between, m, to + (2 * i) * w);
         if (i == 0) continue;
-        sumOfFour(G(i), G(i) + 1, C(i - 1), C(i), kEdgePoint, m, between);
+        ruleOfFour(G(i), G(i) + 1, C(i - 1), C(i), m, between, edgePointOfFour);
         gridVertexPoints(G(i - 1) + 1, G(i) + 1, G(i + 1) + 1, m - 1, inside);
         interleave(between, inside, m, to + (2 * i - 1) * w);
     }
