@@ -89,7 +89,7 @@ void benchmarkUndo(const Settings& settings) {
             h.surface->vertexMoved(v);
             if (k > 1) motion.push_back(watch.seconds());  // the first event finds a new edit region
         }
-        h.viewer.session->history.record(v->id, start, v->position());
+        h.viewer.session->history.record(v->id, start);
         Stopwatch u;
         undoDrag(h.viewer);
         undo.push_back(u.seconds());
@@ -131,9 +131,9 @@ void benchmarkSave(const Settings& settings) {
 void reportHistoryMemory() {
     EditHistory history;
     for (std::size_t k = 0; k < kHistorySteps; ++k)
-        history.record(static_cast<int>(k % 1000), Vector(k, 0, 0), Vector(0, k, 0));
-    std::printf("Undo history: %zu bytes per step record; after %zu steps %.1f bytes per step held (the vector's "
-                "reserve included)\n",
+        history.record(static_cast<int>(k % 1000), Vector(k, 0, 0));
+    std::printf("Undo history: %zu bytes per step record; after %zu steps %.1f bytes per step held (its chunks "
+                "included)\n",
                 sizeof(EditStep), history.size(), static_cast<double>(history.bytes()) / history.size());
 }
 

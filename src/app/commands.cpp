@@ -108,18 +108,23 @@ void placeVertex(Viewer& viewer, int vertex, const Vector& p) {
 
 namespace {
 
-// Puts the step's vertex at its position before (undo) or after (redo) the drag.
-void takeStep(Viewer& viewer, const EditStep* step, bool forward, const char* none) {
-    if (step)
-        placeVertex(viewer, step->vertex, forward ? step->after : step->before);
+// Where a control vertex of the viewer's mesh stands now.
+EditHistory::PositionOf positionsOf(const Viewer& viewer) {
+    return [&viewer](int vertex) { return viewer.mesh->vertex(vertex)->position(); };
+}
+
+// Carries out a step's move, or says there is none.
+void takeStep(Viewer& viewer, const std::optional<EditMove>& move, const char* none) {
+    if (move)
+        placeVertex(viewer, move->vertex, move->to);
     else
         printStatus({true, none});
 }
 
 }  // namespace
 
-void undoDrag(Viewer& viewer) { takeStep(viewer, viewer.session->history.undo(), false, "Nothing to undo"); }
-void redoDrag(Viewer& viewer) { takeStep(viewer, viewer.session->history.redo(), true, "Nothing to redo"); }
+void undoDrag(Viewer& viewer) { takeStep(viewer, viewer.session->history.undo(positionsOf(viewer)), "Nothing to undo"); }
+void redoDrag(Viewer& viewer) { takeStep(viewer, viewer.session->history.redo(positionsOf(viewer)), "Nothing to redo"); }
 
 void saveControlMesh(Viewer& viewer) {
     EditSession& session = *viewer.session;

@@ -227,7 +227,7 @@ void recordDrag(Viewer& viewer) {
     const MeshVertex* v = viewer.drag.moveVertex;
     const Vector end = v->position(), start = session.plane.start;
     if (end.x == start.x && end.y == start.y && end.z == start.z) return;  // a click
-    session.history.record(v->id, start, end);
+    session.history.record(v->id, start);
     session.quitAsked = false;
     viewer.redisplay();  // the title gets its mark
 }
