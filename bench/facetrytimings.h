@@ -50,7 +50,7 @@ std::unique_ptr<Mesh> loadText(const std::string& meshText);
 
 // Builds the surface over `mesh` without its progress line, on `threads`
 // threads (0: all the machine has).
-std::unique_ptr<MrMesh> buildQuietly(const Mesh& mesh, int threads = 0);
+std::unique_ptr<MrMesh> buildQuietly(Mesh& mesh, int threads = 0);
 
 // Every distinct point of the surface: the vertices, the inner points of
 // every edge and the inner points of every face grid.

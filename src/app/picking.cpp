@@ -14,7 +14,7 @@ constexpr int kFirstHitName = 3;
 
 void installSelectBuffer() { glSelectBuffer(kSelectBufferSize, selectBuffer); }
 
-MeshVertex* pickVertex(const View& view, const Mesh& mesh, int x, int y) {
+MeshVertex* pickVertex(const View& view, Mesh& mesh, int x, int y) {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     setProjection(view, true, x, y);

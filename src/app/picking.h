@@ -20,4 +20,4 @@ extern GLuint selectBuffer[kSelectBufferSize];
 void installSelectBuffer();
 // The control vertex drawn within 7 x 7 pixels of window position (x, y), or
 // null when there is none or the buffer overflowed. Restores the projection.
-MeshVertex* pickVertex(const View& view, const Mesh& mesh, int x, int y);
+MeshVertex* pickVertex(const View& view, Mesh& mesh, int x, int y);

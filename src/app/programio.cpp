@@ -21,7 +21,7 @@ void printStatus(const Status& status) {
     std::fflush(stream);
 }
 
-void buildSurface(MrMesh& surface, const Mesh& mesh) {
+void buildSurface(MrMesh& surface, Mesh& mesh) {
     const Status built = surface.build(mesh);
     if (!built) {
         // The path was taken before the memory ran out: it is said first.

@@ -20,4 +20,4 @@ void printStatus(const Status& status);
 
 // Builds the surface over the control mesh and prints its progress line; a
 // failure prints its message and exits with status -1.
-void buildSurface(MrMesh& surface, const Mesh& mesh);
+void buildSurface(MrMesh& surface, Mesh& mesh);

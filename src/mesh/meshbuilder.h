@@ -94,7 +94,8 @@ private:
     };
 
     void orderRings(MeshTopology& topology) const;
-    void linkElements(const MeshTopology& topology, Mesh& mesh) const;
+    void makeElements(MeshTopology& topology, Mesh& mesh);
+    void takeSharpness(Mesh& mesh) const;
 
     MessageSink report;
     int declaredEdges = -1;               // the declared edge count, or -1 for none

@@ -1,6 +1,8 @@
 #pragma once
 // MrVertexHost: the link from a control-mesh element to the surface vertex
-// that stands for it. Set once, never to null, never changed.
+// that stands for it, one per element in the Mesh's flat arrays. The
+// surface's build sets it through a mutable Mesh (MrMesh::build(Mesh&)):
+// once, never to null, never changed.
 
 #include "math/check.h"
 

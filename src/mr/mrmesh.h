@@ -28,6 +28,7 @@
 #include <memory>
 #include <vector>
 
+#include "mesh/handles.h"
 #include "mesh/mesh.h"
 #include "mr/MrFace.h"
 #include "mr/levelzero.h"
@@ -47,11 +48,13 @@ public:
     MrMesh(const MrMesh&) = delete;
     MrMesh& operator=(const MrMesh&) = delete;
 
-    // Makes level 0 over the loaded control mesh; its message is the path it
-    // took (buildPath()). When memory runs out it fails with "ERROR: not
-    // enough memory to build the surface"; the surface, and the control
-    // mesh's links to it, are then unusable.
-    Status build(const Mesh& mesh);
+    // Makes level 0 over the loaded control mesh and links each control
+    // element that gives a level-0 point to its surface vertex (the mesh's
+    // mrVertex()); its message is the path it took (buildPath()). When
+    // memory runs out it fails with "ERROR: not enough memory to build the
+    // surface"; the surface, and the control mesh's links to it, are then
+    // unusable.
+    Status build(Mesh& mesh);
     // The path build() took, which it decides before it takes any memory:
     // "Not subdividing original mesh -- all quads" when level 0 is the
     // control mesh itself, "Subdividing original mesh" when it is one step.
@@ -154,7 +157,7 @@ private:
     }
     void makeEdgeAndFaceHandles() const;
     void makeElements();
-    void linkControlMesh(const Mesh& mesh);
+    void linkControlMesh(Mesh& mesh);
     std::unique_ptr<LevelBlocks> allocateLevel(int level) const;
     // The blocks of `level`, allocated if no element was at it (throws std::bad_alloc).
     LevelPoints pointsForElement(int level);
@@ -172,11 +175,11 @@ private:
 
     bool allQuads = true;          // every control face is a quad; selects the edit rule
     int numV = 0;                  // number of vertices
-    MrVertex* vertices = nullptr;  // numV vertex handles, owned
+    Handles<MrVertex> vertices;    // numV vertex handles
     int numE = 0;                  // number of edges
-    MrEdge* edges = nullptr;       // room for numE edge handles, owned
+    mutable Handles<MrEdge> edges; // room for numE edge handles, made on first use
     int numF = 0;                  // number of faces
-    MrFace* faces = nullptr;       // room for numF face handles, owned
+    mutable Handles<MrFace> faces; // room for numF face handles, made on first use
     mutable bool edgesMade = false; // whether the edge and face handles are made
 
     LevelZeroNumbering numbering;                      // what level 0 made of each control element

@@ -21,7 +21,7 @@ namespace {
 const char* kQuad = "numV = 4 0 0 0 1 0 0 1 1 0 0 1 0 numE = 4 numF = 1 0 1 2 3 -1";
 
 // Whether face f lies on both edges a and b.
-bool between(const TopFace* f, const TopEdge* a, const TopEdge* b) { return a->incident(f) && b->incident(f); }
+bool between(const MeshFace* f, const MeshEdge* a, const MeshEdge* b) { return a->incident(f) && b->incident(f); }
 
 // The lowest-numbered edge at v, boundary edges only if `boundary`: the edge
 // v received first, since edges join their ends' rings in order of id.
@@ -49,8 +49,8 @@ void checkRings(const MeshVertex* v) {
     // The walk starts at the first edge received and first crosses its face(0).
     EXPECT_EQ(v->edge(0), firstReceived(v, v->onBoundary()));
     EXPECT_EQ(v->face(0), v->edge(0)->face(0));
-    std::set<const TopEdge*> edges;
-    std::set<const TopFace*> faces;
+    std::set<const MeshEdge*> edges;
+    std::set<const MeshFace*> faces;
     for (int i = 0; i < n; ++i) edges.insert(v->edge(i));
     for (int i = 0; i < v->faceVal(); ++i) faces.insert(v->face(i));
     EXPECT_EQ(int(edges.size()), n) << "an edge appears twice in the ring";
@@ -149,7 +149,7 @@ TEST(Topology, EdgesAtFollowsTheFacePositionOfTheVertex) {
     const MeshFace* pentagon = pt.mesh->face(1);
     ASSERT_EQ(pentagon->valence(), 5);
     for (int j = 0; j < 5; ++j) {
-        TopEdge *e1, *e2;
+        const MeshEdge *e1, *e2;
         pentagon->edgesAt(pentagon->vertex(j), e1, e2);
         if (j == 0) {
             EXPECT_EQ(e1, pentagon->edge(0));
@@ -176,9 +176,9 @@ TEST(Topology, CubeVerticesAreInteriorWithThreeEdgesAndFaces) {
         ASSERT_EQ(vertex->edgeVal(), 3);
         ASSERT_EQ(vertex->faceVal(), 3);
         for (int i = 0; i < 3; ++i) {
-            TopEdge *e1, *e2;
+            const MeshEdge *e1, *e2;
             vertex->face(i)->edgesAt(vertex, e1, e2);
-            std::set<TopEdge*> got{e1, e2}, want{vertex->edge(i), vertex->edge((i + 1) % 3)};
+            std::set<const MeshEdge*> got{e1, e2}, want{vertex->edge(i), vertex->edge((i + 1) % 3)};
             EXPECT_EQ(got, want) << "vertex " << v << " face " << i;
         }
     }

@@ -238,7 +238,7 @@ TEST(MrElementsDeathTest, SharedQueriesReportTheTopologysExpressionAndFile) {
          [](const MrMesh& mr) { mr.edge(0)->incident(static_cast<const MrEdge*>(nullptr)); }},
         {"v", "src/mesh/TopFace.cpp",
          [](const Mesh& m) {
-             TopEdge *e1, *e2;
+             const MeshEdge *e1, *e2;
              m.face(0)->edgesAt(nullptr, e1, e2);
          },
          [](const MrMesh& mr) {
@@ -247,7 +247,7 @@ TEST(MrElementsDeathTest, SharedQueriesReportTheTopologysExpressionAndFile) {
          }},
         {"found == 2", "src/mesh/TopFace.cpp",
          [](const Mesh& m) {
-             TopEdge *e1, *e2;
+             const MeshEdge *e1, *e2;
              m.face(1)->edgesAt(vertexOffFace(m, m.face(1)), e1, e2);
          },
          [](const MrMesh& mr) {

@@ -44,7 +44,7 @@ std::string levelMismatch(const MrMesh& mr, int level);
 
 // Builds the surface over `mesh`, which must succeed without printing
 // anything, keeping the path it reports in `progress`.
-std::unique_ptr<MrMesh> buildSurface(const Mesh& mesh, std::string* progress = nullptr);
+std::unique_ptr<MrMesh> buildSurface(Mesh& mesh, std::string* progress = nullptr);
 
 // A control mesh and the surface built over it.
 struct Surface {
