@@ -17,12 +17,6 @@ void TopFace::setVertices(int valence, TopVertex* const* vertices_) {
     }
 }
 
-bool TopFace::incident(const TopEdge* e) const {
-    for (const TopEdge* side : sides)
-        if (side == e) return true;
-    return false;
-}
-
 void sidesAt(const void* v, int count, const std::function<bool(int)>& endsAt, int& first, int& second) {
     FACETRY_ASSERT(v);
     int found = 0;

@@ -37,7 +37,6 @@ public:
     TopVertex* vertex(int i) const { return verts[wrapIndex(i, valence())]; }
     // The edge from vertex i to vertex i+1 (null before setVertices).
     TopEdge* edge(int i) const { return verts.empty() ? nullptr : sides[wrapIndex(i, valence())]; }
-    bool incident(const TopEdge* e) const;
     // The two edges of this face that meet at v, in face order (see the source).
     void edgesAt(const TopVertex* v, TopEdge*& e1, TopEdge*& e2) const;
 

@@ -44,9 +44,4 @@ bool TopEdge::incident(const TopVertex* v) const { return links().incident(v); }
 
 bool TopEdge::incident(const TopFace* f) const { return links().incidentFace(f); }
 
-bool TopEdge::incident(const TopEdge* e) const {
-    const EdgeLinks other = e ? e->links() : EdgeLinks{};
-    return links().incident(e ? &other : nullptr);
-}
-
 TopVertex* TopEdge::otherVertex(const TopVertex* v) const { return vertex(links().otherEnd(v)); }

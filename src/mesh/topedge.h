@@ -40,8 +40,6 @@ public:
 
     bool incident(const TopVertex* v) const;
     bool incident(const TopFace* f) const;
-    // Whether the two edges share an end.
-    bool incident(const TopEdge* e) const;
 
     TopVertex* vertex(int i) const { return i == 0 ? v0 : v1; }
     TopFace* face(int i) const { return i == 0 ? f0 : f1; }

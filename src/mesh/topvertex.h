@@ -58,7 +58,6 @@ public:
     void addFace(TopFace* f);
     // The first edge in ring order that ends at v, or null.
     TopEdge* edgeTo(const TopVertex* v) const;
-    bool adjacent(const TopVertex* v) const { return edgeTo(v) != nullptr; }
     // Puts the edge and face rings in cyclic order around the vertex.
     void orderRings();
 

@@ -25,7 +25,7 @@ void MrFace::edgesAt(const MrVertex* v, MrEdge*& e1, MrEdge*& e2) const {
     e2 = edge(second);
 }
 
-int MrFace::curRes() const { return mesh->faceLevel[id]; }
+int MrFace::curRes() const { return mesh->levelOf(ElementLevels::kFace, id); }
 
 int MrFace::gridSize() const { return (1 << curRes()) + 1; }
 
@@ -36,7 +36,7 @@ Vector MrFace::point(int i, int j) const {
 }
 
 void MrFace::reset() {
-    mesh->moveToLevel(mesh->faceLevel, id, 0);
+    mesh->moveElement(ElementLevels::kFace, id, 0);
     updateBoundary();
 }
 
@@ -51,7 +51,7 @@ void MrFace::refine() {
     const LevelPoints from = mesh->points(res);
     std::vector<Vector> scratch(ruleScratchSize(from.cells));
     refineFace(mesh->topo, id, from, mesh->pointsForElement(res + 1).faceInner(id), scratch.data());
-    mesh->moveToLevel(mesh->faceLevel, id, res + 1);
+    mesh->moveElement(ElementLevels::kFace, id, res + 1);
 }
 
 void MrFace::print() const {

@@ -34,7 +34,7 @@ bool MrEdge::incident(const MrEdge* e) const {
     return linksOf(*this).incident(e ? &other : nullptr);
 }
 
-int MrEdge::curRes() const { return mesh->edgeLevel[id]; }
+int MrEdge::curRes() const { return mesh->levelOf(ElementLevels::kEdge, id); }
 
 int MrEdge::pointCount() const { return (1 << curRes()) + 1; }
 
@@ -45,7 +45,7 @@ Vector MrEdge::point(int i) const {
 }
 
 void MrEdge::reset() {
-    mesh->moveToLevel(mesh->edgeLevel, id, 0);
+    mesh->moveElement(ElementLevels::kEdge, id, 0);
     updateEnds();
 }
 
@@ -63,7 +63,7 @@ void MrEdge::refine() {
     const LevelPoints from = mesh->points(res);
     std::vector<Vector> scratch(ruleScratchSize(from.cells));
     refineEdge(mesh->topo, id, from, mesh->pointsForElement(res + 1).edgeInner(id), scratch.data());
-    mesh->moveToLevel(mesh->edgeLevel, id, res + 1);
+    mesh->moveElement(ElementLevels::kEdge, id, res + 1);
 }
 
 void MrEdge::print() const {

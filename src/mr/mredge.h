@@ -26,6 +26,8 @@ public:
     // Whether the two edges share an end.
     bool incident(const MrEdge* e) const;
 
+    // The element-by-element API (elementlevels.h): the edge's own level,
+    // its points there, and its own steps.
     int curRes() const;
     int pointCount() const;
     Vector point(int i) const;

@@ -47,10 +47,7 @@ void MrMesh::makeElements() {
     vertices.make(this, numV);  // the control mesh's links point at them
     edges.reserve(numE);
     faces.reserve(numF);
-    vertexLevel.assign(numV, 0);
-    edgeLevel.assign(numE, 0);
-    faceLevel.assign(numF, 0);
-    population.assign(1, static_cast<long long>(numV) + numE + numF);
+    meshLevel = 0;
     levels.clear();
     levels.push_back(allocateLevel(0));
 }
@@ -105,18 +102,17 @@ Status MrMesh::vertexMoved(const MeshVertex* v) {
     // The level the edit keeps is the surface's level as curRes() reports
     // it, vertex 0's, also when elements were refined or reset one by one
     // through their handles and stand at other levels: the level callers see
-    // before the edit is the one they see after it.
-    const int level = curRes();
-    // The edit region computes from the level-0 positions on the premise
-    // that every element is at the level; elements at several levels are
-    // all brought to it instead, by a reset and the steps up again.
-    if (!allAtOneLevel()) return rebuildTo(level);
+    // before the edit is the one they see after it. The edit region computes
+    // from the level-0 positions on the premise that every element is at the
+    // level; elements at several levels are all brought to it instead, by a
+    // reset and the steps up again.
+    if (elementLevels) return rebuildTo(meshLevel);
     // Only the part of the surface these points reach is computed again;
     // short of memory for that, the whole surface is.
     try {
-        editRegion.recompute(topo, points(0), points(level), moved, level, threadCount);
+        editRegion.recompute(topo, points(0), points(meshLevel), moved, meshLevel, threadCount);
     } catch (const std::bad_alloc&) {
-        return rebuildTo(level);
+        return rebuildTo(meshLevel);
     }
     changed(&editRegion.changedFaces());
     return {};

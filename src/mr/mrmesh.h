@@ -12,11 +12,12 @@
 // bits whatever their number.
 //
 // MrVertex, MrEdge and MrFace are handles over these arrays, one per
-// element, whose id is its index. Each element has its own level, and a
-// handle can refine or reset its element alone; the level operations of the
-// mesh move all of them together, so that between operations every element
-// is at the mesh level curRes(). A level's blocks are kept while some
-// element is at it.
+// element, whose id is its index. The level operations keep the whole
+// surface at one level, curRes(), and its blocks and level 0's. Through the
+// element-by-element API (elementlevels.h) a handle can refine or reset its
+// element alone; the surface then keeps each element's level, and a level's
+// blocks while some element is at it, until a level operation brings every
+// element to one level again.
 //
 // subdivide() never loses the surface: it refuses a level that would not fit
 // in the memory the system has available, and a failed allocation leaves the
@@ -31,6 +32,7 @@
 #include "mesh/handles.h"
 #include "mesh/mesh.h"
 #include "mr/MrFace.h"
+#include "mr/elementlevels.h"
 #include "mr/levelzero.h"
 #include "mr/mredge.h"
 #include "mr/mraccess.h"
@@ -60,7 +62,8 @@ public:
     // control mesh itself, "Subdividing original mesh" when it is one step.
     const char* buildPath() const;
 
-    int curRes() const { return vertices[0].curRes(); }
+    // The surface's level: vertex 0's, when elements stand at levels of their own.
+    int curRes() const { return meshLevel; }
     // One level finer. Fails, with the surface unchanged and a message that
     // says why, when the next level does not fit in memory.
     Status subdivide();
@@ -159,16 +162,22 @@ private:
     void makeElements();
     void linkControlMesh(Mesh& mesh);
     std::unique_ptr<LevelBlocks> allocateLevel(int level) const;
+    // Every element at `level`; the blocks of other levels but 0 let go.
+    void setAllLevels(int level);
+    Status refineAll();
+    Status rebuildTo(int level);
+
+    // The element-by-element API (elementlevels.cpp), which the handles'
+    // refine and reset use and the level operations only hand over to.
+    // An element's level: the surface's unless it moved on its own.
+    int levelOf(ElementLevels::Kind kind, int id) const;
     // The blocks of `level`, allocated if no element was at it (throws std::bad_alloc).
     LevelPoints pointsForElement(int level);
-    // Moves one element (its level in `levels`) to `level`, and lets go of
-    // the blocks of levels no element is at any more.
-    void moveToLevel(std::vector<signed char>& levelOf, int id, int level);
-    void setAllLevels(int level);
-    bool allAtOneLevel() const;
-    Status refineAll();
+    // Moves one element to `level`, and lets go of the blocks of levels no
+    // element is at any more.
+    void moveElement(ElementLevels::Kind kind, int id, int level);
+    // One step of every element, each from its own level.
     void refineElementByElement();
-    Status rebuildTo(int level);
     void changed(const std::vector<int>* changedFaces) const {
         if (changeListener) changeListener(changedFaces);
     }
@@ -186,10 +195,8 @@ private:
     MrTopology topo;                                   // the elements and how they meet
     Block<float> cornerUVs;                            // per face, (u, v) at corners 0 to 3; empty without texture coordinates
     std::vector<std::unique_ptr<LevelBlocks>> levels;  // level r's points while some element is at r; level 0 always (its vertex block holds the level-0 positions)
-    std::vector<long long> population;                 // per level, the elements at it
-    std::vector<signed char> vertexLevel;              // per vertex, its level
-    std::vector<signed char> edgeLevel;                // per edge, its level
-    std::vector<signed char> faceLevel;                // per face, its level
+    int meshLevel = 0;                                 // the surface's level (vertex 0's)
+    std::unique_ptr<ElementLevels> elementLevels;      // each element's level, only while they differ
 
     MemoryProbe availableMemory;   // bytes available to the process
     ChangeListener changeListener; // told of every change of the points

@@ -27,6 +27,8 @@ public:
     MrFace* face(int i) const;
     bool onBoundary() const;
 
+    // The element-by-element API (elementlevels.h): the vertex's own level,
+    // its position there, and its own steps.
     int curRes() const;
     Vector position() const;
     // Sets the level-0 and the current position; the level stays.

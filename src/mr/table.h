@@ -1,8 +1,8 @@
 #pragma once
-// Table: a dense grid stored row by row: element (i, j) lives at i*dj + j.
-// Storage is reallocated only when the element count changes; a new array
-// starts with default elements. TableShape is the indexing alone, for grids
-// whose points are stored elsewhere (a surface face's grid).
+// Part of the element-by-element API. Table: a dense grid stored row by
+// row: element (i, j) lives at i*dj + j. Storage is reallocated only when
+// the element count changes; a new array starts with default elements. TableShape is the indexing alone, for grids
+// whose points are stored elsewhere (MrFace::point's bounds check).
 
 #include <algorithm>
 #include <new>

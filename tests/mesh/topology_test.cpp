@@ -1,5 +1,7 @@
-// The topology bases: cyclic indices, edge and face queries, and the ring
-// order that orderRings leaves at every vertex of the meshes of the catalogue.
+// The control mesh's topology: cyclic indices, edge and face queries, and the
+// ring order the loader leaves at every vertex of the meshes of the
+// catalogue; and the element-by-element topology bases, whose orderRings
+// leaves the same order.
 
 #include <gtest/gtest.h>
 
@@ -261,6 +263,56 @@ TEST(TopologyDeathTest, PreconditionsNameTheirExpression) {
     EXPECT_DEATH(lone.onBoundary(),
                  "Assertion failed: faceVal\\(\\)==edgeVal\\(\\) \\|\\| faceVal\\(\\)\\+1==edgeVal\\(\\), "
                  "file src/mesh/topvertex.cpp");
+}
+
+// The element-by-element topology: a hub whose spokes and faces arrive in
+// a scrambled order has its rings put in cyclic order by orderRings, an
+// interior hub from the edge it received first, a boundary hub from its
+// first boundary edge to the other.
+TEST(Topology, OrderRingsPutsAScrambledFanInCyclicOrder) {
+    struct Case {
+        const char* name;
+        bool closed;               // the rim closes around the hub
+        std::vector<int> spokes;   // the order the spokes to rim vertex i join the hub
+        std::vector<int> faces;    // the order the faces (hub, rim i, rim i+1) are set
+        int firstEdge;             // the rim vertex the ordered ring starts at
+    };
+    const Case cases[] = {
+        {"closed, four triangles", true, {2, 0, 3, 1}, {3, 1, 0, 2}, 2},
+        {"open, three triangles", false, {2, 0, 3, 1}, {2, 0, 1}, 0},
+        {"open, starting at the other boundary", false, {1, 3, 0, 2}, {1, 2, 0}, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int rim = 4, faceCount = c.closed ? rim : rim - 1;
+        TopVertex hub, rims[rim];
+        TopEdge spokes[rim], sides[rim];
+        TopFace faces[rim];
+        for (int i : c.spokes) spokes[i].setVertices(&hub, &rims[i]);
+        for (int i = 0; i < faceCount; ++i) sides[i].setVertices(&rims[i], &rims[(i + 1) % rim]);
+        for (int i : c.faces) {
+            TopVertex* corners[3] = {&hub, &rims[i], &rims[(i + 1) % rim]};
+            faces[i].setVertices(3, corners);
+        }
+        hub.orderRings();
+        ASSERT_EQ(hub.edgeVal(), rim);
+        ASSERT_EQ(hub.faceVal(), faceCount);
+        EXPECT_EQ(hub.onBoundary(), !c.closed);
+        EXPECT_EQ(hub.edge(0), &spokes[c.firstEdge]);
+        std::set<const TopEdge*> edges;
+        std::set<const TopFace*> met;
+        for (int k = 0; k < rim; ++k) edges.insert(hub.edge(k));
+        for (int k = 0; k < faceCount; ++k) {
+            met.insert(hub.face(k));
+            EXPECT_TRUE(hub.edge(k)->incident(hub.face(k)) && hub.edge((k + 1) % rim)->incident(hub.face(k)))
+                << "face " << k << " is not between edges " << k << " and " << k + 1;
+        }
+        EXPECT_EQ(int(edges.size()), rim);
+        EXPECT_EQ(int(met.size()), faceCount);
+        if (!c.closed) {
+            EXPECT_TRUE(hub.edge(0)->onBoundary() && hub.edge(rim - 1)->onBoundary());
+        }
+    }
 }
 
 // The loaders drop a face that would give an edge a third (see the loader
