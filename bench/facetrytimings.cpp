@@ -15,6 +15,8 @@
 #include "mr/surfaceexport.h"
 #include "stopwatch.h"
 
+using namespace facetry;
+
 namespace {
 
 constexpr int kDragEvents = 4;  // vertexMoved calls timed per level and repetition

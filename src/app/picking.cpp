@@ -2,6 +2,8 @@
 
 #include "draw/meshdraw.h"
 
+namespace facetry {
+
 GLuint selectBuffer[kSelectBufferSize];
 
 namespace {
@@ -31,3 +33,5 @@ MeshVertex* pickVertex(const View& view, Mesh& mesh, int x, int y) {
     if (hits < 1) return nullptr;
     return mesh.vertex(static_cast<int>(selectBuffer[kFirstHitName]));
 }
+
+}  // namespace facetry

@@ -6,6 +6,8 @@
 #include "mesh/meshfile.h"
 #include "mr/mrmesh.h"
 
+namespace facetry {
+
 void readMeshFile(const std::string& path, Mesh& mesh) {
     try {
         loadMeshFile(path, mesh, [](const std::string& message) { reportError("%s", message.c_str()); });
@@ -30,3 +32,5 @@ void buildSurface(MrMesh& surface, Mesh& mesh) {
     }
     printStatus(built);
 }
+
+}  // namespace facetry

@@ -4,6 +4,8 @@
 #include "mesh/topedge.h"
 #include "mesh/topvertex.h"
 
+namespace facetry {
+
 void TopFace::setVertices(int valence, TopVertex* const* vertices_) {
     FACETRY_ASSERT(valence>=3 && vertices_);
     verts.assign(vertices_, vertices_ + valence);
@@ -34,3 +36,5 @@ void TopFace::edgesAt(const TopVertex* v, TopEdge*& e1, TopEdge*& e2) const {
     e1 = sides[first];
     e2 = sides[second];
 }
+
+}  // namespace facetry

@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+namespace facetry {
+
 class TopVertex;
 class TopEdge;
 
@@ -44,3 +46,5 @@ private:
     std::vector<TopVertex*> verts;  // the vertices in order around the face, at least 3 once set
     std::vector<TopEdge*> sides;    // as many edges, edge i from vertex i to vertex i+1
 };
+
+}  // namespace facetry

@@ -9,6 +9,8 @@
 #include <new>
 #include <type_traits>
 
+namespace facetry {
+
 template <class Element>
 class Handles {
 public:
@@ -42,3 +44,5 @@ public:
 private:
     Element* items = nullptr;  // the room, null before reserve
 };
+
+}  // namespace facetry

@@ -10,6 +10,8 @@
 #include "mesh/meshbuilder.h"
 #include "mesh/textscanner.h"
 
+namespace facetry {
+
 Mesh::~Mesh() { clear(); }
 
 void Mesh::clear() {
@@ -112,3 +114,5 @@ void Mesh::boundingBox(Vector& min, Vector& max) const {
 }
 
 void Mesh::print() const { printElements("[MESH]", numV, vertices.data(), numE, edges.data(), numF, faces.data()); }
+
+}  // namespace facetry

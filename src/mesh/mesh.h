@@ -23,6 +23,8 @@
 #include "mesh/meshelements.h"
 #include "mesh/meshtopology.h"
 
+namespace facetry {
+
 // A fatal input error, carrying the message the program prints for it.
 class LoadError : public std::runtime_error {
 public:
@@ -148,3 +150,5 @@ inline const MeshEdge* MeshFace::edge(int i) const {
     return &mesh->edges[mesh->topo.cornerEdges[mesh->topo.faceStart[id] + wrapIndex(i, valence())]];
 }
 inline Vector MeshFace::centroid() const { return mesh->centroids[id]; }
+
+}  // namespace facetry

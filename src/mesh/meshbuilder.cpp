@@ -9,6 +9,8 @@
 #include "math/format.h"
 #include "rules/catmullclark.h"
 
+namespace facetry {
+
 namespace {
 
 constexpr std::uint64_t kEmpty = ~std::uint64_t(0);
@@ -291,3 +293,5 @@ void MeshBuilder::takeSharpness(Mesh& mesh) const {
     for (const auto& entry : edgeSharpness) mesh.creased = mesh.creased || mesh.edgeSharpness[entry.first] > 0;
     for (const auto& entry : vertexSharpness) mesh.creased = mesh.creased || mesh.vertexSharpness[entry.first] > 0;
 }
+
+}  // namespace facetry

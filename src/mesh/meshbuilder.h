@@ -27,6 +27,8 @@
 
 #include "mesh/mesh.h"
 
+namespace facetry {
+
 // The most vertices a face may have.
 constexpr int kMaxFaceValence = 20;
 
@@ -112,3 +114,5 @@ private:
     std::vector<std::pair<int, float>> edgeSharpness;    // edge, sharpness
     std::vector<std::pair<int, float>> vertexSharpness;  // vertex, sharpness
 };
+
+}  // namespace facetry

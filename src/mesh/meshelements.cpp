@@ -6,6 +6,8 @@
 #include "rules/catmullclark.h"
 #include "rules/creases.h"
 
+namespace facetry {
+
 // Two vertices share at most one edge, so it can be looked for in the
 // shorter of the two rings: a vertex of very high valence stays cheap to ask.
 const MeshEdge* MeshVertex::edgeTo(const MeshVertex* v) const {
@@ -122,3 +124,5 @@ void MeshFace::print() const {
     for (int i = 0; i < valence(); ++i) std::printf(i ? " %d" : "%d", vertex(i)->id);
     std::printf("}]");
 }
+
+}  // namespace facetry

@@ -20,6 +20,8 @@
 #include "mesh/topedge.h"
 #include "mesh/topvertex.h"
 
+namespace facetry {
+
 class Mesh;
 class MeshEdge;
 class MeshFace;
@@ -135,3 +137,5 @@ public:
 private:
     Mesh* mesh;  // the mesh the face belongs to
 };
+
+}  // namespace facetry

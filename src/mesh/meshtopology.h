@@ -13,6 +13,8 @@
 
 #include <vector>
 
+namespace facetry {
+
 struct MeshTopology {
     int numV = 0;  // number of vertices
     int numE = 0;  // number of edges
@@ -37,3 +39,5 @@ struct MeshTopology {
     // The position of vertex v among face f's corners; f must have v.
     int cornerOf(int f, int v) const;
 };
+
+}  // namespace facetry

@@ -6,6 +6,8 @@
 
 #include "math/check.h"
 
+namespace facetry {
+
 class MrVertex;
 
 class MrVertexHost {
@@ -22,3 +24,5 @@ public:
 private:
     MrVertex* mrV = nullptr;  // the surface vertex made for this element
 };
+
+}  // namespace facetry

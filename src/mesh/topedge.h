@@ -4,6 +4,8 @@
 // distinct ends and at most two faces, the faces in the order they were
 // attached (not by side).
 
+namespace facetry {
+
 class TopVertex;
 class TopFace;
 
@@ -55,3 +57,5 @@ private:
     TopFace* f0 = nullptr;    // first face attached
     TopFace* f1 = nullptr;    // second face attached, null on a boundary edge
 };
+
+}  // namespace facetry

@@ -5,6 +5,8 @@
 #include "mesh/TopFace.h"
 #include "mesh/topedge.h"
 
+namespace facetry {
+
 bool RingSizes::onBoundary() const {
     FACETRY_ASSERT(faceVal()==edgeVal() || faceVal()+1==edgeVal());
     return faceVal() != edgeVal();
@@ -67,3 +69,5 @@ void TopVertex::orderRings() {
     faceRing.assign(faces.begin(), faces.end());
     if (onBoundary()) FACETRY_ASSERT(edge(0)->onBoundary() && edge(edgeVal()-1)->onBoundary());
 }
+
+}  // namespace facetry

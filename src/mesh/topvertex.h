@@ -14,6 +14,8 @@
 
 #include "math/check.h"
 
+namespace facetry {
+
 class TopEdge;
 class TopFace;
 
@@ -67,3 +69,5 @@ private:
     std::vector<TopEdge*> edgeRing;  // edges at this vertex, in the order they came or, once ordered, cyclic
     std::vector<TopFace*> faceRing;  // faces at this vertex, likewise
 };
+
+}  // namespace facetry

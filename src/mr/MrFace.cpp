@@ -7,6 +7,8 @@
 #include "mr/mrmesh.h"
 #include "mr/table.h"
 
+namespace facetry {
+
 MrVertex* MrFace::vertex(int i) const { return &mesh->vertices[mesh->topo.faces[id].vertices[wrapIndex(i, 4)]]; }
 
 MrEdge* MrFace::edge(int i) const { return mesh->edgeAt(mesh->topo.faces[id].edges[wrapIndex(i, 4)]); }
@@ -57,3 +59,5 @@ void MrFace::refine() {
 void MrFace::print() const {
     std::printf("[f%d v:{%d %d %d %d}]", id, vertex(0)->id, vertex(1)->id, vertex(2)->id, vertex(3)->id);
 }
+
+}  // namespace facetry

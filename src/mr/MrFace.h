@@ -8,6 +8,8 @@
 
 #include "math/vector.h"
 
+namespace facetry {
+
 class MrMesh;
 class MrVertex;
 class MrEdge;
@@ -47,3 +49,5 @@ public:
 private:
     MrMesh* mesh;  // the surface the face belongs to
 };
+
+}  // namespace facetry

@@ -5,6 +5,8 @@
 
 #include "mr/mrmesh.h"
 
+namespace facetry {
+
 ElementLevels::ElementLevels(int numV, int numE, int numF, int level)
     : population(level + 1, 0), total(static_cast<long long>(numV) + numE + numF) {
     levels[kVertex].assign(numV, static_cast<signed char>(level));
@@ -61,3 +63,5 @@ void MrMesh::refineElementByElement() {
     for (int i = 0; i < numE; ++i) edgeAt(i)->updateEnds();
     for (int i = 0; i < numF; ++i) faceAt(i)->updateBoundary();
 }
+
+}  // namespace facetry

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+namespace facetry {
+
 class ElementLevels {
 public:
     enum Kind { kVertex, kEdge, kFace };
@@ -28,3 +30,5 @@ private:
     std::vector<long long> population;   // per level, the elements at it
     long long total;                     // the elements of all kinds
 };
+
+}  // namespace facetry

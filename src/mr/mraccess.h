@@ -8,6 +8,8 @@
 #include "math/check.h"
 #include "math/vector.h"
 
+namespace facetry {
+
 class MrVertex;
 class MrEdge;
 class MrFace;
@@ -38,3 +40,5 @@ private:
     bool flipI = false;   // first grid index counted from the far side
     bool flipJ = false;   // second grid index counted from the far side
 };
+
+}  // namespace facetry

@@ -6,6 +6,8 @@
 #include "mesh/topedge.h"
 #include "mr/mrmesh.h"
 
+namespace facetry {
+
 namespace {
 
 // The incidence queries and their checks are the topology's own, as the
@@ -70,3 +72,5 @@ void MrEdge::print() const {
     std::printf("[e%d v:{%d %d}, f:{%d %d}]", id, vertex(0)->id, vertex(1)->id, face(0) ? face(0)->id : -1,
                 face(1) ? face(1)->id : -1);
 }
+
+}  // namespace facetry

@@ -6,6 +6,8 @@
 
 #include "math/vector.h"
 
+namespace facetry {
+
 class MrMesh;
 class MrVertex;
 class MrFace;
@@ -46,3 +48,5 @@ public:
 private:
     MrMesh* mesh;  // the surface the edge belongs to
 };
+
+}  // namespace facetry

@@ -9,6 +9,8 @@
 #include "mr/mrmesh.h"
 #include "mr/parallel.h"
 
+namespace facetry {
+
 namespace {
 
 // The share of the available memory a new level may take: the rest is left
@@ -134,3 +136,5 @@ Status MrMesh::undivide() {
     if (level == 0) return {};
     return rebuildTo(level - 1);
 }
+
+}  // namespace facetry

@@ -8,6 +8,8 @@
 #include "mr/parallel.h"
 #include "mr/texturecoordinates.h"
 
+namespace facetry {
+
 MrMesh::MrMesh() : threadCount(machineThreads()) {}
 
 MrMesh::~MrMesh() = default;
@@ -119,3 +121,5 @@ Status MrMesh::vertexMoved(const MeshVertex* v) {
 }
 
 void MrMesh::print() const { printElements("[MR-MESH]", numV, vertices.data(), numE, edges.data(), numF, faces.data()); }
+
+}  // namespace facetry

@@ -43,6 +43,8 @@
 #include "mr/refinement.h"
 #include "math/status.h"
 
+namespace facetry {
+
 class MrMesh {
 public:
     MrMesh();
@@ -209,3 +211,5 @@ private:
 // What the system reports as available to this process: the smallest of the
 // free memory it could have, its address-space limit and its cgroup's limit.
 std::size_t systemAvailableMemory();
+
+}  // namespace facetry

@@ -5,6 +5,8 @@
 #include "mesh/topvertex.h"
 #include "mr/mrmesh.h"
 
+namespace facetry {
+
 namespace {
 
 // The ring queries' checks are the topology's own, as the control mesh's.
@@ -59,3 +61,5 @@ void MrVertex::print() const {
     for (int i = 0; i < faceVal(); ++i) std::printf(i ? " %d" : "%d", face(i)->id);
     std::printf("}]");
 }
+
+}  // namespace facetry

@@ -11,6 +11,8 @@
 
 #include "math/vector.h"
 
+namespace facetry {
+
 class MrMesh;
 class MrEdge;
 class MrFace;
@@ -44,3 +46,5 @@ public:
 private:
     MrMesh* mesh;  // the surface the vertex belongs to
 };
+
+}  // namespace facetry

@@ -9,6 +9,8 @@
 
 #include "math/check.h"
 
+namespace facetry {
+
 // The extents of a grid and its one bounds check.
 struct TableShape {
     int di = 0;  // extent of the first index
@@ -65,3 +67,5 @@ private:
     int size = 0;       // allocated element count, di*dj after every resize
     TableShape shape;   // the extents
 };
+
+}  // namespace facetry

@@ -11,6 +11,8 @@
 #include "support/tempdir.h"
 #include "mr/surfaceexport.h"
 
+using namespace facetry;
+
 namespace {
 
 // The welded points of the shape's surface at `level`.

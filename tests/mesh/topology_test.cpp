@@ -18,6 +18,8 @@
 #include "mesh/topedge.h"
 #include "mesh/topvertex.h"
 
+using namespace facetry;
+
 namespace {
 
 const char* kQuad = "numV = 4 0 0 0 1 0 0 1 1 0 0 1 0 numE = 4 numF = 1 0 1 2 3 -1";

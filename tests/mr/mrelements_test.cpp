@@ -11,6 +11,8 @@
 #include "support/catalogue.h"
 #include "surface_probe.h"
 
+using namespace facetry;
+
 namespace {
 
 // Two squares side by side, sharing the edge from (0,0,0) to (0,1,0).

@@ -10,6 +10,8 @@
 #include <memory>
 #include <sstream>
 
+using namespace facetry;
+
 namespace {
 
 bool identical(const Vector& a, const Vector& b) { return std::memcmp(&a, &b, sizeof(Vector)) == 0; }
