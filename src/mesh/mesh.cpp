@@ -10,21 +10,23 @@
 #include "mesh/meshbuilder.h"
 #include "mesh/textscanner.h"
 
+namespace facetry {
+
 Mesh::~Mesh() { clear(); }
 
 void Mesh::clear() {
-    delete[] faces;
-    delete[] edges;
-    delete[] vertices;
-    faces = nullptr;
-    edges = nullptr;
-    vertices = nullptr;
+    faces.clear();
+    edges.clear();
+    vertices.clear();
     numV = numE = numF = 0;
     topo = MeshTopology();
-    ringEdges.reset();
-    ringFaces.reset();
-    faceVertexList.reset();
-    faceEdgeList.reset();
+    positions = std::vector<Vector>();
+    centroids = std::vector<Vector>();
+    vertexSharpness = std::vector<float>();
+    edgeSharpness = std::vector<float>();
+    vertexLinks = std::vector<MrVertexHost>();
+    edgeLinks = std::vector<MrVertexHost>();
+    faceLinks = std::vector<MrVertexHost>();
     creased = false;
     texCoords = std::vector<float>();
     cornerTex = std::vector<int>();
@@ -95,11 +97,7 @@ void Mesh::load(FILE* input, const MessageSink& report) {
     }
 }
 
-int Mesh::totalValence() const {
-    int total = 0;
-    for (int i = 0; i < numF; ++i) total += faces[i].valence();
-    return total;
-}
+int Mesh::totalValence() const { return static_cast<int>(topo.cornerVertices.size()); }
 
 int Mesh::cornerTextureCoordinate(int f, int k) const {
     FACETRY_ASSERT(!cornerTex.empty() && 0<=f && f<numF && 0<=k && k<topo.valence(f));
@@ -108,11 +106,13 @@ int Mesh::cornerTextureCoordinate(int f, int k) const {
 
 void Mesh::boundingBox(Vector& min, Vector& max) const {
     FACETRY_ASSERT(numV);
-    min = max = vertices[0].position();
+    min = max = positions[0];
     for (int i = 1; i < numV; ++i) {
-        min = componentMin(min, vertices[i].position());
-        max = componentMax(max, vertices[i].position());
+        min = componentMin(min, positions[i]);
+        max = componentMax(max, positions[i]);
     }
 }
 
-void Mesh::print() const { printElements("[MESH]", numV, vertices, numE, edges, numF, faces); }
+void Mesh::print() const { printElements("[MESH]", numV, vertices.data(), numE, edges.data(), numF, faces.data()); }
+
+}  // namespace facetry

@@ -27,6 +27,8 @@
 
 #include "mesh/mesh.h"
 
+namespace facetry {
+
 // The most vertices a face may have.
 constexpr int kMaxFaceValence = 20;
 
@@ -94,7 +96,8 @@ private:
     };
 
     void orderRings(MeshTopology& topology) const;
-    void linkElements(const MeshTopology& topology, Mesh& mesh) const;
+    void makeElements(MeshTopology& topology, Mesh& mesh);
+    void takeSharpness(Mesh& mesh) const;
 
     MessageSink report;
     int declaredEdges = -1;               // the declared edge count, or -1 for none
@@ -111,3 +114,5 @@ private:
     std::vector<std::pair<int, float>> edgeSharpness;    // edge, sharpness
     std::vector<std::pair<int, float>> vertexSharpness;  // vertex, sharpness
 };
+
+}  // namespace facetry

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <memory>
 
+namespace facetry {
+
 namespace {
 
 // Whether `path` ends in `extension` (given in lower case), in any case.
@@ -48,3 +50,5 @@ void loadMeshFile(const std::string& path, Mesh& mesh, const MessageSink& report
     else
         mesh.load(input.get(), report);
 }
+
+}  // namespace facetry

@@ -15,6 +15,8 @@
 
 #include "mesh/mesh.h"
 
+namespace facetry {
+
 // The formats Facetry reads; the surface is written as OBJ or OFF.
 enum class MeshFormat { Text, Obj, Off };
 
@@ -39,3 +41,5 @@ void loadOff(FILE* input, const std::string& name, Mesh& mesh, const MessageSink
 // <path>") when the file cannot be opened for reading, or the reader's error
 // (a directory is read as an empty file).
 void loadMeshFile(const std::string& path, Mesh& mesh, const MessageSink& report);
+
+}  // namespace facetry

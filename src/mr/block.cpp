@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+namespace facetry {
+
 namespace {
 
 // Blocks from this size on are mapped: below it the heap's own reuse is
@@ -39,3 +41,5 @@ void giveBackMemory(void* memory, std::size_t bytes) {
         std::free(memory);
     if (observer) observer(-static_cast<long long>(bytes));
 }
+
+}  // namespace facetry

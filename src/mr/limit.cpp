@@ -9,6 +9,8 @@
 #include "mr/refinement.h"
 #include "rules/limitmasks.h"
 
+namespace facetry {
+
 // Every point is evaluated from its ring read in one fixed order: edge k's
 // far end e[k] and face k's corner across from the point d[k], face k lying
 // between edges k and k+1, counterclockwise as the faces wind, so that
@@ -306,3 +308,5 @@ void limitPointsAndNormals(const MrMesh& surface, std::vector<Vector>* positions
         }
     });
 }
+
+}  // namespace facetry

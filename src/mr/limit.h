@@ -25,6 +25,8 @@
 
 #include "math/vector.h"
 
+namespace facetry {
+
 class MrMesh;
 
 // The limit position and the limit normal of every point of `surface` at its
@@ -32,3 +34,5 @@ class MrMesh;
 // points, then face inner points). Either output may be null. Runs on
 // surface.threads() threads; results do not depend on their number.
 void limitPointsAndNormals(const MrMesh& surface, std::vector<Vector>* positions, std::vector<Vector>* normals);
+
+}  // namespace facetry

@@ -7,6 +7,8 @@
 
 #include "mesh/filewriting.h"
 
+namespace facetry {
+
 WeldedSurface::WeldedSurface(const MrMesh& surface_) : surface(surface_), topology(surface_.topology()) {
     cells = 1 << surface.curRes();
     edgeBase = surface.numVertices();
@@ -193,3 +195,5 @@ bool writeSurface(FILE* out, const MrMesh& surface, MeshFormat format, const Sur
     writeTags(out, surface, welded);
     return std::fflush(out) == 0 && !std::ferror(out);
 }
+
+}  // namespace facetry

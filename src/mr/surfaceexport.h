@@ -22,6 +22,8 @@
 #include "mesh/meshfile.h"
 #include "mr/mrmesh.h"
 
+namespace facetry {
+
 class WeldedSurface {
 public:
     // Reads `surface` at its current level; it must stay unchanged while used.
@@ -66,3 +68,5 @@ struct SurfaceExtras {
 // points (0-based), so that reading the file back continues the same
 // surface. Returns false when writing failed.
 bool writeSurface(FILE* out, const MrMesh& surface, MeshFormat format, const SurfaceExtras& extras = {});
+
+}  // namespace facetry

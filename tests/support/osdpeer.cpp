@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+using namespace facetry;
+
 using namespace OpenSubdiv;
 
 OsdControl osdControl(const Mesh& control) {

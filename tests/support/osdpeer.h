@@ -40,7 +40,7 @@ struct OsdControl {
 
 // `control` at its current positions, with the sharpness of its interior
 // edges and of its vertices.
-OsdControl osdControl(const Mesh& control);
+OsdControl osdControl(const facetry::Mesh& control);
 
 // The level-0 topology refined uniformly to `level`; with `fullLastLevel`
 // the last level keeps every relation, which the limit needs.
@@ -54,15 +54,15 @@ void osdInterpolate(const OpenSubdiv::Far::TopologyRefiner& refiner, std::vector
 // position and normal (normalised t1 x t2; zero where a point has no
 // tangents, as a point no face uses).
 struct OsdSurface {
-    std::vector<Vector> points;
-    std::vector<Vector> limitPositions;
-    std::vector<Vector> limitNormals;
+    std::vector<facetry::Vector> points;
+    std::vector<facetry::Vector> limitPositions;
+    std::vector<facetry::Vector> limitNormals;
 };
-OsdSurface osdLimitSurface(const Mesh& control, int level);
+OsdSurface osdLimitSurface(const facetry::Mesh& control, int level);
 OsdSurface osdLimitSurface(const OsdControl& control, int level);
 // OpenSubdiv's limit masks at `level` applied, in double precision, to other
 // points of that level (`points`, in OpenSubdiv's order): the limit of
 // another refinement of the same surface, free of the rounding of
 // OpenSubdiv's own refinement and single-precision masks.
-void osdLimitOf(const Mesh& control, int level, const std::vector<Vector>& points, std::vector<Vector>& positions,
-                std::vector<Vector>& normals);
+void osdLimitOf(const facetry::Mesh& control, int level, const std::vector<facetry::Vector>& points, std::vector<facetry::Vector>& positions,
+                std::vector<facetry::Vector>& normals);
