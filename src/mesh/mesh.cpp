@@ -28,6 +28,8 @@ void Mesh::clear() {
     edgeLinks = std::vector<MrVertexHost>();
     faceLinks = std::vector<MrVertexHost>();
     creased = false;
+    schemeOptions = SchemeOptions();
+    holes = std::vector<unsigned char>();
     texCoords = std::vector<float>();
     cornerTex = std::vector<int>();
 }

@@ -22,6 +22,7 @@
 #include "mesh/handles.h"
 #include "mesh/meshelements.h"
 #include "mesh/meshtopology.h"
+#include "rules/options.h"
 
 namespace facetry {
 
@@ -83,6 +84,12 @@ public:
     const MeshTopology& topology() const { return topo; }
     // Whether some edge or vertex has a sharpness above 0 (see rules/creases.h).
     bool hasCreases() const { return creased; }
+    // The scheme options the file asked for (the defaults when it asked none).
+    const SchemeOptions& options() const { return schemeOptions; }
+    // Whether face f is a hole: it keeps its vertices and its part in its
+    // neighbours' rules, but has no surface of its own.
+    bool isHole(int f) const { return !holes.empty() && holes[f] != 0; }
+    bool hasHoles() const { return !holes.empty(); }
     // Whether the faces carry texture coordinates: all of them do, or none.
     bool hasTextureCoordinates() const { return !cornerTex.empty(); }
     // u, v per texture coordinate, in file order; empty when the faces carry none.
@@ -120,6 +127,8 @@ private:
     std::vector<MrVertexHost> faceLinks;      // per face, likewise (on the refinement path only)
 
     bool creased = false;           // some edge or vertex is sharp
+    SchemeOptions schemeOptions;    // as tagged
+    std::vector<unsigned char> holes;  // per face, 1 for a hole; empty when there is none
     std::vector<float> texCoords;   // u, v per texture coordinate
     std::vector<int> cornerTex;     // per corner (as topo.cornerVertices), its texture coordinate; empty for none
 };

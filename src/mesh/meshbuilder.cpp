@@ -244,6 +244,11 @@ void MeshBuilder::finish(Mesh& mesh) {
     orderRings(topology);
     makeElements(topology, mesh);
     takeSharpness(mesh);
+    mesh.schemeOptions = options;
+    if (!holeFaces.empty()) {
+        mesh.holes.assign(mesh.numF, 0);
+        for (int f : holeFaces) mesh.holes[f] = 1;
+    }
     // Texture coordinates only come with faces that name them.
     if (!faceTex.empty()) {
         mesh.cornerTex = std::move(faceTex);
@@ -283,6 +288,11 @@ void MeshBuilder::makeElements(MeshTopology& t, Mesh& mesh) {
         for (int k = topo.faceStart[f]; k < topo.faceStart[f + 1]; ++k) corners += mesh.positions[topo.cornerVertices[k]];
         mesh.centroids[f] = facePoint(corners, topo.valence(f));
     }
+}
+
+void MeshBuilder::setHole(int face) {
+    FACETRY_ASSERT(0 <= face && face < faceCount());
+    holeFaces.push_back(face);
 }
 
 // Sharpness in the order it was set, so the last value stands.

@@ -70,6 +70,11 @@ public:
     void setEdgeSharpness(int edge, float s);
     void setVertexSharpness(int vertex, float s);
 
+    // The scheme options the mesh is to carry; the defaults unless set.
+    void setOptions(const SchemeOptions& o) { options = o; }
+    // Marks accepted face f (by its slot, as faceCount() numbers them) a hole.
+    void setHole(int face);
+
     // Reports a declared edge count the faces did not reach, then builds the
     // checked mesh into an empty Mesh, with its sharpness and, when the faces
     // carry them, its texture coordinates. Throws LoadError.
@@ -113,6 +118,8 @@ private:
     // Sharpness as set, in order: only what is tagged takes memory.
     std::vector<std::pair<int, float>> edgeSharpness;    // edge, sharpness
     std::vector<std::pair<int, float>> vertexSharpness;  // vertex, sharpness
+    SchemeOptions options;
+    std::vector<int> holeFaces;           // accepted faces marked holes, in the order marked
 };
 
 }  // namespace facetry
