@@ -1,10 +1,10 @@
 #pragma once
 // OpenSubdiv as the peer Facetry is compared with, shared by the peer tests
 // and the benchmark: a control mesh handed to OpenSubdiv's Far refiner with
-// the same rules as Facetry's surface (Catmull-Clark, boundary edges
-// infinitely sharp and boundary corners smooth: VTX_BOUNDARY_EDGE_ONLY;
-// uniform creasing), its sharp edges and corners included; uniform
-// refinement; the points of a level and their limit positions and normals.
+// the same rules as Facetry's surface (Catmull-Clark with the mesh's scheme
+// options: boundary interpolation, creasing method, triangle subdivision),
+// its sharp edges, corners and holes included; uniform refinement; the
+// points of a level and their limit positions and normals.
 // Points are matched with OpenSubdiv's by support/pointmatch.h.
 
 #include <opensubdiv/far/topologyRefiner.h>
@@ -36,10 +36,12 @@ struct OsdControl {
     std::vector<float> creaseWeights;  // its sharpness
     std::vector<int> corners;          // sharp vertices
     std::vector<float> cornerWeights;  // their sharpness
+    std::vector<int> holes;            // faces that are holes
+    facetry::SchemeOptions options;    // the scheme options to refine with
 };
 
 // `control` at its current positions, with the sharpness of its interior
-// edges and of its vertices.
+// edges and of its vertices, its holes and its scheme options.
 OsdControl osdControl(const facetry::Mesh& control);
 
 // The level-0 topology refined uniformly to `level`; with `fullLastLevel`
