@@ -17,7 +17,8 @@ WeldedSurface::WeldedSurface(const MrMesh& surface_) : surface(surface_), topolo
     if (topology.hasHoles()) numberAroundHoles();
 }
 
-// A vertex or an edge is kept when a face that is not a hole touches it.
+// A vertex or an edge is kept when a face that is not a hole touches it (a
+// vertex that no face uses at all stays, as it does without holes).
 // Per element, not per point: holes cost nothing on the faces kept.
 void WeldedSurface::numberAroundHoles() {
     const int numV = topology.numV, numE = topology.numE, numF = topology.numF;
@@ -32,6 +33,9 @@ void WeldedSurface::numberAroundHoles() {
             edgeStart[topology.faces[f].edges[k]] = 0;
         }
     }
+    // A vertex no face uses is written as without holes.
+    for (int v = 0; v < numV; ++v)
+        if (topology.edgeVal(v) == 0) vertexIndex[v] = 0;
     long long next = 0;
     const long long edgeInner = cells - 1, faceInner = static_cast<long long>(cells - 1) * (cells - 1);
     for (long long& index : vertexIndex)

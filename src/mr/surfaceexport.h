@@ -17,7 +17,8 @@
 //
 // Faces that are holes (MrTopology::isHole) have no quads, and the points
 // only they use are left out: the numbering above then skips every vertex,
-// edge and face that no other face touches, keeping the order of the rest.
+// edge and face that only holes touch, keeping the order of the rest (a
+// vertex that no face uses stays).
 
 #include <cstdio>
 #include <functional>

@@ -8,7 +8,7 @@
 // within 1e-5 of the mesh size; at the points the export keeps, the limit
 // positions agree within 1e-5 of the size and the normals within 1e-4 rad;
 // the export writes exactly the points and quads of the faces that are not
-// holes.
+// holes in OpenSubdiv's refinement.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -133,9 +133,25 @@ TEST_P(BoundaryPeer, PointsAndTheKeptLimitMatchOpenSubdiv) {
             ASSERT_EQ(0, taken[partner[k]]++) << "point " << k;
         }
 
+        // The points we keep are those of OpenSubdiv's faces that are not
+        // holes, and those of no face at all (a vertex no face uses).
+        const std::unique_ptr<OpenSubdiv::Far::TopologyRefiner> refiner = osdRefine(osdControl(*control), level, true);
+        const OpenSubdiv::Far::TopologyLevel& last = refiner->GetLevel(level);
+        std::vector<char> theirsKept(osd.points.size(), 0);
+        int theirFaces = 0;
+        for (int v = 0; v < last.GetNumVertices(); ++v) theirsKept[v] = last.GetVertexFaces(v).size() == 0;
+        for (int f = 0; f < last.GetNumFaces(); ++f) {
+            if (last.IsFaceHole(f)) continue;
+            ++theirFaces;
+            for (int v : last.GetFaceVertices(f)) theirsKept[v] = 1;
+        }
         std::vector<Vector> positions, normals;
         limitPointsAndNormals(surface, &positions, &normals);
         const WeldedSurface welded(surface);
+        EXPECT_EQ(theirFaces, welded.quadCount());
+        std::vector<char> oursKept(osd.points.size(), 0);
+        welded.forEachStoredIndex([&](long long k) { oursKept[partner[k]] = 1; });
+        EXPECT_TRUE(oursKept == theirsKept);
         long long kept = 0;
         int off = 0;
         std::string firstOff;
