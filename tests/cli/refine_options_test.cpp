@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "app/refineoptions.h"
+#include "refinerun.h"
 #include "support/catalogue.h"
 #include "support/loading.h"
 #include "support/pointmatch.h"
@@ -18,13 +19,6 @@
 using namespace facetry;
 
 namespace {
-
-ProgramRun refine(const std::vector<std::string>& arguments) { return runProgram(FACETRY_REFINE_BINARY, arguments); }
-
-std::string parse(std::vector<const char*> args, RefineOptions& options) {
-    args.insert(args.begin(), "facetry-refine");
-    return parseRefineOptions(static_cast<int>(args.size()), args.data(), options);
-}
 
 // The same points, each with its own partner within 1e-6 of the size.
 void expectSamePoints(const Mesh& a, const Mesh& b) {

@@ -15,17 +15,18 @@ using namespace facetry;
 
 namespace {
 
-// A 3 x 2 grid of quads over 4 x 3 vertices (lines 1-12), faces row by row
-// (lines 13-18): vertex r * 4 + c, face r * 3 + c.
-std::string grid() {
+// A grid of `cols` x `rows` quads over (cols+1) x (rows+1) vertices, faces
+// row by row: vertex r(cols+1) + c, face r cols + c. The default 3 x 2 grid
+// takes lines 1-12 for its vertices and 13-18 for its faces.
+std::string grid(int cols = 3, int rows = 2) {
     std::string text;
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 4; ++c) text += "v " + std::to_string(c) + " " + std::to_string(r) + " 0\n";
-    for (int r = 0; r < 2; ++r)
-        for (int c = 0; c < 3; ++c) {
-            const int a = r * 4 + c + 1;
-            text += "f " + std::to_string(a) + " " + std::to_string(a + 1) + " " + std::to_string(a + 5) + " " +
-                    std::to_string(a + 4) + "\n";
+    for (int r = 0; r <= rows; ++r)
+        for (int c = 0; c <= cols; ++c) text += "v " + std::to_string(c) + " " + std::to_string(r) + " 0\n";
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) {
+            const int a = r * (cols + 1) + c + 1;
+            text += "f " + std::to_string(a) + " " + std::to_string(a + 1) + " " + std::to_string(a + cols + 2) + " " +
+                    std::to_string(a + cols + 1) + "\n";
         }
     return text;
 }
@@ -121,16 +122,7 @@ TEST(ObjOptions, NoneMakesTheFacesAtOpenBoundaryVerticesHoles) {
 
     // A 5 x 5 grid: its 9 inner faces touch the boundary only through the
     // ring of 16 faces, whose boundary vertices make them holes.
-    std::string text = "t interpolateboundary 1/0/0 0\n";
-    for (int r = 0; r < 6; ++r)
-        for (int c = 0; c < 6; ++c) text += "v " + std::to_string(c) + " " + std::to_string(r) + " 0\n";
-    for (int r = 0; r < 5; ++r)
-        for (int c = 0; c < 5; ++c) {
-            const int a = r * 6 + c + 1;
-            text += "f " + std::to_string(a) + " " + std::to_string(a + 1) + " " + std::to_string(a + 7) + " " +
-                    std::to_string(a + 6) + "\n";
-        }
-    Loaded big = loadObjText(text);
+    Loaded big = loadObjText("t interpolateboundary 1/0/0 0\n" + grid(5, 5));
     ASSERT_EQ("", big.fatal);
     std::vector<int> inner;
     for (int r = 1; r < 4; ++r)
