@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -31,6 +32,7 @@
 #include "mesh/filewriting.h"
 #include "mesh/mesharrays.h"
 #include "mesh/meshfile.h"
+#include "mr/block.h"
 #include "mr/limit.h"
 #include "mr/mrmesh.h"
 #include "mr/surfaceexport.h"
@@ -38,6 +40,7 @@
 namespace lib {
 using ::buildMesh;
 using ::copyMesh;
+using ::giveBackArrayMemory;
 using ::limitPointsAndNormals;
 using ::LoadError;
 using ::loadMeshFile;
@@ -50,6 +53,7 @@ using ::replaceFile;
 using ::Status;
 using ::SurfaceExtras;
 using ::systemAvailableMemory;
+using ::takeArrayMemory;
 using ::Vector;
 using ::WeldedSurface;
 using ::writeSurface;
@@ -64,6 +68,29 @@ static_assert(sizeof(lib::Vector) == 3 * sizeof(float) && std::is_standard_layou
 
 using FloatArray = py::array_t<float, py::array::c_style | py::array::forcecast>;
 using IndexArray = py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>;
+
+// An array for the library to fill, in memory the library gives for that
+// (takeArrayMemory: large ones with their pages in place, so the copy is not
+// slowed by a fault per page) and released with the array: its base, a
+// capsule, owns the memory and nothing else.
+template <class T>
+py::array_t<T> emptyArray(const std::vector<py::ssize_t>& shape) {
+    struct Owned {
+        void* memory;
+        std::size_t bytes;
+    };
+    std::size_t count = 1;
+    for (py::ssize_t n : shape) count *= static_cast<std::size_t>(n);
+    auto owned = std::make_unique<Owned>(Owned{nullptr, count * sizeof(T)});
+    owned->memory = lib::takeArrayMemory(owned->bytes);
+    T* data = static_cast<T*>(owned->memory);
+    py::capsule base(owned.get(), [](void* pointer) {
+        std::unique_ptr<Owned> gone(static_cast<Owned*>(pointer));
+        lib::giveBackArrayMemory(gone->memory, gone->bytes);
+    });
+    owned.release();  // the capsule has it
+    return py::array_t<T>(shape, data, base);
+}
 
 // The module's exception and warning classes, made at import.
 PyObject* loadErrorType = nullptr;
@@ -375,7 +402,7 @@ public:
     py::array_t<float> points() {
         Hold hold(*this);
         const lib::WeldedSurface welded(surface);
-        py::array_t<float> out({static_cast<py::ssize_t>(welded.pointCount()), py::ssize_t(3)});
+        py::array_t<float> out = emptyArray<float>({static_cast<py::ssize_t>(welded.pointCount()), 3});
         float* data = out.mutable_data();
         {
             py::gil_scoped_release released;
@@ -389,7 +416,7 @@ public:
         const lib::WeldedSurface welded(surface);
         if (welded.pointCount() > std::numeric_limits<std::int32_t>::max())
             throw py::value_error("the surface has more points than int32 quads can name");
-        py::array_t<std::int32_t> out({static_cast<py::ssize_t>(welded.quadCount()), py::ssize_t(4)});
+        py::array_t<std::int32_t> out = emptyArray<std::int32_t>({static_cast<py::ssize_t>(welded.quadCount()), 4});
         std::int32_t* data = out.mutable_data();
         {
             py::gil_scoped_release released;
@@ -402,7 +429,7 @@ public:
         Hold hold(*this);
         if (!surface.hasTextureCoordinates()) return py::none();
         const lib::WeldedSurface welded(surface);
-        py::array_t<float> out({static_cast<py::ssize_t>(welded.quadCount()), py::ssize_t(4), py::ssize_t(2)});
+        py::array_t<float> out = emptyArray<float>({static_cast<py::ssize_t>(welded.quadCount()), 4, 2});
         float* data = out.mutable_data();
         {
             py::gil_scoped_release released;
@@ -414,7 +441,7 @@ public:
     py::tuple limit() {
         Hold hold(*this);
         const py::ssize_t n = static_cast<py::ssize_t>(lib::WeldedSurface(surface).pointCount());
-        py::array_t<float> positions({n, py::ssize_t(3)}), normals({n, py::ssize_t(3)});
+        py::array_t<float> positions = emptyArray<float>({n, 3}), normals = emptyArray<float>({n, 3});
         lib::Vector* p = reinterpret_cast<lib::Vector*>(positions.mutable_data());
         lib::Vector* q = reinterpret_cast<lib::Vector*>(normals.mutable_data());
         {

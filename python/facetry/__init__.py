@@ -11,6 +11,8 @@ level that does not fit in memory raises MemoryError and leaves the surface
 as it was. The library works with the interpreter lock released.
 """
 
+import numpy  # noqa: F401 - imported here rather than by the first array a call returns
+
 from ._facetry import ControlMesh, FacetryWarning, LoadError, Surface, load
 
 __all__ = ["ControlMesh", "FacetryWarning", "LoadError", "Surface", "load", "refine"]
