@@ -128,7 +128,7 @@ ControlMesh load(const py::object& file) {
 IndexArray indexArray(const py::handle& values, const char* name) {
     py::array array = py::module_::import("numpy").attr("asarray")(values);
     const char kind = array.dtype().kind();
-    if (array.size() > 0 && kind != 'i' && kind != 'u' && kind != 'b')
+    if (array.size() > 0 && kind != 'i' && kind != 'u')
         throw py::type_error(std::string(name) + " must hold integers, not " + std::string(py::str(array.dtype())));
     return IndexArray::ensure(array);
 }
