@@ -111,15 +111,22 @@ struct ControlMesh {
     std::shared_ptr<const lib::Mesh> mesh;
 };
 
-ControlMesh load(const py::object& file) {
-    const std::string path = pathOf(file);
-    auto mesh = std::make_shared<lib::Mesh>();
+// Runs make(mesh, report) with the interpreter lock released, then warns
+// about what it reported.
+template <class Make>
+void makeMesh(lib::Mesh& mesh, Make make) {
     std::vector<std::string> warnings;
     {
         py::gil_scoped_release released;
-        lib::loadMeshFile(path, *mesh, [&](const std::string& m) { warnings.push_back(m); });
+        make(mesh, [&](const std::string& m) { warnings.push_back(m); });
     }
     warnAll(warnings);
+}
+
+ControlMesh load(const py::object& file) {
+    const std::string path = pathOf(file);
+    auto mesh = std::make_shared<lib::Mesh>();
+    makeMesh(*mesh, [&](lib::Mesh& m, const auto& report) { lib::loadMeshFile(path, m, report); });
     return {mesh};
 }
 
@@ -229,12 +236,7 @@ ControlMesh makeControlMesh(const py::object& pointsIn, const py::object& facesI
         arrays.cornerCount = corners.shape(0);
     }
     auto mesh = std::make_shared<lib::Mesh>();
-    std::vector<std::string> warnings;
-    {
-        py::gil_scoped_release released;
-        lib::buildMesh(arrays, *mesh, [&](const std::string& m) { warnings.push_back(m); });
-    }
-    warnAll(warnings);
+    makeMesh(*mesh, [&](lib::Mesh& m, const auto& report) { lib::buildMesh(arrays, m, report); });
     return {mesh};
 }
 
@@ -304,23 +306,19 @@ public:
             const std::size_t limit = static_cast<std::size_t>(*memoryLimit);
             surface.setMemoryProbe([limit] { return std::min(limit, lib::systemAvailableMemory()); });
         }
-        std::shared_ptr<const lib::Mesh> given;
-        std::string path;
-        if (py::isinstance<ControlMesh>(source))
-            given = source.cast<const ControlMesh&>().mesh;
-        else
-            path = pathOf(source);
-        std::vector<std::string> warnings;
+        if (py::isinstance<ControlMesh>(source)) {
+            const std::shared_ptr<const lib::Mesh> given = source.cast<const ControlMesh&>().mesh;
+            py::gil_scoped_release released;
+            lib::copyMesh(*given, control);
+        } else {
+            const std::string path = pathOf(source);
+            makeMesh(control, [&](lib::Mesh& m, const auto& report) { lib::loadMeshFile(path, m, report); });
+        }
         lib::Status built;
         {
             py::gil_scoped_release released;
-            if (given)
-                lib::copyMesh(*given, control);
-            else
-                lib::loadMeshFile(path, control, [&](const std::string& m) { warnings.push_back(m); });
             built = surface.build(control);
         }
-        warnAll(warnings);
         if (!built) {
             PyErr_SetString(PyExc_MemoryError, built.message.c_str());
             throw py::error_already_set();
