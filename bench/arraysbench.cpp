@@ -22,6 +22,8 @@
 #include "mr/surfaceexport.h"
 #include "stopwatch.h"
 
+using namespace facetry;
+
 namespace {
 
 long peakKiB() {

@@ -16,6 +16,8 @@
 #include <unordered_map>
 #include <utility>
 
+using namespace facetry;
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;

@@ -11,6 +11,8 @@
 
 #include "facetrytimings.h"
 
+using namespace facetry;
+
 namespace {
 
 struct Shape {

@@ -6,6 +6,8 @@
 #include "facetrytimings.h"
 #include "support/creasetags.h"
 
+using namespace facetry;
+
 namespace {
 
 constexpr double kSharpEdgeShare = 0.05;     // of the interior edges

@@ -23,6 +23,8 @@
 #include "drawreference.h"
 #include "draw/surfacedrawing.h"
 
+using namespace facetry;
+
 namespace {
 
 double clockMs(clockid_t clock) {

@@ -22,6 +22,8 @@
 #include "processtimings.h"
 #include "stopwatch.h"
 
+using namespace facetry;
+
 namespace {
 
 constexpr int kMotionEvents = 8;       // per drag, as the frame benchmark drags

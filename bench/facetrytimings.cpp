@@ -15,13 +15,15 @@
 #include "mr/surfaceexport.h"
 #include "stopwatch.h"
 
+using namespace facetry;
+
 namespace {
 
 constexpr int kDragEvents = 4;  // vertexMoved calls timed per level and repetition
 
 // The control vertex the drag moves: the first one from the middle of the
 // array on that some face uses.
-MeshVertex* draggedVertex(const Mesh& mesh) {
+MeshVertex* draggedVertex(Mesh& mesh) {
     for (int k = 0; k < mesh.numVertices(); ++k) {
         MeshVertex* v = mesh.vertex((mesh.numVertices() / 2 + k) % mesh.numVertices());
         if (v->faceVal() > 0) return v;
@@ -129,7 +131,7 @@ std::unique_ptr<Mesh> loadText(const std::string& meshText) {
     return mesh;
 }
 
-std::unique_ptr<MrMesh> buildQuietly(const Mesh& mesh, int threads) {
+std::unique_ptr<MrMesh> buildQuietly(Mesh& mesh, int threads) {
     auto surface = std::make_unique<MrMesh>();
     if (threads > 0) surface->setThreads(threads);
     surface->build(mesh);

@@ -46,18 +46,18 @@ ResidentMemory residentAfterReset(const std::string& meshText, int level);
 // Loads control-mesh text through Mesh::load, or OBJ text (a creased
 // variant) through loadObj; throws LoadError, and also when the loader
 // reports any dropped face or warning.
-std::unique_ptr<Mesh> loadText(const std::string& meshText);
+std::unique_ptr<facetry::Mesh> loadText(const std::string& meshText);
 
 // Builds the surface over `mesh` without its progress line, on `threads`
 // threads (0: all the machine has).
-std::unique_ptr<MrMesh> buildQuietly(const Mesh& mesh, int threads = 0);
+std::unique_ptr<facetry::MrMesh> buildQuietly(facetry::Mesh& mesh, int threads = 0);
 
 // Every distinct point of the surface: the vertices, the inner points of
 // every edge and the inner points of every face grid.
-std::vector<Vector> weldedSurfacePoints(const MrMesh& surface);
+std::vector<facetry::Vector> weldedSurfacePoints(const facetry::MrMesh& surface);
 
 // The number of points weldedSurfacePoints() gives, without making them.
-std::size_t weldedPointCount(const MrMesh& surface);
+std::size_t weldedPointCount(const facetry::MrMesh& surface);
 
 // The diagonal of the control mesh's bounding box.
-double meshSize(const Mesh& mesh);
+double meshSize(const facetry::Mesh& mesh);

@@ -8,6 +8,8 @@
 
 #include "benchmeshes.h"
 
+using namespace facetry;
+
 namespace {
 
 TEST(FacetryBookkeeping, PointCountsAndBytesFollowTheLevel) {

@@ -28,6 +28,8 @@
 #include "mesh/mesh.h"
 #include "x11session.h"
 
+using namespace facetry;
+
 namespace {
 
 constexpr int kModes = 4;  // the surface's display modes, menu values 1 to 4

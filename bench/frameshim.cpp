@@ -24,6 +24,8 @@
 
 #ifdef FACETRY_COUNT_CALLS
 #include "glcallcounter.h"
+
+using namespace facetry;
 #endif
 
 namespace {

@@ -22,6 +22,8 @@
 #include "stopwatch.h"
 #include "support/pointmatch.h"
 
+using namespace facetry;
+
 namespace {
 
 constexpr double kWeldTolerance = 1e-5;              // of the mesh size

@@ -10,6 +10,8 @@
 #include "app/programio.h"
 #include "osdtimings.h"
 
+using namespace facetry;
+
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: facetry_osd_refine FILE LEVEL\n");

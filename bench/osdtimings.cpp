@@ -7,6 +7,8 @@
 #include "stopwatch.h"
 #include "support/osdpeer.h"
 
+using namespace facetry;
+
 using namespace OpenSubdiv;
 
 OsdFigures runOpenSubdiv(const Mesh& control, int level, int repetitions) {

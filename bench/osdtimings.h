@@ -18,12 +18,12 @@ struct OsdFigures {
     double topologySeconds = 0;     // factory from the descriptor plus RefineUniform
     double interpolateSeconds = 0;  // PrimvarRefiner::Interpolate for levels 1..level
     std::size_t peakBytes = 0;      // heap held at the peak: topology of every level plus the points
-    std::vector<Vector> points;     // the positions of the final level (last repetition)
+    std::vector<facetry::Vector> points;     // the positions of the final level (last repetition)
 };
 
 // Refines `control` (its current positions and sharpness) to `level`,
 // `repetitions` times.
-OsdFigures runOpenSubdiv(const Mesh& control, int level, int repetitions);
+OsdFigures runOpenSubdiv(const facetry::Mesh& control, int level, int repetitions);
 // The same from the arrays OpenSubdiv reads.
 struct OsdControl;
 OsdFigures runOpenSubdiv(const OsdControl& control, int level, int repetitions);
@@ -31,4 +31,4 @@ OsdFigures runOpenSubdiv(const OsdControl& control, int level, int repetitions);
 // One refinement of `control` to `level`, topology and positions, untimed:
 // what a program that refines with OpenSubdiv does. Returns the number of
 // points of the last level.
-int refineWithOpenSubdiv(const Mesh& control, int level);
+int refineWithOpenSubdiv(const facetry::Mesh& control, int level);

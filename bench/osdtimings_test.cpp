@@ -11,6 +11,8 @@
 #include "facetrytimings.h"
 #include "support/pointmatch.h"
 
+using namespace facetry;
+
 namespace {
 
 // Facetry's distinct points at `level` over its own copy of the mesh (a

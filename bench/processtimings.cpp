@@ -10,6 +10,8 @@
 
 #include "stopwatch.h"
 
+using namespace facetry;
+
 namespace {
 
 // Runs the program once and returns its wall time.

@@ -1,6 +1,8 @@
 // The tables of the benchmark.
 #include "report.h"
 
+using namespace facetry;
+
 namespace {
 
 double milliseconds(double seconds) { return seconds * 1e3; }

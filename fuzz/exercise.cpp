@@ -11,6 +11,8 @@
 #include "mr/mrmesh.h"
 #include "mr/surfaceexport.h"
 
+using namespace facetry;
+
 namespace {
 
 // Closes a stdio stream when it goes out of scope.

@@ -29,4 +29,4 @@ constexpr int kExerciseLevels = 2;
 // Reads `size` bytes as a mesh of `format` and, if they load, works the
 // surface as described above. Never exits: fatal input errors come back in
 // the outcome.
-ExerciseOutcome exerciseReader(MeshFormat format, const std::uint8_t* data, std::size_t size);
+ExerciseOutcome exerciseReader(facetry::MeshFormat format, const std::uint8_t* data, std::size_t size);

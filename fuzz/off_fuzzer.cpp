@@ -3,6 +3,8 @@
 
 #include "exercise.h"
 
+using namespace facetry;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     exerciseReader(MeshFormat::Off, data, size);
     return 0;

@@ -37,27 +37,7 @@
 #include "mr/mrmesh.h"
 #include "mr/surfaceexport.h"
 
-namespace lib {
-using ::buildMesh;
-using ::copyMesh;
-using ::giveBackArrayMemory;
-using ::limitPointsAndNormals;
-using ::LoadError;
-using ::loadMeshFile;
-using ::Mesh;
-using ::MeshArrays;
-using ::MeshFormat;
-using ::meshFormatOf;
-using ::MrMesh;
-using ::replaceFile;
-using ::Status;
-using ::SurfaceExtras;
-using ::systemAvailableMemory;
-using ::takeArrayMemory;
-using ::Vector;
-using ::WeldedSurface;
-using ::writeSurface;
-}  // namespace lib
+namespace lib = facetry;
 
 namespace py = pybind11;
 

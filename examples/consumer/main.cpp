@@ -9,6 +9,8 @@
 #include "mr/mrmesh.h"
 #include "mr/surfaceexport.h"
 
+using namespace facetry;
+
 int main(int argc, char** argv) {
     if (argc != 4) return std::cerr << "usage: refine-to-obj INPUT LEVEL OUTPUT.obj\n", 2;
     Mesh mesh;

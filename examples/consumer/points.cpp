@@ -9,6 +9,8 @@
 #include "mr/mrmesh.h"
 #include "mr/surfaceexport.h"
 
+using namespace facetry;
+
 int main(int argc, char** argv) {
     if (argc != 3) return std::fprintf(stderr, "usage: current-points INPUT LEVEL\n"), 2;
     Mesh mesh;

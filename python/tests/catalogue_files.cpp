@@ -8,6 +8,8 @@
 
 #include "support/catalogue.h"
 
+using namespace facetry;
+
 int main(int argc, char** argv) {
     if (argc != 2) return std::fprintf(stderr, "usage: facetry_catalogue_files DIR\n"), 2;
     const std::string dir = argv[1];

@@ -7,6 +7,8 @@
 #include "draw/glcolor.h"
 #include "math/check.h"
 
+namespace facetry {
+
 namespace {
 
 // Below this squared length the two arc ends are taken as opposite points.
@@ -120,3 +122,5 @@ void drawCircle() {
     drawArc(-p, -q);
     drawArc(-q, p);
 }
+
+}  // namespace facetry

@@ -10,6 +10,8 @@
 #include "math/colors.h"
 #include "math/quaternion.h"
 
+namespace facetry {
+
 // The number of equal segments of every arc drawn; a power of two, because
 // the first point is found by halving the arc four times.
 constexpr int kArcSegments = 16;
@@ -65,3 +67,5 @@ void arcPoints(const Quaternion& from, const Quaternion& to, Quaternion pts[kArc
 void drawArc(const Quaternion& from, const Quaternion& to);
 // The unit circle in the plane z = 0, as four quarter arcs.
 void drawCircle();
+
+}  // namespace facetry

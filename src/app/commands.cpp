@@ -10,6 +10,8 @@
 #include "mesh/meshwriter.h"
 #include "mr/surfaceexport.h"
 
+namespace facetry {
+
 void meshMenu(Viewer& viewer, int value) {
     viewer.view.meshDisplay = value;
     viewer.redisplay();
@@ -192,3 +194,5 @@ bool sessionKey(Viewer& viewer, int key) {
             return false;
     }
 }
+
+}  // namespace facetry

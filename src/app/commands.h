@@ -4,6 +4,8 @@
 
 #include "app/viewer.h"
 
+namespace facetry {
+
 // Menu values of the "Facetry" (refine), "Zoom" and main menus.
 constexpr int kRefineSubdivide = 1;
 constexpr int kRefineUndivide = 2;
@@ -55,3 +57,5 @@ void resetView(Viewer& viewer);
 // Whether quitting may go ahead: not in a session with unsaved changes the
 // first time, which says so on standard error.
 bool mayQuit(Viewer& viewer);
+
+}  // namespace facetry

@@ -1,5 +1,7 @@
 #include "app/edithistory.h"
 
+namespace facetry {
+
 void EditHistory::record(int vertex, const Vector& before) {
     // the saved state was among the steps dropped: no undo reaches it now
     if (saved > static_cast<long long>(done)) saved = -1;
@@ -27,3 +29,5 @@ std::optional<EditMove> EditHistory::redo(const PositionOf& now) {
     if (done == count) return std::nullopt;
     return swapAt(done++, now);
 }
+
+}  // namespace facetry

@@ -19,6 +19,8 @@
 
 #include "math/vector.h"
 
+namespace facetry {
+
 struct EditStep {
     int vertex;       // the control vertex moved
     Vector position;  // where it goes when the step is taken back or again
@@ -67,3 +69,5 @@ private:
     std::size_t done = 0;                             // how many of them are applied
     long long saved = 0;                              // applied steps when last saved, -1 for a state dropped
 };
+
+}  // namespace facetry

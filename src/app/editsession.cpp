@@ -3,6 +3,8 @@
 #include <cstring>
 #include <utility>
 
+namespace facetry {
+
 const char* const kViewerUsage = "\nSyntax: facetry [input] [output]\n";
 const char* const kEditUsage =
     "\nSyntax: facetry [input] [output]\n        facetry --edit input [output]\n        facetry --help\n";
@@ -87,3 +89,5 @@ std::string sessionKeysLine(const EditSession& session) {
     return "Editing keys: w save to " + session.output + ", u undo, y redo, e export the surface, "
            "v view back to the start, h these keys, q quit";
 }
+
+}  // namespace facetry

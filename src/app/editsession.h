@@ -10,6 +10,8 @@
 #include "math/vector.h"
 #include "mesh/meshfile.h"
 
+namespace facetry {
+
 // What the viewer's command line asks for.
 struct ViewerCommandLine {
     bool help = false;   // --help: print the usage and stop
@@ -68,3 +70,5 @@ struct EditSession {
 std::string sessionTitle(const EditSession& session, int level);
 // The line that lists the session's keys.
 std::string sessionKeysLine(const EditSession& session);
+
+}  // namespace facetry

@@ -2,4 +2,6 @@
 // and opens it for viewing and editing.
 #include "app/main.h"
 
+using namespace facetry;
+
 int main(int argc, char** argv) { runViewer(argc, argv); }

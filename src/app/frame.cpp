@@ -5,6 +5,8 @@
 #include "draw/glcolor.h"
 #include "draw/meshdraw.h"
 
+namespace facetry {
+
 void drawSurface(SurfaceDrawing& surface, int mode) {
     switch (mode) {
         case kDisplayVertices:
@@ -61,3 +63,5 @@ void drawFrame(const Viewer& viewer) {
     glLoadIdentity();
     viewer.arcball.draw();
 }
+
+}  // namespace facetry

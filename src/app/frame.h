@@ -4,9 +4,13 @@
 
 #include "app/viewer.h"
 
+namespace facetry {
+
 // Draws the whole picture into the current buffers, without swapping them.
 void drawFrame(const Viewer& viewer);
 // Draws the surface in the given mode, lit only for "Faces".
 void drawSurface(SurfaceDrawing& surface, int mode);
 // Draws the control mesh in the given mode, always unlit.
 void drawControlMesh(const Mesh& mesh, int mode);
+
+}  // namespace facetry

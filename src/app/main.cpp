@@ -19,6 +19,8 @@
 #include "math/check.h"
 #include "mesh/error.h"
 
+namespace facetry {
+
 namespace {
 
 // A drag moves the vertex this many units of the fitted view (the cube
@@ -231,3 +233,5 @@ void recordDrag(Viewer& viewer) {
     session.quitAsked = false;
     viewer.redisplay();  // the title gets its mark
 }
+
+}  // namespace facetry

@@ -5,6 +5,8 @@
 
 #include "app/viewer.h"
 
+namespace facetry {
+
 // Start-up: the arcball, the control mesh named by argv[1], the view's
 // centring and scaling, the surface, then the window and its event loop.
 // Never returns; bad command lines and bad files end the process with -1.
@@ -45,3 +47,5 @@ void startPointerPlane(Viewer& viewer, int x, int y);
 bool pointOnPointerPlane(const PointerPlane& plane, int x, int y, Vector& p);
 // At the release: a drag that moved the vertex becomes one undo step.
 void recordDrag(Viewer& viewer);
+
+}  // namespace facetry

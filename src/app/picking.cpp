@@ -2,6 +2,8 @@
 
 #include "draw/meshdraw.h"
 
+namespace facetry {
+
 GLuint selectBuffer[kSelectBufferSize];
 
 namespace {
@@ -14,7 +16,7 @@ constexpr int kFirstHitName = 3;
 
 void installSelectBuffer() { glSelectBuffer(kSelectBufferSize, selectBuffer); }
 
-MeshVertex* pickVertex(const View& view, const Mesh& mesh, int x, int y) {
+MeshVertex* pickVertex(const View& view, Mesh& mesh, int x, int y) {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     setProjection(view, true, x, y);
@@ -31,3 +33,5 @@ MeshVertex* pickVertex(const View& view, const Mesh& mesh, int x, int y) {
     if (hits < 1) return nullptr;
     return mesh.vertex(static_cast<int>(selectBuffer[kFirstHitName]));
 }
+
+}  // namespace facetry

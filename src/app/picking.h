@@ -11,6 +11,8 @@
 #include "app/view.h"
 #include "mesh/mesh.h"
 
+namespace facetry {
+
 // The size of the selection buffer, in unsigned ints: 256 one-name hit records.
 constexpr int kSelectBufferSize = 1024;
 // Receives the hit records; registered with OpenGL by installSelectBuffer().
@@ -20,4 +22,6 @@ extern GLuint selectBuffer[kSelectBufferSize];
 void installSelectBuffer();
 // The control vertex drawn within 7 x 7 pixels of window position (x, y), or
 // null when there is none or the buffer overflowed. Restores the projection.
-MeshVertex* pickVertex(const View& view, const Mesh& mesh, int x, int y);
+MeshVertex* pickVertex(const View& view, Mesh& mesh, int x, int y);
+
+}  // namespace facetry

@@ -6,6 +6,8 @@
 #include "mesh/meshfile.h"
 #include "mr/mrmesh.h"
 
+namespace facetry {
+
 void readMeshFile(const std::string& path, Mesh& mesh) {
     try {
         loadMeshFile(path, mesh, [](const std::string& message) { reportError("%s", message.c_str()); });
@@ -21,7 +23,7 @@ void printStatus(const Status& status) {
     std::fflush(stream);
 }
 
-void buildSurface(MrMesh& surface, const Mesh& mesh) {
+void buildSurface(MrMesh& surface, Mesh& mesh) {
     const Status built = surface.build(mesh);
     if (!built) {
         // The path was taken before the memory ran out: it is said first.
@@ -30,3 +32,5 @@ void buildSurface(MrMesh& surface, const Mesh& mesh) {
     }
     printStatus(built);
 }
+
+}  // namespace facetry

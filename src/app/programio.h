@@ -9,6 +9,8 @@
 #include "mesh/mesh.h"
 #include "mr/mrmesh.h"
 
+namespace facetry {
+
 // Reads the control mesh at `path` by its extension; warnings go to standard
 // error, and a fatal error prints its message there and exits with status -1.
 void readMeshFile(const std::string& path, Mesh& mesh);
@@ -20,4 +22,6 @@ void printStatus(const Status& status);
 
 // Builds the surface over the control mesh and prints its progress line; a
 // failure prints its message and exits with status -1.
-void buildSurface(MrMesh& surface, const Mesh& mesh);
+void buildSurface(MrMesh& surface, Mesh& mesh);
+
+}  // namespace facetry

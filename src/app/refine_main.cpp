@@ -17,6 +17,8 @@
 #include "mr/mrmesh.h"
 #include "mr/surfaceexport.h"
 
+namespace facetry {
+
 namespace {
 
 // The exit status when a level is refused or the output cannot be written.
@@ -72,6 +74,10 @@ void applyMemoryLimit(MrMesh& surface, long long limitMiB) {
 }
 
 }  // namespace
+
+}  // namespace facetry
+
+using namespace facetry;
 
 int main(int argc, char** argv) {
     RefineOptions options;

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace facetry {
+
 const char* const kRefineUsage =
     "Usage: facetry-refine INPUT [--level L] [--output FILE] [--dump] [--progress]\n"
     "                      [--memory-limit MIB] [--threads N] [--limit] [--normals]\n"
@@ -120,3 +122,5 @@ std::string parseRefineOptions(int argc, const char* const* argv, RefineOptions&
     if (options.normals && options.format != MeshFormat::Obj) return "option '--normals' needs an .obj output";
     return "";
 }
+
+}  // namespace facetry

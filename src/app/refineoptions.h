@@ -6,6 +6,8 @@
 
 #include "mr/surfaceexport.h"
 
+namespace facetry {
+
 // What the command line asks for. After a successful parse without --help,
 // `input` is set, `level` >= 0, and `output` is empty or ends in .obj or .off
 // (with `format` matching it); --limit and --normals come with an output,
@@ -33,3 +35,5 @@ extern const char* const kRefineUsage;
 // Parses argv[1..argc-1]. Returns an empty string on success, otherwise the
 // usage error to print (without the program name or a line break).
 std::string parseRefineOptions(int argc, const char* const* argv, RefineOptions& options);
+
+}  // namespace facetry

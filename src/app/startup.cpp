@@ -5,6 +5,8 @@
 #include "app/programio.h"
 #include "mesh/error.h"
 
+namespace facetry {
+
 ViewFit fitView(const Mesh& mesh) {
     Vector lo, hi;
     mesh.boundingBox(lo, hi);
@@ -22,3 +24,5 @@ void loadControlMesh(int argc, char** argv, Mesh& mesh) {
     // .obj and .off by their extension, anything else as the text format.
     readMeshFile(argv[1], mesh);
 }
+
+}  // namespace facetry

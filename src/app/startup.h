@@ -5,6 +5,8 @@
 #include "math/vector.h"
 #include "mesh/mesh.h"
 
+namespace facetry {
+
 // The view's centring and scaling: the mesh's bounding box centred on the
 // origin and fitted to the cube from -1 to 1. A mesh whose vertices all
 // coincide keeps a scale of 0.
@@ -18,3 +20,5 @@ ViewFit fitView(const Mesh& mesh);
 // usage, "cannot open" or the loader's message and exits with status -1 on
 // failure.
 void loadControlMesh(int argc, char** argv, Mesh& mesh);
+
+}  // namespace facetry

@@ -7,6 +7,8 @@
 
 #include "math/quaternion.h"
 
+namespace facetry {
+
 namespace {
 
 // The perspective of the camera.
@@ -51,3 +53,5 @@ void setModelview(const View& view) {
     glScalef(view.scale, view.scale, view.scale);
     glTranslatef(-view.center.x, -view.center.y, -view.center.z);
 }
+
+}  // namespace facetry

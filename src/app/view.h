@@ -10,6 +10,8 @@
 
 #include "math/vector.h"
 
+namespace facetry {
+
 // The display-mode values, equal to the values of their menu entries.
 constexpr int kDisplayVertices = 1;
 constexpr int kDisplayEdges = 2;         // the control mesh draws vertices and edges
@@ -49,3 +51,5 @@ struct View {
 void setProjection(const View& view, bool pick, int x, int y);
 // Loads the modelview: rotation, zoom, scale, then the move of center to the origin.
 void setModelview(const View& view);
+
+}  // namespace facetry

@@ -18,6 +18,8 @@
 #include "mr/mrmesh.h"
 #include "draw/surfacedrawing.h"
 
+namespace facetry {
+
 // The state of a control-vertex drag, set at the press and kept until the release.
 struct VertexDrag {
     bool draggingVertex = false;       // a vertex was picked at the press and the button is still down
@@ -44,3 +46,5 @@ struct Viewer {
     std::function<void()> postRedisplay; // schedules a redraw (glutPostRedisplay in the window)
     std::unique_ptr<EditSession> session;  // the editing session, null in the plain viewer
 };
+
+}  // namespace facetry

@@ -12,6 +12,8 @@
 #include "app/main.h"
 #include "app/picking.h"
 
+namespace facetry {
+
 namespace {
 
 // The viewer the callbacks forward to, set once by openWindow.
@@ -123,3 +125,5 @@ void openWindow(Viewer& viewer, int argc, char** argv) {
     // freeglut's loop does not return unless told to; nothing here asks it to
     std::exit(0);
 }
+
+}  // namespace facetry

@@ -4,6 +4,8 @@
 
 #include "app/viewer.h"
 
+namespace facetry {
+
 // Opens the window titled "Facetry" for the viewer, registers the callbacks
 // and menus, sets the fixed OpenGL state and runs the event loop. Never returns.
 [[noreturn]] void openWindow(Viewer& viewer, int argc, char** argv);
@@ -13,3 +15,5 @@ void buildMenus();
 // depth test, normalisation, colour material, two-sided lighting. Call once,
 // with the identity modelview.
 void setFixedGlState();
+
+}  // namespace facetry

@@ -2,4 +2,8 @@
 
 #include <GL/gl.h>
 
+namespace facetry {
+
 void setColor(const Color& c) { glColor3f(c.r, c.g, c.b); }
+
+}  // namespace facetry

@@ -3,5 +3,9 @@
 
 #include "math/colors.h"
 
+namespace facetry {
+
 // Makes c the current OpenGL colour.
 void setColor(const Color& c);
+
+}  // namespace facetry

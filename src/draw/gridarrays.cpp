@@ -3,6 +3,8 @@
 #include "draw/glcolor.h"
 #include "draw/mrdraw.h"
 
+namespace facetry {
+
 static_assert(sizeof(Vector) == 3 * sizeof(float), "OpenGL reads the points as packed floats");
 
 namespace {
@@ -147,3 +149,5 @@ void finishMode(const GridLayout& layout, SurfaceMode mode, const BatchArrays& l
         glNormal3f(normal.x, normal.y, normal.z);
     }
 }
+
+}  // namespace facetry

@@ -27,6 +27,8 @@
 #include "mr/mrtopology.h"
 #include "mr/refinement.h"
 
+namespace facetry {
+
 // The four display modes of the surface.
 enum class SurfaceMode { Vertices, Edges, ColoredEdges, Faces };
 
@@ -118,3 +120,5 @@ void drawBatches(GridLayout& layout, SurfaceMode mode, ArraysOf arraysOf) {
     enableArrays(layout, mode, false);
     finishMode(layout, mode, arrays, layout.facesIn(layout.batches() - 1));
 }
+
+}  // namespace facetry

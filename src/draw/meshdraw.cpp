@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace facetry {
+
 // The control mesh keeps no drawing state of its own (its vertices move under
 // the mouse), so its arrays are filled at each draw, into storage kept from
 // call to call: one pass over the vertices and edges, small beside drawing
@@ -72,3 +74,5 @@ void drawEdges(const Mesh& mesh) {
     }
     drawVertices(mesh);
 }
+
+}  // namespace facetry

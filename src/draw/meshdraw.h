@@ -4,8 +4,12 @@
 
 #include "mesh/mesh.h"
 
+namespace facetry {
+
 // Every vertex as a point of size 7; in selection mode each in a primitive of
 // its own under its id as selection name, so that a hit names the vertex.
 void drawVertices(const Mesh& mesh);
 // Every edge as a line, then the vertices over them (drawVertices).
 void drawEdges(const Mesh& mesh);
+
+}  // namespace facetry

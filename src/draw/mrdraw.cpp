@@ -6,6 +6,8 @@
 
 #include "draw/gridarrays.h"
 
+namespace facetry {
+
 namespace {
 
 // Fills each batch in turn into scratch of one batch's size and draws it.
@@ -40,3 +42,5 @@ void drawVertices(const MrMesh& surface) { drawStreamed(surface, SurfaceMode::Ve
 void drawEdges(const MrMesh& surface) { drawStreamed(surface, SurfaceMode::Edges); }
 void drawColoredEdges(const MrMesh& surface) { drawStreamed(surface, SurfaceMode::ColoredEdges); }
 void drawFaces(const MrMesh& surface) { drawStreamed(surface, SurfaceMode::Faces); }
+
+}  // namespace facetry

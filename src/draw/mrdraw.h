@@ -10,6 +10,8 @@
 #include "math/colors.h"
 #include "mr/mrmesh.h"
 
+namespace facetry {
+
 constexpr int kEdgePaletteSize = 14;
 
 // Palette entry k mod kEdgePaletteSize (k >= 0).
@@ -24,3 +26,5 @@ void drawEdges(const MrMesh& surface);
 void drawColoredEdges(const MrMesh& surface);
 // Every grid cell as a flat quad with its Newell normal.
 void drawFaces(const MrMesh& surface);
+
+}  // namespace facetry

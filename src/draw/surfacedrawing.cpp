@@ -5,6 +5,8 @@
 #include "draw/mrdraw.h"
 #include "mr/parallel.h"
 
+namespace facetry {
+
 namespace {
 
 // Faces one thread fills at a time: enough to outweigh handing out the work.
@@ -103,10 +105,10 @@ void SurfaceDrawing::draw(SurfaceMode mode) {
         // Short of memory for the arrays, the picture is still drawn, one
         // batch at a time; the next change tries again.
         switch (mode) {
-            case SurfaceMode::Vertices: ::drawVertices(surface); break;
-            case SurfaceMode::Edges: ::drawEdges(surface); break;
-            case SurfaceMode::ColoredEdges: ::drawColoredEdges(surface); break;
-            case SurfaceMode::Faces: ::drawFaces(surface); break;
+            case SurfaceMode::Vertices: facetry::drawVertices(surface); break;
+            case SurfaceMode::Edges: facetry::drawEdges(surface); break;
+            case SurfaceMode::ColoredEdges: facetry::drawColoredEdges(surface); break;
+            case SurfaceMode::Faces: facetry::drawFaces(surface); break;
         }
         return;
     }
@@ -116,3 +118,5 @@ void SurfaceDrawing::draw(SurfaceMode mode) {
         return BatchArrays{points.data() + at, normals.size() ? normals.data() + at : nullptr};
     });
 }
+
+}  // namespace facetry

@@ -23,6 +23,8 @@
 #include "mr/block.h"
 #include "mr/mrmesh.h"
 
+namespace facetry {
+
 class SurfaceDrawing {
 public:
     explicit SurfaceDrawing(MrMesh& surface);
@@ -61,3 +63,5 @@ private:
     bool outOfMemory = false;            // building failed since the last change: the modes draw streamed
     long long filled = 0;                // faces filled so far
 };
+
+}  // namespace facetry

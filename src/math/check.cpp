@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace facetry {
+
 namespace {
 
 // Source paths are reported from the project's own src/ folder on, so the
@@ -22,3 +24,5 @@ void assertionFailed(const char* expression, const char* file, int line) {
     std::fflush(stderr);
     std::abort();
 }
+
+}  // namespace facetry

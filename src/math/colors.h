@@ -2,6 +2,8 @@
 // Color and the program's fixed palette of named colours. The drawing
 // makes them OpenGL's current colour (draw/glcolor.h).
 
+namespace facetry {
+
 struct Color {
     float r = 0, g = 0, b = 0;
     Color() = default;
@@ -12,3 +14,5 @@ struct Color {
 extern const Color white, black, grey, red, yellow, green, cyan, blue, magenta;
 extern const Color lightGrey, lightRed, lightYellow, lightGreen, lightCyan, lightBlue, lightMagenta;
 extern const Color darkGrey, darkRed, darkYellow, darkGreen, darkCyan, darkBlue, darkMagenta;
+
+}  // namespace facetry

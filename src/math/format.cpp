@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+namespace facetry {
+
 std::string format(const char* pattern, ...) {
     va_list arguments;
     va_start(arguments, pattern);
@@ -15,3 +17,5 @@ std::string format(const char* pattern, ...) {
     va_end(again);
     return text;
 }
+
+}  // namespace facetry

@@ -1,5 +1,7 @@
 #include "math/quaternion.h"
 
+namespace facetry {
+
 const Quaternion identityQuaternion(0, 0, 0, 1);
 const float identityMatrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
@@ -26,3 +28,5 @@ void toMatrix(const Quaternion& q, float m[16]) {
     m[12] = m[13] = m[14] = 0;
     m[15] = 1;
 }
+
+}  // namespace facetry

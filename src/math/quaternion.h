@@ -1,6 +1,8 @@
 #pragma once
 #include <cmath>
 
+namespace facetry {
+
 // Quaternion: four floats, scalar part w; the arcball's rotations and its
 // points on the unit sphere (w = 0). Matrices are plain arrays of 16 floats
 // in the order OpenGL reads them.
@@ -43,3 +45,5 @@ extern const float identityMatrix[16];
 // Writes the rotation matrix of q/|q| into m, row by row; OpenGL, reading it
 // column by column, sees the rotation of the conjugate. A zero q gives the identity.
 void toMatrix(const Quaternion& q, float m[16]);
+
+}  // namespace facetry

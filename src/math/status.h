@@ -6,9 +6,13 @@
 
 #include <string>
 
+namespace facetry {
+
 struct Status {
     bool ok = true;       // the operation did what was asked
     std::string message;  // a line for the user, without its line break; empty for none
 
     explicit operator bool() const { return ok; }
 };
+
+}  // namespace facetry

@@ -4,6 +4,8 @@
 
 #include "math/check.h"
 
+namespace facetry {
+
 // maxOf(a, b): b if a < b, otherwise a (equal values give a).
 inline float maxOf(float a, float b) { return a < b ? b : a; }
 // minOf(a, b): b if a > b, otherwise a (equal values give a).
@@ -53,3 +55,5 @@ inline Vector componentMin(const Vector& a, const Vector& b) {
 inline Vector componentMax(const Vector& a, const Vector& b) {
     return Vector(maxOf(a.x, b.x), maxOf(a.y, b.y), maxOf(a.z, b.z));
 }
+
+}  // namespace facetry

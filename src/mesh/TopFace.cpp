@@ -4,26 +4,12 @@
 #include "mesh/topedge.h"
 #include "mesh/topvertex.h"
 
-TopFace::~TopFace() {
-    if (owned) {
-        delete[] verts;
-        delete[] sides;
-    }
-}
-
-void TopFace::attach(int valence, TopVertex** vertices_, TopEdge** edges_) {
-    count = valence;
-    verts = vertices_;
-    sides = edges_;
-}
+namespace facetry {
 
 void TopFace::setVertices(int valence, TopVertex* const* vertices_) {
     FACETRY_ASSERT(valence>=3 && vertices_);
-    count = valence;
-    verts = new TopVertex*[valence];
-    sides = new TopEdge*[valence];
-    owned = true;
-    for (int i = 0; i < valence; ++i) verts[i] = vertices_[i];
+    verts.assign(vertices_, vertices_ + valence);
+    sides.resize(valence);
     for (int i = 0; i < valence; ++i) {
         TopEdge* e = verts[i]->edgeTo(vertex(i + 1));
         FACETRY_ASSERT(e);
@@ -31,12 +17,6 @@ void TopFace::setVertices(int valence, TopVertex* const* vertices_) {
         e->addFace(this);
         verts[i]->addFace(this);
     }
-}
-
-bool TopFace::incident(const TopEdge* e) const {
-    for (int i = 0; i < count; ++i)
-        if (sides[i] == e) return true;
-    return false;
 }
 
 void sidesAt(const void* v, int count, const std::function<bool(int)>& endsAt, int& first, int& second) {
@@ -52,7 +32,9 @@ void sidesAt(const void* v, int count, const std::function<bool(int)>& endsAt, i
 // then edge valence()-1.
 void TopFace::edgesAt(const TopVertex* v, TopEdge*& e1, TopEdge*& e2) const {
     int first, second;
-    sidesAt(v, count, [&](int i) { return sides[i]->incident(v); }, first, second);
+    sidesAt(v, valence(), [&](int i) { return sides[i]->incident(v); }, first, second);
     e1 = sides[first];
     e2 = sides[second];
 }
+
+}  // namespace facetry

@@ -1,9 +1,13 @@
 #pragma once
-// TopFace: a face as pure topology: its vertices in order around it and the
-// edges between them. Edge i joins vertex i to vertex i+1; every index is
-// taken cyclically.
+// The face-side search that both meshes' faces share (sidesAt), and TopFace,
+// a face of the element-by-element API: pure topology, its vertices in order
+// around it and the edges between them. Edge i joins vertex i to vertex i+1;
+// every index is taken cyclically.
 
 #include <functional>
+#include <vector>
+
+namespace facetry {
 
 class TopVertex;
 class TopEdge;
@@ -16,9 +20,9 @@ inline int wrapIndex(int i, int n) {
 
 // Of a face's `count` sides in face order, the first two that end at v, as
 // side indices: `endsAt(i)` tells whether side i does. TopFace::edgesAt
-// finds them here, and so do the surface's quads, handles over index arrays
-// rather than TopFaces: a vertex off the face reads the same, expression and
-// file, from either mesh. Asserts v and that two sides are found.
+// finds them here, and so do the face handles of the control mesh and of the
+// surface: a vertex off the face reads the same, expression and file, from
+// any of them. Asserts v and that two sides are found.
 void sidesAt(const void* v, int count, const std::function<bool(int)>& endsAt, int& first, int& second);
 
 class TopFace {
@@ -26,27 +30,21 @@ public:
     TopFace() = default;
     TopFace(const TopFace&) = delete;
     TopFace& operator=(const TopFace&) = delete;
-    ~TopFace();
 
     // Late initialisation: copies the list, then joins every edge and vertex of
     // the face. All its edges must exist already; they are looked up.
     void setVertices(int valence, TopVertex* const* vertices_);
-    // Late initialisation by a mesh that links all its elements at once: the
-    // vertices and the edges (edges_[i] from vertex i to vertex i+1) are spans
-    // of the mesh's own arrays; no edge or ring is touched.
-    void attach(int valence, TopVertex** vertices_, TopEdge** edges_);
 
-    int valence() const { return count; }
-    TopVertex* vertex(int i) const { return verts[wrapIndex(i, count)]; }
+    int valence() const { return static_cast<int>(verts.size()); }
+    TopVertex* vertex(int i) const { return verts[wrapIndex(i, valence())]; }
     // The edge from vertex i to vertex i+1 (null before setVertices).
-    TopEdge* edge(int i) const { return count ? sides[wrapIndex(i, count)] : nullptr; }
-    bool incident(const TopEdge* e) const;
+    TopEdge* edge(int i) const { return verts.empty() ? nullptr : sides[wrapIndex(i, valence())]; }
     // The two edges of this face that meet at v, in face order (see the source).
     void edgesAt(const TopVertex* v, TopEdge*& e1, TopEdge*& e2) const;
 
 private:
-    int count = 0;                // number of vertices, at least 3 once set
-    TopVertex** verts = nullptr;  // count vertices in order around the face
-    TopEdge** sides = nullptr;    // count edges, edge i from vertex i to vertex i+1
-    bool owned = false;           // verts and sides were allocated by the face itself
+    std::vector<TopVertex*> verts;  // the vertices in order around the face, at least 3 once set
+    std::vector<TopEdge*> sides;    // as many edges, edge i from vertex i to vertex i+1
 };
+
+}  // namespace facetry

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+namespace facetry {
+
 template <class Vertex, class Edge, class Face>
 void printElements(const char* title, int numV, const Vertex* vertices, int numE, const Edge* edges, int numF,
                    const Face* faces) {
@@ -25,3 +27,5 @@ void printElements(const char* title, int numV, const Vertex* vertices, int numE
     }
     std::printf("\n");
 }
+
+}  // namespace facetry

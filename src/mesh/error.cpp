@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace facetry {
+
 void reportError(const char* format, const char* argument) {
     std::fprintf(stderr, format, argument);
     std::fputs("\n", stderr);
@@ -22,3 +24,5 @@ void fatalError(const char* format, int argument) {
     reportError(format, argument);
     std::exit(-1);
 }
+
+}  // namespace facetry

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+namespace facetry {
+
 void writeVector(FILE* out, const char* prefix, const Vector& p) {
     std::fprintf(out, "%s" FACETRY_FLOAT " " FACETRY_FLOAT " " FACETRY_FLOAT "\n", prefix, p.x, p.y, p.z);
 }
@@ -67,3 +69,5 @@ Status replaceFile(const std::string& path, const std::function<bool(FILE*)>& wr
     }
     return {};
 }
+
+}  // namespace facetry

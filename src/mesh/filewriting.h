@@ -10,6 +10,8 @@
 #include "math/status.h"
 #include "math/vector.h"
 
+namespace facetry {
+
 // Nine significant digits bring every float back unchanged, through strtof
 // and scanf's %f alike.
 #define FACETRY_FLOAT "%.9g"
@@ -25,3 +27,5 @@ void writeVector(FILE* out, const char* prefix, const Vector& p);
 // behind. A new file gets the permissions the umask gives, a replaced one
 // keeps its own. On failure the message is "cannot write PATH: REASON".
 Status replaceFile(const std::string& path, const std::function<bool(FILE*)>& write);
+
+}  // namespace facetry

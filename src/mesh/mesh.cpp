@@ -10,6 +10,8 @@
 #include "mesh/meshbuilder.h"
 #include "mesh/textscanner.h"
 
+namespace facetry {
+
 std::string LoadError::located() const {
     const std::string message = what();
     if (source.empty() || message.compare(0, source.size() + 1, source + ":") == 0) return message;
@@ -20,19 +22,21 @@ std::string LoadError::located() const {
 Mesh::~Mesh() { clear(); }
 
 void Mesh::clear() {
-    delete[] faces;
-    delete[] edges;
-    delete[] vertices;
-    faces = nullptr;
-    edges = nullptr;
-    vertices = nullptr;
+    faces.clear();
+    edges.clear();
+    vertices.clear();
     numV = numE = numF = 0;
     topo = MeshTopology();
-    ringEdges.reset();
-    ringFaces.reset();
-    faceVertexList.reset();
-    faceEdgeList.reset();
+    positions = std::vector<Vector>();
+    centroids = std::vector<Vector>();
+    vertexSharpness = std::vector<float>();
+    edgeSharpness = std::vector<float>();
+    vertexLinks = std::vector<MrVertexHost>();
+    edgeLinks = std::vector<MrVertexHost>();
+    faceLinks = std::vector<MrVertexHost>();
     creased = false;
+    schemeOptions = SchemeOptions();
+    holes = std::vector<unsigned char>();
     texCoords = std::vector<float>();
     cornerTex = std::vector<int>();
 }
@@ -110,11 +114,7 @@ void Mesh::load(FILE* input, const MessageSink& report) {
     }
 }
 
-int Mesh::totalValence() const {
-    int total = 0;
-    for (int i = 0; i < numF; ++i) total += faces[i].valence();
-    return total;
-}
+int Mesh::totalValence() const { return static_cast<int>(topo.cornerVertices.size()); }
 
 int Mesh::cornerTextureCoordinate(int f, int k) const {
     FACETRY_ASSERT(!cornerTex.empty() && 0<=f && f<numF && 0<=k && k<topo.valence(f));
@@ -123,11 +123,13 @@ int Mesh::cornerTextureCoordinate(int f, int k) const {
 
 void Mesh::boundingBox(Vector& min, Vector& max) const {
     FACETRY_ASSERT(numV);
-    min = max = vertices[0].position();
+    min = max = positions[0];
     for (int i = 1; i < numV; ++i) {
-        min = componentMin(min, vertices[i].position());
-        max = componentMax(max, vertices[i].position());
+        min = componentMin(min, positions[i]);
+        max = componentMax(max, positions[i]);
     }
 }
 
-void Mesh::print() const { printElements("[MESH]", numV, vertices, numE, edges, numF, faces); }
+void Mesh::print() const { printElements("[MESH]", numV, vertices.data(), numE, edges.data(), numF, faces.data()); }
+
+}  // namespace facetry

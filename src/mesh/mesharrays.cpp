@@ -7,6 +7,8 @@
 #include "math/format.h"
 #include "mesh/meshbuilder.h"
 
+namespace facetry {
+
 namespace {
 
 // "name k: message": an element of the arrays as a reader names a line.
@@ -124,5 +126,10 @@ void copyMesh(const Mesh& source, Mesh& copy) {
         if (source.edge(e)->sharpness() > 0) builder.setEdgeSharpness(e, source.edge(e)->sharpness());
     for (int v = 0; v < t.numV; ++v)
         if (source.vertex(v)->sharpness() > 0) builder.setVertexSharpness(v, source.vertex(v)->sharpness());
+    builder.setOptions(source.options());
+    for (int f = 0; f < t.numF; ++f)
+        if (source.isHole(f)) builder.setHole(f);
     builder.finish(copy);
 }
+
+}  // namespace facetry

@@ -16,6 +16,8 @@
 
 #include "mesh/mesh.h"
 
+namespace facetry {
+
 struct MeshArrays {
     const float* points = nullptr;          // x, y, z per vertex
     std::int64_t pointCount = 0;            // number of vertices
@@ -42,6 +44,8 @@ struct MeshArrays {
 void buildMesh(const MeshArrays& arrays, Mesh& mesh, const MessageSink& report);
 
 // Builds into an empty Mesh the same control mesh as `source` holds now: its
-// positions, faces in order, sharpness and texture coordinates (one per face
+// positions, faces in order, sharpness, scheme options, holes and texture coordinates (one per face
 // corner). The copy numbers its vertices, edges and faces as the source does.
 void copyMesh(const Mesh& source, Mesh& copy);
+
+}  // namespace facetry

@@ -8,6 +8,9 @@
 #include <utility>
 
 #include "math/format.h"
+#include "rules/catmullclark.h"
+
+namespace facetry {
 
 namespace {
 
@@ -271,8 +274,13 @@ void MeshBuilder::finish(Mesh& mesh) {
             slots[slots[0] < 0 ? 0 : 1] = f;
         }
     orderRings(topology);
-    linkElements(topology, mesh);
-    mesh.topo = std::move(topology);
+    makeElements(topology, mesh);
+    takeSharpness(mesh);
+    mesh.schemeOptions = options;
+    if (!holeFaces.empty()) {
+        mesh.holes.assign(mesh.numF, 0);
+        for (int f : holeFaces) mesh.holes[f] = 1;
+    }
     // Texture coordinates only come with faces that name them.
     if (!faceTex.empty()) {
         mesh.cornerTex = std::move(faceTex);
@@ -280,55 +288,52 @@ void MeshBuilder::finish(Mesh& mesh) {
     }
 }
 
-// The element objects, linked by pointer as the index arrays say, with their
-// rings and face lists in four shared arrays.
-void MeshBuilder::linkElements(const MeshTopology& t, Mesh& mesh) const {
+// The handles over the topology, the positions and the centroids, and room
+// for the sharpness and the links to the surface.
+void MeshBuilder::makeElements(MeshTopology& t, Mesh& mesh) {
     const int numV = t.numV, numE = t.numE, numF = t.numF;
-    const std::size_t ringEntries = t.ringEdges.size(), numCorners = t.cornerVertices.size();
     try {
-        mesh.ringEdges.reset(new TopEdge*[ringEntries]);
-        mesh.ringFaces.reset(new TopFace*[ringEntries]);
-        mesh.faceVertexList.reset(new TopVertex*[numCorners]);
-        mesh.faceEdgeList.reset(new TopEdge*[numCorners]);
-        MeshVertex::startNumbering();
-        mesh.vertices = new MeshVertex[numV];
-        mesh.numV = numV;
-        MeshEdge::startNumbering();
-        mesh.edges = new MeshEdge[numE];
-        mesh.numE = numE;
-        MeshFace::startNumbering();
-        mesh.faces = new MeshFace[numF];
-        mesh.numF = numF;
+        mesh.vertices.reserve(numV);
+        mesh.edges.reserve(numE);
+        mesh.faces.reserve(numF);
+        mesh.centroids.resize(numF);
+        mesh.vertexSharpness.assign(numV, 0.0f);
+        mesh.edgeSharpness.assign(numE, 0.0f);
+        mesh.vertexLinks.resize(numV);
+        mesh.edgeLinks.resize(numE);
+        mesh.faceLinks.resize(numF);
     } catch (const std::bad_alloc&) {
         mesh.clear();
         throw LoadError("ERROR: not enough memory for the mesh");
     }
-    auto face = [&mesh](int f) -> TopFace* { return f < 0 ? nullptr : &mesh.faces[f]; };
-    for (std::size_t k = 0; k < ringEntries; ++k) {
-        mesh.ringEdges[k] = &mesh.edges[t.ringEdges[k]];
-        mesh.ringFaces[k] = face(t.ringFaces[k]);
+    mesh.vertices.make(&mesh, numV);
+    mesh.edges.make(&mesh, numE);
+    mesh.faces.make(&mesh, numF);
+    mesh.numV = numV;
+    mesh.numE = numE;
+    mesh.numF = numF;
+    mesh.topo = std::move(t);
+    mesh.positions = std::move(positions);
+    const MeshTopology& topo = mesh.topo;
+    for (int f = 0; f < numF; ++f) {
+        Vector corners;
+        for (int k = topo.faceStart[f]; k < topo.faceStart[f + 1]; ++k) corners += mesh.positions[topo.cornerVertices[k]];
+        mesh.centroids[f] = facePoint(corners, topo.valence(f));
     }
-    for (std::size_t k = 0; k < numCorners; ++k) {
-        mesh.faceVertexList[k] = &mesh.vertices[t.cornerVertices[k]];
-        mesh.faceEdgeList[k] = &mesh.edges[t.cornerEdges[k]];
-    }
-    // Positions first: a vertex with faces would move their centroids.
-    for (int v = 0; v < numV; ++v) mesh.vertices[v].setPosition(positions[v]);
-    for (int v = 0; v < numV; ++v) {
-        const int start = t.ringStart[v], n = t.edgeVal(v);
-        const int faces = n > 0 && t.ringFaces[start + n - 1] < 0 ? n - 1 : n;
-        mesh.vertices[v].attachRings(&mesh.ringEdges[start], n, &mesh.ringFaces[start], faces);
-    }
-    for (int e = 0; e < numE; ++e)
-        mesh.edges[e].attach(&mesh.vertices[t.edgeVertices[2 * e]], &mesh.vertices[t.edgeVertices[2 * e + 1]],
-                             face(t.edgeFaces[2 * e]), face(t.edgeFaces[2 * e + 1]));
-    for (int f = 0; f < numF; ++f)
-        mesh.faces[f].attach(t.valence(f), &mesh.faceVertexList[t.faceStart[f]], &mesh.faceEdgeList[t.faceStart[f]]);
-    for (int f = 0; f < numF; ++f) mesh.faces[f].computeCentroid();
-    // Sharpness in the order it was set, so the last value stands.
-    for (const auto& [e, s] : edgeSharpness) mesh.edges[e].sharp = s;
-    for (const auto& [v, s] : vertexSharpness) mesh.vertices[v].sharp = s;
-    mesh.creased = false;
-    for (const auto& entry : edgeSharpness) mesh.creased = mesh.creased || mesh.edges[entry.first].sharp > 0;
-    for (const auto& entry : vertexSharpness) mesh.creased = mesh.creased || mesh.vertices[entry.first].sharp > 0;
 }
+
+void MeshBuilder::setHole(int face) {
+    FACETRY_ASSERT(0 <= face && face < faceCount());
+    holeFaces.push_back(face);
+}
+
+// Sharpness in the order it was set, so the last value stands.
+void MeshBuilder::takeSharpness(Mesh& mesh) const {
+    for (const auto& [e, s] : edgeSharpness) mesh.edgeSharpness[e] = s;
+    for (const auto& [v, s] : vertexSharpness) mesh.vertexSharpness[v] = s;
+    mesh.creased = false;
+    for (const auto& entry : edgeSharpness) mesh.creased = mesh.creased || mesh.edgeSharpness[entry.first] > 0;
+    for (const auto& entry : vertexSharpness) mesh.creased = mesh.creased || mesh.vertexSharpness[entry.first] > 0;
+}
+
+}  // namespace facetry

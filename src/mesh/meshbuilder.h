@@ -27,6 +27,8 @@
 
 #include "mesh/mesh.h"
 
+namespace facetry {
+
 // The most vertices a face may have.
 constexpr int kMaxFaceValence = 20;
 
@@ -75,6 +77,11 @@ public:
     void setEdgeSharpness(int edge, float s);
     void setVertexSharpness(int vertex, float s);
 
+    // The scheme options the mesh is to carry; the defaults unless set.
+    void setOptions(const SchemeOptions& o) { options = o; }
+    // Marks accepted face f (by its slot, as faceCount() numbers them) a hole.
+    void setHole(int face);
+
     // Reports a declared edge count the faces did not reach, then builds the
     // checked mesh into an empty Mesh, with its sharpness and, when the faces
     // carry them, its texture coordinates. Throws LoadError.
@@ -101,7 +108,8 @@ private:
     };
 
     void orderRings(MeshTopology& topology) const;
-    void linkElements(const MeshTopology& topology, Mesh& mesh) const;
+    void makeElements(MeshTopology& topology, Mesh& mesh);
+    void takeSharpness(Mesh& mesh) const;
 
     MessageSink report;
     int declaredEdges = -1;               // the declared edge count, or -1 for none
@@ -117,4 +125,8 @@ private:
     // Sharpness as set, in order: only what is tagged takes memory.
     std::vector<std::pair<int, float>> edgeSharpness;    // edge, sharpness
     std::vector<std::pair<int, float>> vertexSharpness;  // vertex, sharpness
+    SchemeOptions options;
+    std::vector<int> holeFaces;           // accepted faces marked holes, in the order marked
 };
+
+}  // namespace facetry

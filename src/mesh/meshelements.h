@@ -1,12 +1,18 @@
 #pragma once
-// The control-mesh elements: the topology bases plus an id, the link to the
-// surface, a position (vertex) or centroid (face), a sharpness (vertex and
-// edge; see rules/creases.h), and the Catmull-Clark point rules that give the
-// first level of the surface when the control mesh is not made only of quads
-// (the rules' masks from src/rules, applied to the elements' neighbours).
+// The control-mesh elements: MeshVertex, MeshEdge and MeshFace are handles
+// over the Mesh's index arrays (MeshTopology) and its flat arrays of
+// positions, centroids, sharpness (see rules/creases.h) and links to the
+// surface, one handle per element, whose id is its index. They answer the
+// element queries and hold the Catmull-Clark point rules that give the first
+// level of the surface when the control mesh is not made only of quads (the
+// rules' masks from src/rules, applied to the elements' neighbours).
 //
-// Every id equals the element's position in its mesh's array: numbering
-// starts at 0 whenever a mesh allocates an array (see startNumbering).
+// A const Mesh hands out const handles, which only read; moving a vertex
+// and linking an element to the surface take a mutable one.
+//
+// The ring, incidence and face-side checks are the topology's own
+// (RingSizes, EdgeLinks, sidesAt), shared with the surface's handles, so a
+// broken precondition reads the same, expression and file, from either mesh.
 
 #include "math/vector.h"
 #include "mesh/TopFace.h"
@@ -14,18 +20,31 @@
 #include "mesh/topedge.h"
 #include "mesh/topvertex.h"
 
+namespace facetry {
+
+class Mesh;
 class MeshEdge;
 class MeshFace;
 
-class MeshVertex : public TopVertex, public MrVertexHost {
+class MeshVertex {
 public:
-    MeshVertex() : id(counter++) {}
-    static void startNumbering() { counter = 0; }
+    MeshVertex(Mesh* mesh_, int id_) : id(id_), mesh(mesh_) {}
+    MeshVertex(const MeshVertex&) = delete;
+    MeshVertex& operator=(const MeshVertex&) = delete;
 
-    MeshEdge* edge(int i) const;
-    MeshFace* face(int i) const;
+    // The rings in cyclic order: face i lies between edge i and edge i+1; a
+    // boundary vertex has its two boundary edges first and last and one
+    // face fewer than edges; a vertex no face uses has empty rings.
+    int edgeVal() const;
+    int faceVal() const;
+    const MeshEdge* edge(int i) const;
+    const MeshFace* face(int i) const;
+    bool onBoundary() const { return rings().onBoundary(); }
+    // The edge that ends at v, or null.
+    const MeshEdge* edgeTo(const MeshVertex* v) const;
+    bool adjacent(const MeshVertex* v) const { return edgeTo(v) != nullptr; }
 
-    Vector position() const { return pos; }
+    Vector position() const;
     // Moves the vertex; the centroids of its faces follow by the same share.
     void setPosition(const Vector& p);
     // Catmull-Clark vertex point over the control mesh, with the crease
@@ -33,30 +52,41 @@ public:
     // face uses keeps its own position.
     Vector vertexPoint() const;
     // The vertex's own sharpness (a corner tag): 0 unless tagged.
-    float sharpness() const { return sharp; }
+    float sharpness() const;
+    // The surface vertex that stands for this vertex, which the surface's
+    // build sets (mrvertexhost.h).
+    MrVertex* mrVertex() const;
+    void setMrV(MrVertex* v);
     void print() const;
 
     const int id;  // position in the mesh's vertex array
 
 private:
-    friend class MeshBuilder;
+    RingSizes rings() const { return {edgeVal(), faceVal()}; }
+    Vector neighbour(int k) const;
     Vector smoothVertexPoint() const;
 
-    static int counter;
-    Vector pos;        // position in space
-    float sharp = 0;   // its sharpness
+    Mesh* mesh;  // the mesh the vertex belongs to
 };
 
-class MeshEdge : public TopEdge, public MrVertexHost {
+// Edges are numbered in order of first use; vertex(0) to vertex(1) runs the
+// way its face(0), the lower-numbered face, goes round.
+class MeshEdge {
 public:
-    MeshEdge() : id(counter++) {}
-    static void startNumbering() { counter = 0; }
+    MeshEdge(Mesh* mesh_, int id_) : id(id_), mesh(mesh_) {}
+    MeshEdge(const MeshEdge&) = delete;
+    MeshEdge& operator=(const MeshEdge&) = delete;
 
-    MeshVertex* vertex(int i) const { return static_cast<MeshVertex*>(TopEdge::vertex(i)); }
-    MeshVertex* otherVertex(const MeshVertex* v) const {
-        return static_cast<MeshVertex*>(TopEdge::otherVertex(v));
-    }
-    MeshFace* face(int i) const;
+    const MeshVertex* vertex(int i) const;
+    const MeshVertex* otherVertex(const MeshVertex* v) const;
+    // face(1) is null on the boundary; indices other than 0 mean 1.
+    const MeshFace* face(int i) const;
+    // An edge with fewer than two faces lies on the boundary.
+    bool onBoundary() const;
+    bool incident(const MeshVertex* v) const;
+    bool incident(const MeshFace* f) const;
+    // Whether the two edges share an end.
+    bool incident(const MeshEdge* e) const;
 
     // Catmull-Clark edge point: the midpoint on the boundary, otherwise the
     // average of both ends and both face centroids, blended towards the
@@ -64,41 +94,48 @@ public:
     Vector edgePoint() const;
     // The edge's sharpness as tagged (0 unless tagged); a boundary edge is
     // infinitely sharp whatever its tag.
-    float sharpness() const { return sharp; }
+    float sharpness() const;
     // The sharpness the rules use: infinite on the boundary.
     float ruleSharpness() const;
+    MrVertex* mrVertex() const;
+    void setMrV(MrVertex* v);
     void print() const;
 
     const int id;  // position in the mesh's edge array
 
 private:
-    friend class MeshBuilder;
-    static int counter;
-    float sharp = 0;  // its sharpness as tagged
+    EdgeLinks links() const { return {vertex(0), vertex(1), face(0), face(1)}; }
+
+    Mesh* mesh;  // the mesh the edge belongs to
 };
 
-class MeshFace : public TopFace, public MrVertexHost {
+// A face's vertices in order around it; edge i joins vertex i to vertex
+// i+1, every index taken cyclically.
+class MeshFace {
 public:
-    MeshFace() : id(counter++) {}
-    static void startNumbering() { counter = 0; }
+    MeshFace(Mesh* mesh_, int id_) : id(id_), mesh(mesh_) {}
+    MeshFace(const MeshFace&) = delete;
+    MeshFace& operator=(const MeshFace&) = delete;
 
-    MeshVertex* vertex(int i) const { return static_cast<MeshVertex*>(TopFace::vertex(i)); }
-    MeshEdge* edge(int i) const { return static_cast<MeshEdge*>(TopFace::edge(i)); }
+    int valence() const;
+    const MeshVertex* vertex(int i) const;
+    const MeshEdge* edge(int i) const;
+    bool incident(const MeshEdge* e) const;
+    // The two edges of this face that meet at v, in face order: edge j-1
+    // then edge j for v at corner j > 0; edge 0 then the last edge at corner 0.
+    void edgesAt(const MeshVertex* v, const MeshEdge*& e1, const MeshEdge*& e2) const;
 
     // The face point: the average of the vertex positions, kept current as
     // vertices move.
-    Vector centroid() const { return center; }
-    void computeCentroid();
+    Vector centroid() const;
+    MrVertex* mrVertex() const;
+    void setMrV(MrVertex* v);
     void print() const;
 
     const int id;  // position in the mesh's face array
 
 private:
-    friend class MeshVertex;
-    static int counter;
-    Vector center;  // average of the vertex positions
+    Mesh* mesh;  // the mesh the face belongs to
 };
 
-inline MeshEdge* MeshVertex::edge(int i) const { return static_cast<MeshEdge*>(TopVertex::edge(i)); }
-inline MeshFace* MeshVertex::face(int i) const { return static_cast<MeshFace*>(TopVertex::face(i)); }
-inline MeshFace* MeshEdge::face(int i) const { return static_cast<MeshFace*>(TopEdge::face(i)); }
+}  // namespace facetry

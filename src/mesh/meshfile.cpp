@@ -5,6 +5,8 @@
 #include <fstream>
 #include <memory>
 
+namespace facetry {
+
 namespace {
 
 // Whether `path` ends in `extension` (given in lower case), in any case.
@@ -57,3 +59,5 @@ void loadMeshFile(const std::string& path, Mesh& mesh, const MessageSink& report
         throw LoadError(error.what(), path, error.line());
     }
 }
+
+}  // namespace facetry

@@ -15,6 +15,8 @@
 
 #include "mesh/mesh.h"
 
+namespace facetry {
+
 // The formats Facetry reads; the surface is written as OBJ or OFF.
 enum class MeshFormat { Text, Obj, Off };
 
@@ -40,3 +42,5 @@ void loadOff(FILE* input, const std::string& name, Mesh& mesh, const MessageSink
 // (a directory is read as an empty file), whose file() is then `path` and
 // whose located() names the file and, where known, the line.
 void loadMeshFile(const std::string& path, Mesh& mesh, const MessageSink& report);
+
+}  // namespace facetry

@@ -4,6 +4,8 @@
 
 #include "math/check.h"
 
+namespace facetry {
+
 int MeshTopology::cornerOf(int f, int v) const {
     const int* first = cornerVertices.data() + faceStart[f];
     const int* last = cornerVertices.data() + faceStart[f + 1];
@@ -11,3 +13,5 @@ int MeshTopology::cornerOf(int f, int v) const {
     FACETRY_ASSERT(found != last);
     return static_cast<int>(found - first);
 }
+
+}  // namespace facetry

@@ -1,9 +1,9 @@
 #pragma once
 // MeshTopology: the control mesh's elements and how they meet, as index
-// arrays: vertices and faces in file order, edges in order of first use. The
-// Mesh links the same elements by pointer for the element-by-element queries;
-// these arrays serve code that goes through all of them at once (the
-// surface's construction).
+// arrays: vertices and faces in file order, edges in order of first use. It
+// is the mesh's one topology: the element handles (meshelements.h) answer
+// their queries from it, and code that goes through all elements at once
+// (the surface's construction, the writers) reads it directly.
 //
 // Invariants: edge k of face f joins its corner k and corner k+1; an edge's
 // face(0) is the lower-numbered of its faces; a vertex's ring is in cyclic
@@ -12,6 +12,8 @@
 // vertex no face uses has an empty ring.
 
 #include <vector>
+
+namespace facetry {
 
 struct MeshTopology {
     int numV = 0;  // number of vertices
@@ -29,6 +31,13 @@ struct MeshTopology {
 
     int valence(int f) const { return faceStart[f + 1] - faceStart[f]; }
     int edgeVal(int v) const { return ringStart[v + 1] - ringStart[v]; }
+    // The faces of vertex v's ring: one fewer than its edges on the boundary.
+    int faceVal(int v) const {
+        const int n = edgeVal(v);
+        return n > 0 && ringFaces[ringStart[v + 1] - 1] < 0 ? n - 1 : n;
+    }
     // The position of vertex v among face f's corners; f must have v.
     int cornerOf(int f, int v) const;
 };
+
+}  // namespace facetry

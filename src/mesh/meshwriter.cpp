@@ -2,6 +2,8 @@
 
 #include "mesh/filewriting.h"
 
+namespace facetry {
+
 namespace {
 
 void writeVertices(FILE* out, const Mesh& mesh, const char* prefix) {
@@ -87,3 +89,5 @@ Status saveMesh(const Mesh& mesh, const std::string& path) {
     const MeshFormat format = meshFormatOf(path);
     return replaceFile(path, [&](FILE* out) { return writeMesh(out, mesh, format); });
 }
+
+}  // namespace facetry

@@ -22,6 +22,8 @@
 #include "mesh/mesh.h"
 #include "mesh/meshfile.h"
 
+namespace facetry {
+
 // Writes `mesh` to `out` in `format`; false when writing failed.
 bool writeMesh(FILE* out, const Mesh& mesh, MeshFormat format);
 
@@ -34,3 +36,5 @@ void writeMeshTags(FILE* out, const Mesh& mesh);
 // temporary file beside it (replaceFile): a failed write leaves what was at
 // `path` as it was. On failure the message is "cannot write PATH: REASON".
 Status saveMesh(const Mesh& mesh, const std::string& path);
+
+}  // namespace facetry

@@ -1,8 +1,12 @@
 #pragma once
 // MrVertexHost: the link from a control-mesh element to the surface vertex
-// that stands for it. Set once, never to null, never changed.
+// that stands for it, one per element in the Mesh's flat arrays. The
+// surface's build sets it through a mutable Mesh (MrMesh::build(Mesh&)):
+// once, never to null, never changed.
 
 #include "math/check.h"
+
+namespace facetry {
 
 class MrVertex;
 
@@ -20,3 +24,5 @@ public:
 private:
     MrVertex* mrV = nullptr;  // the surface vertex made for this element
 };
+
+}  // namespace facetry

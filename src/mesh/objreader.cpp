@@ -32,6 +32,8 @@
 #include "mesh/meshbuilder.h"
 #include "mesh/meshfile.h"
 
+namespace facetry {
+
 namespace {
 
 // A line longer than this is refused rather than buffered.
@@ -500,3 +502,5 @@ void loadObj(std::istream& input, const std::string& name, Mesh& mesh, const Mes
         throw LoadError("ERROR: not enough memory to load the mesh");
     }
 }
+
+}  // namespace facetry

@@ -12,6 +12,8 @@
 #include "mesh/meshfile.h"
 #include "mesh/textscanner.h"
 
+namespace facetry {
+
 namespace {
 
 constexpr std::size_t kMaxHeaderWord = 16;
@@ -155,3 +157,5 @@ void loadOff(FILE* input, const std::string& name, Mesh& mesh, const MessageSink
         throw LoadError("ERROR: not enough memory to load the mesh");
     }
 }
+
+}  // namespace facetry

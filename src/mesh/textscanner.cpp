@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace facetry {
+
 namespace {
 // Longer numerals than this are rejected rather than buffered: no real
 // coordinate needs them, and a hostile file cannot make the reader hold them.
@@ -130,3 +132,5 @@ bool TextScanner::readCount(const char* word, int& value) {
     get();
     return readInt(value);
 }
+
+}  // namespace facetry

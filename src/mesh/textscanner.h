@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <string>
 
+namespace facetry {
+
 class TextScanner {
 public:
     // The stream is locked for the scanner's lifetime, so that each character
@@ -45,3 +47,5 @@ private:
     int pending = -2;  // one character read ahead, or -2 for none
     long lineNumber = 1;
 };
+
+}  // namespace facetry

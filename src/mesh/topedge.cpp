@@ -4,6 +4,8 @@
 #include "mesh/TopFace.h"
 #include "mesh/topvertex.h"
 
+namespace facetry {
+
 void TopEdge::setVertices(TopVertex* v0_, TopVertex* v1_) {
     FACETRY_ASSERT(!v0 && !v1 && v0_ && v1_ && v0_!=v1_);
     v0 = v0_;
@@ -44,9 +46,6 @@ bool TopEdge::incident(const TopVertex* v) const { return links().incident(v); }
 
 bool TopEdge::incident(const TopFace* f) const { return links().incidentFace(f); }
 
-bool TopEdge::incident(const TopEdge* e) const {
-    const EdgeLinks other = e ? e->links() : EdgeLinks{};
-    return links().incident(e ? &other : nullptr);
-}
-
 TopVertex* TopEdge::otherVertex(const TopVertex* v) const { return vertex(links().otherEnd(v)); }
+
+}  // namespace facetry

@@ -1,15 +1,18 @@
 #pragma once
-// TopEdge: an edge as pure topology: two distinct ends and at most two faces,
-// the faces in the order they were attached (not by side).
+// The incidence checks that both meshes' edges share (EdgeLinks), and
+// TopEdge, an edge of the element-by-element API: pure topology, two
+// distinct ends and at most two faces, the faces in the order they were
+// attached (not by side).
+
+namespace facetry {
 
 class TopVertex;
 class TopFace;
 
 // An edge's ends and faces as plain addresses, and the incidence queries on
-// them. TopEdge answers through it, and so does the surface's edge, a handle
-// over index arrays rather than a TopEdge: both check the same preconditions
-// here, so a broken one reads the same, expression and file, from either
-// mesh. The addresses are only compared, never followed.
+// them. TopEdge answers through it, and so do the edge handles of the
+// control mesh and of the surface: all check the same preconditions here, so
+// a broken one reads the same, expression and file, from any of them. The addresses are only compared, never followed.
 struct EdgeLinks {
     const void* v0;  // first end
     const void* v1;  // second end
@@ -34,21 +37,11 @@ public:
 
     // Late initialisation: joins the edge rings of v0_, then v1_.
     void setVertices(TopVertex* v0_, TopVertex* v1_);
-    // Late initialisation by a mesh that links all its elements at once and
-    // orders the rings itself: the ends and the faces, no ring touched.
-    void attach(TopVertex* v0_, TopVertex* v1_, TopFace* f0_, TopFace* f1_) {
-        v0 = v0_;
-        v1 = v1_;
-        f0 = f0_;
-        f1 = f1_;
-    }
     // Attaches a face as face(0), then face(1); there is no room for a third.
     void addFace(TopFace* f);
 
     bool incident(const TopVertex* v) const;
     bool incident(const TopFace* f) const;
-    // Whether the two edges share an end.
-    bool incident(const TopEdge* e) const;
 
     TopVertex* vertex(int i) const { return i == 0 ? v0 : v1; }
     TopFace* face(int i) const { return i == 0 ? f0 : f1; }
@@ -56,7 +49,7 @@ public:
     bool onBoundary() const { return !(f0 && f1); }
     TopVertex* otherVertex(const TopVertex* v) const;
 
-protected:
+private:
     EdgeLinks links() const { return {v0, v1, f0, f1}; }
 
     TopVertex* v0 = nullptr;  // first end, in the direction of the face that made the edge
@@ -64,3 +57,5 @@ protected:
     TopFace* f0 = nullptr;    // first face attached
     TopFace* f1 = nullptr;    // second face attached, null on a boundary edge
 };
+
+}  // namespace facetry

@@ -5,6 +5,8 @@
 #include "mesh/TopFace.h"
 #include "mesh/topedge.h"
 
+namespace facetry {
+
 bool RingSizes::onBoundary() const {
     FACETRY_ASSERT(faceVal()==edgeVal() || faceVal()+1==edgeVal());
     return faceVal() != edgeVal();
@@ -12,12 +14,12 @@ bool RingSizes::onBoundary() const {
 
 void TopVertex::addEdge(TopEdge* e) {
     FACETRY_ASSERT(e);
-    edgeRing.push(e);
+    edgeRing.push_back(e);
 }
 
 void TopVertex::addFace(TopFace* f) {
     FACETRY_ASSERT(f);
-    faceRing.push(f);
+    faceRing.push_back(f);
 }
 
 // Two vertices share at most one edge, so it can be looked for in the
@@ -25,16 +27,16 @@ void TopVertex::addFace(TopFace* f) {
 TopEdge* TopVertex::edgeTo(const TopVertex* v) const {
     FACETRY_ASSERT(v);
     const bool fromOther = v->edgeVal() < edgeVal();
-    const RingArray<TopEdge>& ring = fromOther ? v->edgeRing : edgeRing;
+    const std::vector<TopEdge*>& ring = fromOther ? v->edgeRing : edgeRing;
     const TopVertex* end = fromOther ? this : v;
-    for (int i = 0; i < ring.size(); ++i)
+    for (std::size_t i = 0; i < ring.size(); ++i)
         if (ring[i]->incident(end)) return ring[i];
     return nullptr;
 }
 
 void TopVertex::orderRings() {
     // The walk writes into scratch lists reused from vertex to vertex, then
-    // over the rings, in their own storage (a fan keeps the sizes).
+    // over the rings (a fan keeps the sizes).
     thread_local std::vector<TopEdge*> edges;
     thread_local std::vector<TopFace*> faces;
     edges.clear();
@@ -63,7 +65,9 @@ void TopVertex::orderRings() {
             f = (e->face(0) == f) ? e->face(1) : e->face(0);
         }
     }
-    edgeRing.assign(edges.data(), static_cast<int>(edges.size()));
-    faceRing.assign(faces.data(), static_cast<int>(faces.size()));
+    edgeRing.assign(edges.begin(), edges.end());
+    faceRing.assign(faces.begin(), faces.end());
     if (onBoundary()) FACETRY_ASSERT(edge(0)->onBoundary() && edge(edgeVal()-1)->onBoundary());
 }
+
+}  // namespace facetry

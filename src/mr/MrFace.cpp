@@ -7,6 +7,8 @@
 #include "mr/mrmesh.h"
 #include "mr/table.h"
 
+namespace facetry {
+
 MrVertex* MrFace::vertex(int i) const { return &mesh->vertices[mesh->topo.faces[id].vertices[wrapIndex(i, 4)]]; }
 
 MrEdge* MrFace::edge(int i) const { return mesh->edgeAt(mesh->topo.faces[id].edges[wrapIndex(i, 4)]); }
@@ -25,7 +27,7 @@ void MrFace::edgesAt(const MrVertex* v, MrEdge*& e1, MrEdge*& e2) const {
     e2 = edge(second);
 }
 
-int MrFace::curRes() const { return mesh->faceLevel[id]; }
+int MrFace::curRes() const { return mesh->levelOf(ElementLevels::kFace, id); }
 
 int MrFace::gridSize() const { return (1 << curRes()) + 1; }
 
@@ -36,7 +38,7 @@ Vector MrFace::point(int i, int j) const {
 }
 
 void MrFace::reset() {
-    mesh->moveToLevel(mesh->faceLevel, id, 0);
+    mesh->moveElement(ElementLevels::kFace, id, 0);
     updateBoundary();
 }
 
@@ -51,9 +53,11 @@ void MrFace::refine() {
     const LevelPoints from = mesh->points(res);
     std::vector<Vector> scratch(ruleScratchSize(from.cells));
     refineFace(mesh->topo, id, from, mesh->pointsForElement(res + 1).faceInner(id), scratch.data());
-    mesh->moveToLevel(mesh->faceLevel, id, res + 1);
+    mesh->moveElement(ElementLevels::kFace, id, res + 1);
 }
 
 void MrFace::print() const {
     std::printf("[f%d v:{%d %d %d %d}]", id, vertex(0)->id, vertex(1)->id, vertex(2)->id, vertex(3)->id);
 }
+
+}  // namespace facetry

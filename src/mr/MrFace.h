@@ -8,6 +8,8 @@
 
 #include "math/vector.h"
 
+namespace facetry {
+
 class MrMesh;
 class MrVertex;
 class MrEdge;
@@ -27,6 +29,8 @@ public:
     // edge j for v at corner j > 0; edge 0 then edge 3 at corner 0.
     void edgesAt(const MrVertex* v, MrEdge*& e1, MrEdge*& e2) const;
 
+    // The element-by-element API (elementlevels.h): the face's own level,
+    // its grid there, and its own steps.
     int curRes() const;
     int gridSize() const;
     Vector point(int i, int j) const;
@@ -45,3 +49,5 @@ public:
 private:
     MrMesh* mesh;  // the surface the face belongs to
 };
+
+}  // namespace facetry

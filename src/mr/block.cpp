@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+namespace facetry {
+
 namespace {
 
 // Blocks from this size on are mapped: below it the heap's own reuse is
@@ -58,3 +60,4 @@ void giveBackArrayMemory(void* memory, std::size_t bytes) {
     else
         munmap(memory, bytes);
 }
+}  // namespace facetry

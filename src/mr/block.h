@@ -12,6 +12,8 @@
 
 #include "math/vector.h"
 
+namespace facetry {
+
 // Zeroed memory for `bytes` bytes (none for 0), or std::bad_alloc; and its release.
 void* takeZeroedMemory(std::size_t bytes);
 void giveBackMemory(void* memory, std::size_t bytes);
@@ -63,3 +65,5 @@ private:
 };
 
 using PointBlock = Block<Vector>;
+
+}  // namespace facetry

@@ -6,6 +6,8 @@
 #include "mr/parallel.h"
 #include "rules/creases.h"
 
+namespace facetry {
+
 LevelZeroNumbering::LevelZeroNumbering(const MeshTopology& control)
     : controlVertices(control.numV), controlEdges(control.numE), controlFaces(control.numF),
       controlCorners(static_cast<int>(control.cornerVertices.size())) {
@@ -289,3 +291,5 @@ void levelZeroPositions(const Mesh& mesh, const LevelZeroNumbering& numbering, V
             positions[numbering.vertexVertex(static_cast<int>(i))] = mesh.vertex(static_cast<int>(i))->vertexPoint();
     });
 }
+
+}  // namespace facetry

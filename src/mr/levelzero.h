@@ -12,6 +12,8 @@
 #include "mesh/meshtopology.h"
 #include "mr/mrtopology.h"
 
+namespace facetry {
+
 // How level 0 numbers the elements it makes. On the quad path they are the
 // control mesh's own. On the refinement path, from a control mesh of cF
 // faces, cE edges and cV vertices:
@@ -72,3 +74,5 @@ void takeSharpness(const Mesh& mesh, const LevelZeroNumbering& numbering, MrTopo
 // control vertices' on the quad path, the control mesh's point rules on the
 // refinement path.
 void levelZeroPositions(const Mesh& mesh, const LevelZeroNumbering& numbering, Vector* positions, int threads);
+
+}  // namespace facetry

@@ -10,6 +10,8 @@
 #include "mr/surfaceexport.h"
 #include "rules/limitmasks.h"
 
+namespace facetry {
+
 // Every point is evaluated from its ring read in one fixed order: edge k's
 // far end e[k] and face k's corner across from the point d[k], face k lying
 // between edges k and k+1, counterclockwise as the faces wind, so that
@@ -309,3 +311,5 @@ void limitPointsAndNormals(const MrMesh& surface, Vector* outP, Vector* outN) {
         }
     });
 }
+
+}  // namespace facetry

@@ -25,6 +25,8 @@
 
 #include "math/vector.h"
 
+namespace facetry {
+
 class MrMesh;
 
 // The limit position and the limit normal of every point of `surface` at its
@@ -35,3 +37,5 @@ void limitPointsAndNormals(const MrMesh& surface, std::vector<Vector>* positions
 // The same into a caller's memory: each output, where not null, has room for
 // WeldedSurface(surface).pointCount() entries.
 void limitPointsAndNormals(const MrMesh& surface, Vector* positions, Vector* normals);
+
+}  // namespace facetry

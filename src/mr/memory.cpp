@@ -10,6 +10,8 @@
 
 #include "mr/mrmesh.h"
 
+namespace facetry {
+
 namespace {
 
 constexpr std::size_t kUnknown = std::numeric_limits<std::size_t>::max();
@@ -61,3 +63,5 @@ std::size_t systemAvailableMemory() {
     if (address < available) available = address;
     return available;
 }
+
+}  // namespace facetry

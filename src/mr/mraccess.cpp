@@ -6,6 +6,8 @@
 #include "mr/mredge.h"
 #include "mr/mrvertex.h"
 
+namespace facetry {
+
 void MrEdgeAccess::set(MrEdge* e_, MrVertex* v) {
     FACETRY_ASSERT(e_ && v && e_->incident(v));
     e = e_;
@@ -37,3 +39,5 @@ Vector MrFaceAccess::point(int i, int j) const {
     if (flipJ) j = n - 1 - j;
     return f->point(i, j);
 }
+
+}  // namespace facetry

@@ -1,11 +1,14 @@
 #pragma once
-// Accessors through which a surface element reads a neighbour's points in its
-// own local indices. They store no size: every access uses the neighbour's
-// current point count or grid size, so a binding made at level 0 serves every
-// later level.
+// Part of the element-by-element API: accessors through which a surface
+// element reads a neighbour's points in its own local indices, through the
+// neighbour's handle (the level operations read the index arrays instead).
+// They store no size: every access uses the neighbour's current point count
+// or grid size, so a binding made at level 0 serves every later level.
 
 #include "math/check.h"
 #include "math/vector.h"
+
+namespace facetry {
 
 class MrVertex;
 class MrEdge;
@@ -18,7 +21,6 @@ public:
     Vector point(int i) const;
     // The storage index of local point i on an edge of d points.
     int index(int i, int d) const { return reversed ? d - 1 - i : i; }
-    MrEdge* edge() const { return e; }
 
 private:
     MrEdge* e = nullptr;    // the edge read; null while unset
@@ -31,7 +33,6 @@ class MrFaceAccess {
 public:
     void set(MrFace* f_, MrEdge* e0, MrEdge* e1);
     Vector point(int i, int j) const;
-    MrFace* face() const { return f; }
 
 private:
     MrFace* f = nullptr;  // the face read; null while unset
@@ -39,3 +40,5 @@ private:
     bool flipI = false;   // first grid index counted from the far side
     bool flipJ = false;   // second grid index counted from the far side
 };
+
+}  // namespace facetry

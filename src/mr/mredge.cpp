@@ -6,6 +6,8 @@
 #include "mesh/topedge.h"
 #include "mr/mrmesh.h"
 
+namespace facetry {
+
 namespace {
 
 // The incidence queries and their checks are the topology's own, as the
@@ -34,7 +36,7 @@ bool MrEdge::incident(const MrEdge* e) const {
     return linksOf(*this).incident(e ? &other : nullptr);
 }
 
-int MrEdge::curRes() const { return mesh->edgeLevel[id]; }
+int MrEdge::curRes() const { return mesh->levelOf(ElementLevels::kEdge, id); }
 
 int MrEdge::pointCount() const { return (1 << curRes()) + 1; }
 
@@ -45,7 +47,7 @@ Vector MrEdge::point(int i) const {
 }
 
 void MrEdge::reset() {
-    mesh->moveToLevel(mesh->edgeLevel, id, 0);
+    mesh->moveElement(ElementLevels::kEdge, id, 0);
     updateEnds();
 }
 
@@ -63,10 +65,12 @@ void MrEdge::refine() {
     const LevelPoints from = mesh->points(res);
     std::vector<Vector> scratch(ruleScratchSize(from.cells));
     refineEdge(mesh->topo, id, from, mesh->pointsForElement(res + 1).edgeInner(id), scratch.data());
-    mesh->moveToLevel(mesh->edgeLevel, id, res + 1);
+    mesh->moveElement(ElementLevels::kEdge, id, res + 1);
 }
 
 void MrEdge::print() const {
     std::printf("[e%d v:{%d %d}, f:{%d %d}]", id, vertex(0)->id, vertex(1)->id, face(0) ? face(0)->id : -1,
                 face(1) ? face(1)->id : -1);
 }
+
+}  // namespace facetry

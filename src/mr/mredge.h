@@ -6,6 +6,8 @@
 
 #include "math/vector.h"
 
+namespace facetry {
+
 class MrMesh;
 class MrVertex;
 class MrFace;
@@ -26,6 +28,8 @@ public:
     // Whether the two edges share an end.
     bool incident(const MrEdge* e) const;
 
+    // The element-by-element API (elementlevels.h): the edge's own level,
+    // its points there, and its own steps.
     int curRes() const;
     int pointCount() const;
     Vector point(int i) const;
@@ -44,3 +48,5 @@ public:
 private:
     MrMesh* mesh;  // the surface the edge belongs to
 };
+
+}  // namespace facetry

@@ -1,7 +1,6 @@
 // The levels of the surface: one block of points per kind of element and
-// level, kept while some element is at the level; the element levels; and
-// the operations that move the whole surface between levels, with the guard
-// that refuses a level the memory cannot hold.
+// level, and the operations that move the whole surface between levels,
+// with the guard that refuses a level the memory cannot hold.
 #include <algorithm>
 #include <new>
 #include <string>
@@ -9,6 +8,8 @@
 #include "math/format.h"
 #include "mr/mrmesh.h"
 #include "mr/parallel.h"
+
+namespace facetry {
 
 namespace {
 
@@ -54,36 +55,12 @@ std::unique_ptr<MrMesh::LevelBlocks> MrMesh::allocateLevel(int level) const {
     return blocks;
 }
 
-LevelPoints MrMesh::pointsForElement(int level) {
-    if (static_cast<int>(levels.size()) <= level) levels.resize(level + 1);
-    if (!levels[level]) levels[level] = allocateLevel(level);
-    return points(level);
-}
-
-void MrMesh::moveToLevel(std::vector<signed char>& levelOf, int id, int level) {
-    const int old = levelOf[id];
-    if (old == level) return;
-    if (static_cast<int>(population.size()) <= level) population.resize(level + 1, 0);
-    --population[old];
-    ++population[level];
-    levelOf[id] = static_cast<signed char>(level);
+void MrMesh::setAllLevels(int to) {
+    elementLevels.reset();
+    meshLevel = to;
     for (std::size_t r = 1; r < levels.size(); ++r)
-        if (population[r] == 0) levels[r].reset();
-}
-
-void MrMesh::setAllLevels(int level) {
-    std::fill(vertexLevel.begin(), vertexLevel.end(), static_cast<signed char>(level));
-    std::fill(edgeLevel.begin(), edgeLevel.end(), static_cast<signed char>(level));
-    std::fill(faceLevel.begin(), faceLevel.end(), static_cast<signed char>(level));
-    population.assign(level + 1, 0);
-    population[level] = static_cast<long long>(numV) + numE + numF;
-    for (std::size_t r = 1; r < levels.size(); ++r)
-        if (static_cast<int>(r) != level) levels[r].reset();
-    levels.resize(std::max<std::size_t>(level + 1, 1));
-}
-
-bool MrMesh::allAtOneLevel() const {
-    return population[curRes()] == static_cast<long long>(numV) + numE + numF;
+        if (static_cast<int>(r) != to) levels[r].reset();
+    levels.resize(std::max<std::size_t>(to + 1, 1));
 }
 
 std::size_t MrMesh::bytesForNextLevel() const {
@@ -112,7 +89,7 @@ Status MrMesh::subdivide() {
 // was. Every rule reads only the current level, so the three kinds of
 // element can go in any order and every element on any thread.
 Status MrMesh::refineAll() {
-    if (!allAtOneLevel()) {
+    if (elementLevels) {
         refineElementByElement();
         changed(nullptr);
         return {};
@@ -138,17 +115,6 @@ Status MrMesh::refineAll() {
     return {};
 }
 
-// Elements at different levels (moved one by one through their handles) take
-// the step one at a time, in the order that lets each rule check its
-// neighbours: vertices, edges, faces, then the checks of the shared points.
-void MrMesh::refineElementByElement() {
-    for (int i = 0; i < numV; ++i) vertices[i].refine();
-    for (int i = 0; i < numE; ++i) edgeAt(i)->refine();
-    for (int i = 0; i < numF; ++i) faceAt(i)->refine();
-    for (int i = 0; i < numE; ++i) edgeAt(i)->updateEnds();
-    for (int i = 0; i < numF; ++i) faceAt(i)->updateBoundary();
-}
-
 void MrMesh::reset() {
     setAllLevels(0);
     changed(nullptr);
@@ -170,3 +136,5 @@ Status MrMesh::undivide() {
     if (level == 0) return {};
     return rebuildTo(level - 1);
 }
+
+}  // namespace facetry

@@ -3,38 +3,18 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
-#include <type_traits>
 
 #include "mesh/dump.h"
 #include "mr/parallel.h"
 #include "mr/texturecoordinates.h"
 
-namespace {
-
-// Room for `count` handles, which are made in place later, one per element,
-// with their index as id. Memory that is never written costs nothing.
-template <class Element>
-Element* roomForHandles(int count) {
-    static_assert(std::is_trivially_destructible<Element>::value, "handles are freed without destruction");
-    return static_cast<Element*>(::operator new(sizeof(Element) * std::max(count, 1)));
-}
-
-template <class Element>
-void makeHandles(MrMesh* mesh, Element* items, int count) {
-    for (int i = 0; i < count; ++i) new (items + i) Element(mesh, i);
-}
-
-}  // namespace
+namespace facetry {
 
 MrMesh::MrMesh() : threadCount(machineThreads()) {}
 
-MrMesh::~MrMesh() {
-    ::operator delete(faces);
-    ::operator delete(edges);
-    ::operator delete(vertices);
-}
+MrMesh::~MrMesh() = default;
 
-Status MrMesh::build(const Mesh& mesh) {
+Status MrMesh::build(Mesh& mesh) {
     FACETRY_ASSERT(!vertices);
     numbering = LevelZeroNumbering(mesh.topology());
     allQuads = !numbering.refined();
@@ -65,14 +45,11 @@ const char* MrMesh::buildPath() const {
 
 // The handles, every element at level 0, and the level-0 block.
 void MrMesh::makeElements() {
-    vertices = roomForHandles<MrVertex>(numV);
-    makeHandles(this, vertices, numV);  // the control mesh's links point at them
-    edges = roomForHandles<MrEdge>(numE);
-    faces = roomForHandles<MrFace>(numF);
-    vertexLevel.assign(numV, 0);
-    edgeLevel.assign(numE, 0);
-    faceLevel.assign(numF, 0);
-    population.assign(1, static_cast<long long>(numV) + numE + numF);
+    vertices.reserve(numV);
+    vertices.make(this, numV);  // the control mesh's links point at them
+    edges.reserve(numE);
+    faces.reserve(numF);
+    meshLevel = 0;
     levels.clear();
     levels.push_back(allocateLevel(0));
 }
@@ -80,22 +57,18 @@ void MrMesh::makeElements() {
 // Each control element that gives a level-0 point links to its vertex: on
 // the quad path the control vertices, on the refinement path the face
 // points, then the edge points, then the vertex points.
-void MrMesh::linkControlMesh(const Mesh& mesh) {
-    if (allQuads) {
-        for (int i = 0; i < numV; ++i) mesh.vertex(i)->setMrV(&vertices[numbering.vertexVertex(i)]);
-        return;
-    }
-    MrVertex* offset = vertices;
-    for (int i = 0; i < mesh.numFaces(); ++i) mesh.face(i)->setMrV(offset++);
-    for (int i = 0; i < mesh.numEdges(); ++i) mesh.edge(i)->setMrV(offset++);
-    for (int i = 0; i < mesh.numVertices(); ++i) mesh.vertex(i)->setMrV(offset++);
-    FACETRY_ASSERT(offset == vertices+numV);
+void MrMesh::linkControlMesh(Mesh& mesh) {
+    for (int i = 0; i < mesh.numVertices(); ++i) mesh.vertex(i)->setMrV(&vertices[numbering.vertexVertex(i)]);
+    if (allQuads) return;
+    for (int i = 0; i < mesh.numFaces(); ++i) mesh.face(i)->setMrV(&vertices[numbering.faceVertex(i)]);
+    for (int i = 0; i < mesh.numEdges(); ++i) mesh.edge(i)->setMrV(&vertices[numbering.edgeVertex(i)]);
 }
 
 void MrMesh::makeEdgeAndFaceHandles() const {
+    // A handle reads through its mesh; the const is the caller's view only.
     MrMesh* self = const_cast<MrMesh*>(this);
-    makeHandles(self, edges, numE);
-    makeHandles(self, faces, numF);
+    edges.make(self, numE);
+    faces.make(self, numF);
     edgesMade = true;
 }
 
@@ -131,21 +104,22 @@ Status MrMesh::vertexMoved(const MeshVertex* v) {
     // The level the edit keeps is the surface's level as curRes() reports
     // it, vertex 0's, also when elements were refined or reset one by one
     // through their handles and stand at other levels: the level callers see
-    // before the edit is the one they see after it.
-    const int level = curRes();
-    // The edit region computes from the level-0 positions on the premise
-    // that every element is at the level; elements at several levels are
-    // all brought to it instead, by a reset and the steps up again.
-    if (!allAtOneLevel()) return rebuildTo(level);
+    // before the edit is the one they see after it. The edit region computes
+    // from the level-0 positions on the premise that every element is at the
+    // level; elements at several levels are all brought to it instead, by a
+    // reset and the steps up again.
+    if (elementLevels) return rebuildTo(meshLevel);
     // Only the part of the surface these points reach is computed again;
     // short of memory for that, the whole surface is.
     try {
-        editRegion.recompute(topo, points(0), points(level), moved, level, threadCount);
+        editRegion.recompute(topo, points(0), points(meshLevel), moved, meshLevel, threadCount);
     } catch (const std::bad_alloc&) {
-        return rebuildTo(level);
+        return rebuildTo(meshLevel);
     }
     changed(&editRegion.changedFaces());
     return {};
 }
 
-void MrMesh::print() const { printElements("[MR-MESH]", numV, vertices, numE, edges, numF, faces); }
+void MrMesh::print() const { printElements("[MR-MESH]", numV, vertices.data(), numE, edges.data(), numF, faces.data()); }
+
+}  // namespace facetry

@@ -12,11 +12,12 @@
 // bits whatever their number.
 //
 // MrVertex, MrEdge and MrFace are handles over these arrays, one per
-// element, whose id is its index. Each element has its own level, and a
-// handle can refine or reset its element alone; the level operations of the
-// mesh move all of them together, so that between operations every element
-// is at the mesh level curRes(). A level's blocks are kept while some
-// element is at it.
+// element, whose id is its index. The level operations keep the whole
+// surface at one level, curRes(), and its blocks and level 0's. Through the
+// element-by-element API (elementlevels.h) a handle can refine or reset its
+// element alone; the surface then keeps each element's level, and a level's
+// blocks while some element is at it, until a level operation brings every
+// element to one level again.
 //
 // subdivide() never loses the surface: it refuses a level that would not fit
 // in the memory the system has available, and a failed allocation leaves the
@@ -28,8 +29,10 @@
 #include <memory>
 #include <vector>
 
+#include "mesh/handles.h"
 #include "mesh/mesh.h"
 #include "mr/MrFace.h"
+#include "mr/elementlevels.h"
 #include "mr/levelzero.h"
 #include "mr/mredge.h"
 #include "mr/mraccess.h"
@@ -40,6 +43,8 @@
 #include "mr/refinement.h"
 #include "math/status.h"
 
+namespace facetry {
+
 class MrMesh {
 public:
     MrMesh();
@@ -47,17 +52,20 @@ public:
     MrMesh(const MrMesh&) = delete;
     MrMesh& operator=(const MrMesh&) = delete;
 
-    // Makes level 0 over the loaded control mesh; its message is the path it
-    // took (buildPath()). When memory runs out it fails with "ERROR: not
-    // enough memory to build the surface"; the surface, and the control
-    // mesh's links to it, are then unusable.
-    Status build(const Mesh& mesh);
+    // Makes level 0 over the loaded control mesh and links each control
+    // element that gives a level-0 point to its surface vertex (the mesh's
+    // mrVertex()); its message is the path it took (buildPath()). When
+    // memory runs out it fails with "ERROR: not enough memory to build the
+    // surface"; the surface, and the control mesh's links to it, are then
+    // unusable.
+    Status build(Mesh& mesh);
     // The path build() took, which it decides before it takes any memory:
     // "Not subdividing original mesh -- all quads" when level 0 is the
     // control mesh itself, "Subdividing original mesh" when it is one step.
     const char* buildPath() const;
 
-    int curRes() const { return vertices[0].curRes(); }
+    // The surface's level: vertex 0's, when elements stand at levels of their own.
+    int curRes() const { return meshLevel; }
     // One level finer. Fails, with the surface unchanged and a message that
     // says why, when the next level does not fit in memory.
     Status subdivide();
@@ -154,39 +162,43 @@ private:
     }
     void makeEdgeAndFaceHandles() const;
     void makeElements();
-    void linkControlMesh(const Mesh& mesh);
+    void linkControlMesh(Mesh& mesh);
     std::unique_ptr<LevelBlocks> allocateLevel(int level) const;
+    // Every element at `level`; the blocks of other levels but 0 let go.
+    void setAllLevels(int level);
+    Status refineAll();
+    Status rebuildTo(int level);
+
+    // The element-by-element API (elementlevels.cpp), which the handles'
+    // refine and reset use and the level operations only hand over to.
+    // An element's level: the surface's unless it moved on its own.
+    int levelOf(ElementLevels::Kind kind, int id) const;
     // The blocks of `level`, allocated if no element was at it (throws std::bad_alloc).
     LevelPoints pointsForElement(int level);
-    // Moves one element (its level in `levels`) to `level`, and lets go of
-    // the blocks of levels no element is at any more.
-    void moveToLevel(std::vector<signed char>& levelOf, int id, int level);
-    void setAllLevels(int level);
-    bool allAtOneLevel() const;
-    Status refineAll();
+    // Moves one element to `level`, and lets go of the blocks of levels no
+    // element is at any more.
+    void moveElement(ElementLevels::Kind kind, int id, int level);
+    // One step of every element, each from its own level.
     void refineElementByElement();
-    Status rebuildTo(int level);
     void changed(const std::vector<int>* changedFaces) const {
         if (changeListener) changeListener(changedFaces);
     }
 
     bool allQuads = true;          // every control face is a quad; selects the edit rule
     int numV = 0;                  // number of vertices
-    MrVertex* vertices = nullptr;  // numV vertex handles, owned
+    Handles<MrVertex> vertices;    // numV vertex handles
     int numE = 0;                  // number of edges
-    MrEdge* edges = nullptr;       // room for numE edge handles, owned
+    mutable Handles<MrEdge> edges; // room for numE edge handles, made on first use
     int numF = 0;                  // number of faces
-    MrFace* faces = nullptr;       // room for numF face handles, owned
+    mutable Handles<MrFace> faces; // room for numF face handles, made on first use
     mutable bool edgesMade = false; // whether the edge and face handles are made
 
     LevelZeroNumbering numbering;                      // what level 0 made of each control element
     MrTopology topo;                                   // the elements and how they meet
     Block<float> cornerUVs;                            // per face, (u, v) at corners 0 to 3; empty without texture coordinates
     std::vector<std::unique_ptr<LevelBlocks>> levels;  // level r's points while some element is at r; level 0 always (its vertex block holds the level-0 positions)
-    std::vector<long long> population;                 // per level, the elements at it
-    std::vector<signed char> vertexLevel;              // per vertex, its level
-    std::vector<signed char> edgeLevel;                // per edge, its level
-    std::vector<signed char> faceLevel;                // per face, its level
+    int meshLevel = 0;                                 // the surface's level (vertex 0's)
+    std::unique_ptr<ElementLevels> elementLevels;      // each element's level, only while they differ
 
     MemoryProbe availableMemory;   // bytes available to the process
     ChangeListener changeListener; // told of every change of the points
@@ -199,3 +211,5 @@ private:
 // What the system reports as available to this process: the smallest of the
 // free memory it could have, its address-space limit and its cgroup's limit.
 std::size_t systemAvailableMemory();
+
+}  // namespace facetry

@@ -5,6 +5,8 @@
 #include "mr/parallel.h"
 #include "mr/refinement.h"
 
+namespace facetry {
+
 // Elements at distance d are needed up to level min(L, 2L - d); the list is
 // put in order of decreasing need (a counting sort, stable), each member's
 // mark becomes its slot, and atLeast[k] counts the members needed at k.
@@ -140,3 +142,5 @@ void MrEditRegion::recompute(const MrTopology& t, const LevelPoints& level0, con
         refineStep(t, from, to, needed, threads);
     }
 }
+
+}  // namespace facetry

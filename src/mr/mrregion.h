@@ -27,6 +27,8 @@
 #include "mr/mrtopology.h"
 #include "mr/refinement.h"
 
+namespace facetry {
+
 class MrEditRegion {
 public:
     // Writes into `target` (the surface's points at `level`) the points of
@@ -73,3 +75,5 @@ private:
     std::vector<int> drawn;           // the faces whose grids the last call changed
     std::vector<Scratch> scratch;     // scratch[k]: the needed elements' points at level k, 0 < k < L
 };
+
+}  // namespace facetry

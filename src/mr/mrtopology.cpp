@@ -6,6 +6,8 @@
 #include "math/check.h"
 #include "mr/parallel.h"
 
+namespace facetry {
+
 void MrTopology::completeFrames(int threads) {
     parallelFor(numF, threads, grainFor(4), [this](std::size_t begin, std::size_t end) {
         for (std::size_t f = begin; f < end; ++f) {
@@ -21,3 +23,5 @@ void MrTopology::completeFrames(int threads) {
         }
     });
 }
+
+}  // namespace facetry

@@ -16,6 +16,8 @@
 #include "rules/creases.h"
 #include "mr/block.h"
 
+namespace facetry {
+
 // The corner each side of a face grid is counted from: side 0 (row j = 0)
 // and side 3 (column i = 0) from vertex(0), side 1 (column i = m) from
 // vertex(1), side 2 (row j = m) from vertex(3).
@@ -95,3 +97,5 @@ private:
         return static_cast<unsigned char>(cornerOrSide | (flag ? kFlagBit : 0));
     }
 };
+
+}  // namespace facetry

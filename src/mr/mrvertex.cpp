@@ -5,6 +5,8 @@
 #include "mesh/topvertex.h"
 #include "mr/mrmesh.h"
 
+namespace facetry {
+
 namespace {
 
 // The ring queries' checks are the topology's own, as the control mesh's.
@@ -26,7 +28,7 @@ MrFace* MrVertex::face(int i) const {
 
 bool MrVertex::onBoundary() const { return ringsOf(*this).onBoundary(); }
 
-int MrVertex::curRes() const { return mesh->vertexLevel[id]; }
+int MrVertex::curRes() const { return mesh->levelOf(ElementLevels::kVertex, id); }
 
 Vector MrVertex::position() const { return mesh->points(curRes()).vertex(id); }
 
@@ -35,7 +37,7 @@ void MrVertex::setPosition(const Vector& p) {
     mesh->points(curRes()).vertex(id) = p;
 }
 
-void MrVertex::reset() { mesh->moveToLevel(mesh->vertexLevel, id, 0); }
+void MrVertex::reset() { mesh->moveElement(ElementLevels::kVertex, id, 0); }
 
 void MrVertex::refine() {
     const int res = curRes();
@@ -47,7 +49,7 @@ void MrVertex::refine() {
     }
     const Vector next = refinedVertex(mesh->topo, id, mesh->points(res));
     mesh->pointsForElement(res + 1).vertex(id) = next;
-    mesh->moveToLevel(mesh->vertexLevel, id, res + 1);
+    mesh->moveElement(ElementLevels::kVertex, id, res + 1);
 }
 
 void MrVertex::print() const {
@@ -59,3 +61,5 @@ void MrVertex::print() const {
     for (int i = 0; i < faceVal(); ++i) std::printf(i ? " %d" : "%d", face(i)->id);
     std::printf("}]");
 }
+
+}  // namespace facetry

@@ -11,6 +11,8 @@
 
 #include "math/vector.h"
 
+namespace facetry {
+
 class MrMesh;
 class MrEdge;
 class MrFace;
@@ -27,6 +29,8 @@ public:
     MrFace* face(int i) const;
     bool onBoundary() const;
 
+    // The element-by-element API (elementlevels.h): the vertex's own level,
+    // its position there, and its own steps.
     int curRes() const;
     Vector position() const;
     // Sets the level-0 and the current position; the level stays.
@@ -42,3 +46,5 @@ public:
 private:
     MrMesh* mesh;  // the surface the vertex belongs to
 };
+
+}  // namespace facetry

@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+namespace facetry {
+
 namespace {
 
 using Body = std::function<void(std::size_t, std::size_t)>;
@@ -130,3 +132,5 @@ void parallelFor(std::size_t count, int threads, std::size_t grain, const Body& 
     }
     Pool::instance().run(count, threads, grain, body);
 }
+
+}  // namespace facetry

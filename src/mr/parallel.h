@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <functional>
 
+namespace facetry {
+
 // The number of threads the machine runs at once (at least 1).
 int machineThreads();
 
@@ -27,3 +29,5 @@ std::size_t grainFor(std::size_t work);
 // has ended (the first one thrown, if several are).
 void parallelFor(std::size_t count, int threads, std::size_t grain,
                  const std::function<void(std::size_t begin, std::size_t end)>& body);
+
+}  // namespace facetry

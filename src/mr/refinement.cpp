@@ -8,6 +8,8 @@
 #include "rules/catmullclark.h"
 #include "rules/creases.h"
 
+namespace facetry {
+
 namespace {
 
 // The point one step along ring edge `slot` from vertex v.
@@ -309,3 +311,5 @@ void refineStep(const MrTopology& t, const LevelPoints& from, const LevelPoints&
         }
     });
 }
+
+}  // namespace facetry

@@ -14,6 +14,8 @@
 #include "math/vector.h"
 #include "mr/mrtopology.h"
 
+namespace facetry {
+
 // Where the points of one level lie. Every point is stored once, by the
 // element that owns it; edge ends and grid borders are read from their
 // owners. An element's points sit at its slot: its own index or, where a
@@ -81,3 +83,5 @@ void refineEdge(const MrTopology& topology, int e, const LevelPoints& from, Vect
 // The face rule: the (2m-1)^2 points strictly inside face f's grid at the
 // next level, row by row, into `to`.
 void refineFace(const MrTopology& topology, int f, const LevelPoints& from, Vector* to, Vector* scratch);
+
+}  // namespace facetry

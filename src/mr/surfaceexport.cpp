@@ -10,6 +10,8 @@
 #include "mesh/filewriting.h"
 #include "mr/parallel.h"
 
+namespace facetry {
+
 WeldedSurface::WeldedSurface(const MrMesh& surface_) : surface(surface_), topology(surface_.topology()) {
     cells = 1 << surface.curRes();
     edgeBase = surface.numVertices();
@@ -256,3 +258,5 @@ bool writeSurface(FILE* out, const MrMesh& surface, MeshFormat format, const Sur
     writeTags(out, surface, welded);
     return std::fflush(out) == 0 && !std::ferror(out);
 }
+
+}  // namespace facetry

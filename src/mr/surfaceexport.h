@@ -23,6 +23,8 @@
 #include "mesh/meshfile.h"
 #include "mr/mrmesh.h"
 
+namespace facetry {
+
 class WeldedSurface {
 public:
     // Reads `surface` at its current level; it must stay unchanged while used.
@@ -78,3 +80,5 @@ struct SurfaceExtras {
 // points (0-based), so that reading the file back continues the same
 // surface. Returns false when writing failed.
 bool writeSurface(FILE* out, const MrMesh& surface, MeshFormat format, const SurfaceExtras& extras = {});
+
+}  // namespace facetry

@@ -1,13 +1,15 @@
 #pragma once
-// Table: a dense grid stored row by row: element (i, j) lives at i*dj + j.
-// Storage is reallocated only when the element count changes; a new array
-// starts with default elements. TableShape is the indexing alone, for grids
-// whose points are stored elsewhere (a surface face's grid).
+// Part of the element-by-element API. Table: a dense grid stored row by
+// row: element (i, j) lives at i*dj + j. Storage is reallocated only when
+// the element count changes; a new array starts with default elements. TableShape is the indexing alone, for grids
+// whose points are stored elsewhere (MrFace::point's bounds check).
 
 #include <algorithm>
 #include <new>
 
 #include "math/check.h"
+
+namespace facetry {
 
 // The extents of a grid and its one bounds check.
 struct TableShape {
@@ -65,3 +67,5 @@ private:
     int size = 0;       // allocated element count, di*dj after every resize
     TableShape shape;   // the extents
 };
+
+}  // namespace facetry

@@ -1,5 +1,7 @@
 #include "mr/texturecoordinates.h"
 
+namespace facetry {
+
 Block<float> levelZeroTextureCoordinates(const Mesh& mesh, const LevelZeroNumbering& numbering) {
     if (!mesh.hasTextureCoordinates()) return Block<float>();
     const std::vector<float>& uv = mesh.textureCoordinates();
@@ -37,3 +39,5 @@ void bilinearTextureCoordinate(const float* q, int cells, int i, int j, float uv
     for (int axis = 0; axis < 2; ++axis)
         uv[axis] = (q[axis] * (1 - s) + q[2 + axis] * s) * (1 - t) + (q[6 + axis] * (1 - s) + q[4 + axis] * s) * t;
 }
+
+}  // namespace facetry

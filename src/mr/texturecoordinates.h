@@ -7,6 +7,8 @@
 #include "mr/block.h"
 #include "mr/levelzero.h"
 
+namespace facetry {
+
 // Per level-0 quad, (u, v) at corners 0 to 3 (8 floats a quad); empty when
 // the control mesh has no texture coordinates. On the quad path a quad's
 // corners are the control face's; on the refinement path quad j of a control
@@ -17,3 +19,5 @@ Block<float> levelZeroTextureCoordinates(const Mesh& mesh, const LevelZeroNumber
 // (u, v) of grid point (i, j) of a grid of `cells` cells along a side
 // (0 <= i, j <= cells), from its quad's corner coordinates `corners`.
 void bilinearTextureCoordinate(const float* corners, int cells, int i, int j, float uv[2]);
+
+}  // namespace facetry

@@ -16,6 +16,8 @@
 
 #include "math/vector.h"
 
+namespace facetry {
+
 // Boundary and crease: the cubic B-spline curve along the sharp edges. A new
 // point between two old ones is their midpoint; one at an old point takes 3/4
 // of it and 1/8 of each neighbour along the curve.
@@ -109,3 +111,5 @@ inline Vector vertexPointOverGrid(const Vector& p, const Vector& neighbours, con
     const float b = kExtraordinaryEdgeShare / n, g = kExtraordinaryDiagonalShare / n, a = 1 - b - g;
     return (neighbours * (b / n) + diagonals * (g / n)) + p * a;
 }
+
+}  // namespace facetry

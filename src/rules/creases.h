@@ -28,6 +28,8 @@
 #include "math/vector.h"
 #include "rules/catmullclark.h"
 
+namespace facetry {
+
 // The sharpness from which an edge or vertex stays sharp at every level.
 constexpr float kInfinitelySharp = 10.0f;
 
@@ -173,3 +175,5 @@ Vector creasedVertexPoint(const Vector& p, const VertexNeighbourhood<EdgeSharpne
     if (now == next) return present;
     return blendRules(present, apply(next, true), vertex.transitionWeight());
 }
+
+}  // namespace facetry

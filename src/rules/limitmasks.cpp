@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace facetry {
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -38,3 +40,5 @@ CreaseTangentWeights creaseTangentWeights(int k) {
     }
     return c;
 }
+
+}  // namespace facetry

@@ -31,6 +31,8 @@
 #include "math/vector.h"
 #include "rules/creases.h"
 
+namespace facetry {
+
 // The rule whose limit masks a point takes: its vertex rule, except that a
 // smooth point inside two faces only keeps its place like a corner.
 inline VertexRule limitRule(VertexRule rule, int faces) {
@@ -102,3 +104,5 @@ struct CreaseTangentWeights {
     std::vector<float> face;  // sector face i, 0 <= i < k
 };
 CreaseTangentWeights creaseTangentWeights(int k);
+
+}  // namespace facetry

@@ -8,6 +8,8 @@
 
 #include "math/vector.h"
 
+using namespace facetry;
+
 namespace {
 
 void expectNear(const Quaternion& expected, const Quaternion& actual, float tolerance = 1e-6f) {

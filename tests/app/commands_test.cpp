@@ -8,6 +8,8 @@
 
 #include "testviewer.h"
 
+using namespace facetry;
+
 namespace {
 
 TEST(KeyCommand, MapsBothCasesAndEqualsAsPlus) {

@@ -10,6 +10,8 @@
 #include "math/quaternion.h"
 #include "testviewer.h"
 
+using namespace facetry;
+
 namespace {
 
 // The modelview setModelview builds: rotation (column order), then zoom and

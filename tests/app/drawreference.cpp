@@ -7,6 +7,8 @@
 #include "draw/glcolor.h"
 #include "draw/mrdraw.h"
 
+using namespace facetry;
+
 namespace {
 
 inline void emitPoint(const Vector& p) { glVertex3f(p.x, p.y, p.z); }

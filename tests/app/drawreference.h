@@ -7,10 +7,10 @@
 #include "app/viewer.h"
 
 // The surface in one display mode (kDisplayVertices ... kDisplayFaces).
-void referenceSurface(const MrMesh& mrMesh, int mode);
+void referenceSurface(const facetry::MrMesh& mrMesh, int mode);
 // The control mesh's vertices (a named point each) and its edges, then its
 // vertices again, as its two drawing operations did.
-void referenceControlVertices(const Mesh& mesh);
-void referenceControlEdges(const Mesh& mesh);
+void referenceControlVertices(const facetry::Mesh& mesh);
+void referenceControlEdges(const facetry::Mesh& mesh);
 // A whole frame of the viewer, drawn the old way.
-void referenceFrame(const Viewer& viewer);
+void referenceFrame(const facetry::Viewer& viewer);

@@ -23,6 +23,8 @@
 #include "support/tempdir.h"
 #include "x11session.h"
 
+using namespace facetry;
+
 namespace {
 
 const std::string kTorus = std::string(FACETRY_SOURCE_DIR) + "/examples/torus.mesh";

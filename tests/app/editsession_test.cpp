@@ -15,6 +15,8 @@
 #include "support/tempdir.h"
 #include "testviewer.h"
 
+using namespace facetry;
+
 namespace {
 
 TEST(ViewerCommandLine, PlainEditAndHelpForms) {

@@ -18,6 +18,8 @@
 #include "support/tempdir.h"
 #include "testviewer.h"
 
+using namespace facetry;
+
 namespace {
 
 class Frame : public ::testing::Test {

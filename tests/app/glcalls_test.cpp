@@ -11,6 +11,8 @@
 #include "draw/meshdraw.h"
 #include "testviewer.h"
 
+using namespace facetry;
+
 namespace {
 
 // A frame's calls besides the surface's batches (clearing, matrices, modes,

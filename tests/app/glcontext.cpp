@@ -8,6 +8,8 @@
 
 #include "app/window.h"
 
+using namespace facetry;
+
 namespace {
 
 // Room for the largest drawing of the tests.

@@ -17,7 +17,7 @@ constexpr int kTestWindowSize = 300;
 void ensureGlContext();
 // Gives the view the test window's size and loads its projection, as the
 // first reshape does.
-void reshapeTestWindow(View& view);
+void reshapeTestWindow(facetry::View& view);
 
 // One primitive as feedback mode reports it: its token and its vertices.
 struct FeedbackVertex {

@@ -11,6 +11,8 @@
 #include "draw/mrdraw.h"
 #include "testviewer.h"
 
+using namespace facetry;
+
 namespace {
 
 class SurfaceDrawing : public ::testing::Test {

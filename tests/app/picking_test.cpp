@@ -11,6 +11,8 @@
 #include "glcontext.h"
 #include "testviewer.h"
 
+using namespace facetry;
+
 namespace {
 
 // Where control vertex i of the viewer appears, in window coordinates (y down).

@@ -12,6 +12,8 @@
 #include "support/loading.h"
 #include "support/tempdir.h"
 
+using namespace facetry;
+
 namespace {
 
 // A box from lo to hi as a closed quad mesh.

@@ -23,6 +23,8 @@
 #include "support/tempdir.h"
 #include "testviewer.h"
 
+using namespace facetry;
+
 namespace {
 
 const int kSurfaceModes[] = {kDisplayVertices, kDisplayEdges, kDisplayColoredEdges, kDisplayFaces};

@@ -5,6 +5,8 @@
 #include "app/startup.h"
 #include "mesh/meshbuilder.h"
 
+using namespace facetry;
+
 std::unique_ptr<Mesh> buildMesh(const std::vector<Vector>& positions, const std::vector<std::vector<int>>& faces) {
     MeshBuilder builder([](const std::string& message) { throw std::runtime_error(message); });
     for (const Vector& p : positions) builder.addVertex(p);

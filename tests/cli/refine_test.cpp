@@ -16,6 +16,8 @@
 #include "support/process.h"
 #include "support/tempdir.h"
 
+using namespace facetry;
+
 namespace {
 
 // Runs facetry-refine with `arguments`.

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace facetry;
+
 namespace {
 
 void expectColor(float r, float g, float b, const Color& c, const char* name) {

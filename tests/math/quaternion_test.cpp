@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace facetry;
+
 namespace {
 
 void expectMatrix(const float expected[16], const float actual[16], float tolerance) {

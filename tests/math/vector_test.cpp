@@ -4,6 +4,8 @@
 
 #include "math/vector.h"
 
+using namespace facetry;
+
 TEST(Vector, ArithmeticAndHelpers) {
     EXPECT_EQ(Vector(), Vector(0, 0, 0));
     EXPECT_EQ(cross(Vector(1, 0, 0), Vector(0, 1, 0)), Vector(0, 0, 1));

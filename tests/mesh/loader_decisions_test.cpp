@@ -13,6 +13,8 @@
 #include "support/loading.h"
 #include "support/tempdir.h"
 
+using namespace facetry;
+
 namespace {
 
 const std::string kTetrahedronVertices = "numV = 4\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n";

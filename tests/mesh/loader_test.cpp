@@ -12,6 +12,8 @@
 #include "support/tempdir.h"
 #include "mesh/meshfile.h"
 
+using namespace facetry;
+
 namespace {
 
 const std::string kTriangleVertices = "numV = 3\n0 0 0\n1 0 0\n0 1 0\n";

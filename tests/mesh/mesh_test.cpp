@@ -10,6 +10,8 @@
 #include "support/loading.h"
 #include "support/tempdir.h"
 
+using namespace facetry;
+
 namespace {
 
 // A pentagon and two quads around vertex 1, which they close like a cube corner.

@@ -14,6 +14,8 @@
 #include "support/catalogue.h"
 #include "support/loading.h"
 
+using namespace facetry;
+
 namespace {
 
 // Arrays a test owns, and the view buildMesh takes of them.

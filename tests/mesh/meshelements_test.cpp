@@ -9,6 +9,8 @@
 #include "support/loading.h"
 #include "support/tempdir.h"
 
+using namespace facetry;
+
 namespace {
 
 // A box from (1,2,3) to (5,10,19): every vertex has valence 3, and every

@@ -13,10 +13,12 @@
 #include "mesh/meshfile.h"
 #include "mr/surfaceexport.h"
 
+using namespace facetry;
+
 namespace {
 
 // The welded points of the shape's surface at `level`.
-std::vector<Vector> surfacePoints(const Mesh& mesh, int level) {
+std::vector<Vector> surfacePoints(Mesh& mesh, int level) {
     MrMesh surface;
     EXPECT_TRUE(surface.build(mesh));
     for (int k = 0; k < level; ++k) EXPECT_TRUE(surface.subdivide());

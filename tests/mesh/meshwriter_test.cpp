@@ -20,6 +20,8 @@
 #include "support/loading.h"
 #include "support/tempdir.h"
 
+using namespace facetry;
+
 namespace {
 
 std::string written(const Mesh& mesh, MeshFormat format) {

@@ -10,6 +10,8 @@
 #include "support/process.h"
 #include "support/tempdir.h"
 
+using namespace facetry;
+
 namespace {
 
 void expectSameShape(const RefMesh& expected, const Mesh& actual) {

@@ -10,6 +10,8 @@
 #include "support/capture.h"
 #include "support/loading.h"
 
+using namespace facetry;
+
 namespace {
 
 // Lines 1-8 the vertices, 9-14 the faces; 0-based vertex 0 is (-1,-1,-1).

@@ -9,6 +9,8 @@
 #include "support/process.h"
 #include "support/tempdir.h"
 
+using namespace facetry;
+
 namespace {
 
 TEST(OffReader, IgnoresCommentsColoursAndTheDeclaredEdgeCount) {

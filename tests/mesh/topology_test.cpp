@@ -1,5 +1,7 @@
-// The topology bases: cyclic indices, edge and face queries, and the ring
-// order that orderRings leaves at every vertex of the meshes of the catalogue.
+// The control mesh's topology: cyclic indices, edge and face queries, and the
+// ring order the loader leaves at every vertex of the meshes of the
+// catalogue; and the element-by-element topology bases, whose orderRings
+// leaves the same order.
 
 #include <gtest/gtest.h>
 
@@ -16,12 +18,14 @@
 #include "mesh/topedge.h"
 #include "mesh/topvertex.h"
 
+using namespace facetry;
+
 namespace {
 
 const char* kQuad = "numV = 4 0 0 0 1 0 0 1 1 0 0 1 0 numE = 4 numF = 1 0 1 2 3 -1";
 
 // Whether face f lies on both edges a and b.
-bool between(const TopFace* f, const TopEdge* a, const TopEdge* b) { return a->incident(f) && b->incident(f); }
+bool between(const MeshFace* f, const MeshEdge* a, const MeshEdge* b) { return a->incident(f) && b->incident(f); }
 
 // The lowest-numbered edge at v, boundary edges only if `boundary`: the edge
 // v received first, since edges join their ends' rings in order of id.
@@ -49,8 +53,8 @@ void checkRings(const MeshVertex* v) {
     // The walk starts at the first edge received and first crosses its face(0).
     EXPECT_EQ(v->edge(0), firstReceived(v, v->onBoundary()));
     EXPECT_EQ(v->face(0), v->edge(0)->face(0));
-    std::set<const TopEdge*> edges;
-    std::set<const TopFace*> faces;
+    std::set<const MeshEdge*> edges;
+    std::set<const MeshFace*> faces;
     for (int i = 0; i < n; ++i) edges.insert(v->edge(i));
     for (int i = 0; i < v->faceVal(); ++i) faces.insert(v->face(i));
     EXPECT_EQ(int(edges.size()), n) << "an edge appears twice in the ring";
@@ -149,7 +153,7 @@ TEST(Topology, EdgesAtFollowsTheFacePositionOfTheVertex) {
     const MeshFace* pentagon = pt.mesh->face(1);
     ASSERT_EQ(pentagon->valence(), 5);
     for (int j = 0; j < 5; ++j) {
-        TopEdge *e1, *e2;
+        const MeshEdge *e1, *e2;
         pentagon->edgesAt(pentagon->vertex(j), e1, e2);
         if (j == 0) {
             EXPECT_EQ(e1, pentagon->edge(0));
@@ -176,9 +180,9 @@ TEST(Topology, CubeVerticesAreInteriorWithThreeEdgesAndFaces) {
         ASSERT_EQ(vertex->edgeVal(), 3);
         ASSERT_EQ(vertex->faceVal(), 3);
         for (int i = 0; i < 3; ++i) {
-            TopEdge *e1, *e2;
+            const MeshEdge *e1, *e2;
             vertex->face(i)->edgesAt(vertex, e1, e2);
-            std::set<TopEdge*> got{e1, e2}, want{vertex->edge(i), vertex->edge((i + 1) % 3)};
+            std::set<const MeshEdge*> got{e1, e2}, want{vertex->edge(i), vertex->edge((i + 1) % 3)};
             EXPECT_EQ(got, want) << "vertex " << v << " face " << i;
         }
     }
@@ -261,6 +265,56 @@ TEST(TopologyDeathTest, PreconditionsNameTheirExpression) {
     EXPECT_DEATH(lone.onBoundary(),
                  "Assertion failed: faceVal\\(\\)==edgeVal\\(\\) \\|\\| faceVal\\(\\)\\+1==edgeVal\\(\\), "
                  "file src/mesh/topvertex.cpp");
+}
+
+// The element-by-element topology: a hub whose spokes and faces arrive in
+// a scrambled order has its rings put in cyclic order by orderRings, an
+// interior hub from the edge it received first, a boundary hub from its
+// first boundary edge to the other.
+TEST(Topology, OrderRingsPutsAScrambledFanInCyclicOrder) {
+    struct Case {
+        const char* name;
+        bool closed;               // the rim closes around the hub
+        std::vector<int> spokes;   // the order the spokes to rim vertex i join the hub
+        std::vector<int> faces;    // the order the faces (hub, rim i, rim i+1) are set
+        int firstEdge;             // the rim vertex the ordered ring starts at
+    };
+    const Case cases[] = {
+        {"closed, four triangles", true, {2, 0, 3, 1}, {3, 1, 0, 2}, 2},
+        {"open, three triangles", false, {2, 0, 3, 1}, {2, 0, 1}, 0},
+        {"open, starting at the other boundary", false, {1, 3, 0, 2}, {1, 2, 0}, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int rim = 4, faceCount = c.closed ? rim : rim - 1;
+        TopVertex hub, rims[rim];
+        TopEdge spokes[rim], sides[rim];
+        TopFace faces[rim];
+        for (int i : c.spokes) spokes[i].setVertices(&hub, &rims[i]);
+        for (int i = 0; i < faceCount; ++i) sides[i].setVertices(&rims[i], &rims[(i + 1) % rim]);
+        for (int i : c.faces) {
+            TopVertex* corners[3] = {&hub, &rims[i], &rims[(i + 1) % rim]};
+            faces[i].setVertices(3, corners);
+        }
+        hub.orderRings();
+        ASSERT_EQ(hub.edgeVal(), rim);
+        ASSERT_EQ(hub.faceVal(), faceCount);
+        EXPECT_EQ(hub.onBoundary(), !c.closed);
+        EXPECT_EQ(hub.edge(0), &spokes[c.firstEdge]);
+        std::set<const TopEdge*> edges;
+        std::set<const TopFace*> met;
+        for (int k = 0; k < rim; ++k) edges.insert(hub.edge(k));
+        for (int k = 0; k < faceCount; ++k) {
+            met.insert(hub.face(k));
+            EXPECT_TRUE(hub.edge(k)->incident(hub.face(k)) && hub.edge((k + 1) % rim)->incident(hub.face(k)))
+                << "face " << k << " is not between edges " << k << " and " << k + 1;
+        }
+        EXPECT_EQ(int(edges.size()), rim);
+        EXPECT_EQ(int(met.size()), faceCount);
+        if (!c.closed) {
+            EXPECT_TRUE(hub.edge(0)->onBoundary() && hub.edge(rim - 1)->onBoundary());
+        }
+    }
 }
 
 // The loaders drop a face that would give an edge a third (see the loader

@@ -9,6 +9,8 @@
 #include "support/catalogue.h"
 #include "surface_probe.h"
 
+using namespace facetry;
+
 namespace {
 
 bool identical(const Vector& a, const Vector& b) { return std::memcmp(&a, &b, sizeof(Vector)) == 0; }

@@ -12,6 +12,8 @@
 
 #include "mr/block.h"
 
+using namespace facetry;
+
 namespace {
 
 long long counted = 0;

@@ -9,6 +9,8 @@
 #include "support/loading.h"
 #include "surface_probe.h"
 
+using namespace facetry;
+
 namespace {
 
 // The cube [-1, 1]^3, faces turned outwards; 0-based vertex k is the k-th v line.

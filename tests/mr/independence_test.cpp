@@ -15,6 +15,8 @@
 #include "mr/parallel.h"
 #include "surface_probe.h"
 
+using namespace facetry;
+
 namespace {
 
 // Large enough that every kind of element is split over several threads

@@ -10,6 +10,8 @@
 #include "support/catalogue.h"
 #include "surface_probe.h"
 
+using namespace facetry;
+
 namespace {
 
 constexpr int kDeepestLevel = 4;

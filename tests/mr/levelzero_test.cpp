@@ -7,6 +7,8 @@
 #include "support/catalogue.h"
 #include "surface_probe.h"
 
+using namespace facetry;
+
 namespace {
 
 class LevelZero : public testing::TestWithParam<int> {};

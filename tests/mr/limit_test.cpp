@@ -16,6 +16,8 @@
 #include "support/loading.h"
 #include "surface_probe.h"
 
+using namespace facetry;
+
 namespace {
 
 // The 2 x 2 grid of quads over x, y in {-1, 0, 1}, vertex (x, y) at

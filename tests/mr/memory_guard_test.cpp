@@ -14,6 +14,8 @@
 #include "support/catalogue.h"
 #include "surface_probe.h"
 
+using namespace facetry;
+
 namespace {
 
 const RefMesh& torus() { return catalogueMesh("torus").control; }

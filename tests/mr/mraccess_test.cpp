@@ -5,6 +5,8 @@
 #include "surface_probe.h"
 #include "support/capture.h"
 
+using namespace facetry;
+
 namespace {
 
 // One quad with no symmetry, so every grid point lies somewhere else.

@@ -11,6 +11,8 @@
 #include "support/catalogue.h"
 #include "surface_probe.h"
 
+using namespace facetry;
+
 namespace {
 
 // Two squares side by side, sharing the edge from (0,0,0) to (0,1,0).
@@ -238,7 +240,7 @@ TEST(MrElementsDeathTest, SharedQueriesReportTheTopologysExpressionAndFile) {
          [](const MrMesh& mr) { mr.edge(0)->incident(static_cast<const MrEdge*>(nullptr)); }},
         {"v", "src/mesh/TopFace.cpp",
          [](const Mesh& m) {
-             TopEdge *e1, *e2;
+             const MeshEdge *e1, *e2;
              m.face(0)->edgesAt(nullptr, e1, e2);
          },
          [](const MrMesh& mr) {
@@ -247,7 +249,7 @@ TEST(MrElementsDeathTest, SharedQueriesReportTheTopologysExpressionAndFile) {
          }},
         {"found == 2", "src/mesh/TopFace.cpp",
          [](const Mesh& m) {
-             TopEdge *e1, *e2;
+             const MeshEdge *e1, *e2;
              m.face(1)->edgesAt(vertexOffFace(m, m.face(1)), e1, e2);
          },
          [](const MrMesh& mr) {

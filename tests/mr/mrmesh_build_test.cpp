@@ -8,6 +8,8 @@
 #include "surface_probe.h"
 #include "support/capture.h"
 
+using namespace facetry;
+
 namespace {
 
 RefMesh tetrahedron() {

@@ -3,6 +3,8 @@
 
 #include "surface_probe.h"
 
+using namespace facetry;
+
 TEST(MrMeshPrint, SingleSquareAtLevelOne) {
     Surface s = makeSurface({{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}}}, 1);
     testing::internal::CaptureStdout();

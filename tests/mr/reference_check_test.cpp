@@ -6,6 +6,8 @@
 #include "support/catalogue.h"
 #include "surface_probe.h"
 
+using namespace facetry;
+
 class ReferenceCheck : public testing::TestWithParam<int> {};
 
 TEST_P(ReferenceCheck, WeldedSurfaceMatchesReferenceRefinement) {

@@ -4,6 +4,8 @@
 
 #include "surface_probe.h"
 
+using namespace facetry;
+
 namespace {
 
 RefMesh unitSquare() { return {{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}}}; }

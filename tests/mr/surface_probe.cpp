@@ -10,6 +10,8 @@
 #include <memory>
 #include <sstream>
 
+using namespace facetry;
+
 namespace {
 
 bool identical(const Vector& a, const Vector& b) { return std::memcmp(&a, &b, sizeof(Vector)) == 0; }
@@ -143,7 +145,7 @@ std::string levelMismatch(const MrMesh& mr, int level) {
     return "";
 }
 
-std::unique_ptr<MrMesh> buildSurface(const Mesh& mesh, std::string* progress) {
+std::unique_ptr<MrMesh> buildSurface(Mesh& mesh, std::string* progress) {
     auto mr = std::make_unique<MrMesh>();
     testing::internal::CaptureStdout();
     const Status built = mr->build(mesh);

@@ -15,20 +15,20 @@
 
 // Every point the surface stores, in a fixed order: vertex positions, then
 // each edge's points, then each face's grid row by row.
-std::vector<Vector> surfacePoints(const MrMesh& mr);
+std::vector<facetry::Vector> surfacePoints(const facetry::MrMesh& mr);
 
 // Whether two point lists are identical to the bit. On a difference, `where`
 // tells the first index that differs.
-bool sameBits(const std::vector<Vector>& a, const std::vector<Vector>& b, std::string* where = nullptr);
+bool sameBits(const std::vector<facetry::Vector>& a, const std::vector<facetry::Vector>& b, std::string* where = nullptr);
 
 // Each surface point once: every vertex, the inner points of every edge and
 // the inner points of every face grid.
-std::vector<RefPoint> weldedPoints(const MrMesh& mr);
+std::vector<RefPoint> weldedPoints(const facetry::MrMesh& mr);
 
 // The points of face f's grid along its side on edge e, from e's vertex(0)
 // to its vertex(1), found from the face's corners alone (not from its side
 // tables); empty when e is no side of f with its ends at that side's corners.
-std::vector<Vector> sideAlong(const MrFace* f, const MrEdge* e);
+std::vector<facetry::Vector> sideAlong(const facetry::MrFace* f, const facetry::MrEdge* e);
 
 // The first point that two elements sharing it read differently, or "" when
 // they all agree bit for bit. Every point is stored once, by its owner, and
@@ -37,19 +37,19 @@ std::vector<Vector> sideAlong(const MrFace* f, const MrEdge* e);
 // sides as its edges' points (through the side tables), and each edge's
 // faces hold it as a side whose points, read from the face's corners, are
 // the edge's.
-std::string sharedPointMismatch(const MrMesh& mr);
+std::string sharedPointMismatch(const facetry::MrMesh& mr);
 
 // The first element whose level or point count is not that of `level`, or "".
-std::string levelMismatch(const MrMesh& mr, int level);
+std::string levelMismatch(const facetry::MrMesh& mr, int level);
 
 // Builds the surface over `mesh`, which must succeed without printing
 // anything, keeping the path it reports in `progress`.
-std::unique_ptr<MrMesh> buildSurface(const Mesh& mesh, std::string* progress = nullptr);
+std::unique_ptr<facetry::MrMesh> buildSurface(facetry::Mesh& mesh, std::string* progress = nullptr);
 
 // A control mesh and the surface built over it.
 struct Surface {
-    std::unique_ptr<Mesh> mesh;  // the control mesh
-    std::unique_ptr<MrMesh> mr;  // its surface, at level 0 once made
+    std::unique_ptr<facetry::Mesh> mesh;  // the control mesh
+    std::unique_ptr<facetry::MrMesh> mr;  // its surface, at level 0 once made
     std::string progress;        // the path the construction reported
 };
 

@@ -14,6 +14,8 @@
 #include "support/tempdir.h"
 #include "mr/surfaceexport.h"
 
+using namespace facetry;
+
 namespace {
 
 // A control mesh and its surface at one level.

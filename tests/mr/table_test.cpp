@@ -7,6 +7,8 @@
 #include "mr/table.h"
 #include "support/capture.h"
 
+using namespace facetry;
+
 TEST(Table, FreshTableIsEmptyAndResizeStartsFromZero) {
     Table<Vector> t;
     EXPECT_FALSE(t.in_bounds(0, 0));

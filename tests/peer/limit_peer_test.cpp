@@ -25,6 +25,8 @@
 #include "support/osdpeer.h"
 #include "support/pointmatch.h"
 
+using namespace facetry;
+
 namespace {
 
 // `mesh` with its vertices and faces in a random order and every face

@@ -12,6 +12,8 @@
 #include "generated_stream.h"
 #include "mesh/meshfile.h"
 
+using namespace facetry;
+
 namespace {
 
 constexpr long long kGigabyte = 1LL << 30;

@@ -14,6 +14,8 @@
 
 #include "exercise.h"
 
+using namespace facetry;
+
 namespace {
 
 const std::filesystem::path kInputs = std::filesystem::path(FACETRY_SOURCE_DIR) / "tests/robustness/inputs";

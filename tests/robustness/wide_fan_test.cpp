@@ -12,6 +12,8 @@
 #include "mesh/mesh.h"
 #include "mr/mrmesh.h"
 
+using namespace facetry;
+
 namespace {
 
 // Triangles 0 i i+1 around the hub, vertex 0, in a closed ring of `rim`

@@ -9,6 +9,8 @@
 
 #include "rules/catmullclark.h"
 
+using namespace facetry;
+
 namespace {
 
 // A slightly irregular point, so that no symmetry hides a wrong weight.

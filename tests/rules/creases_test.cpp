@@ -7,6 +7,8 @@
 
 #include "rules/creases.h"
 
+using namespace facetry;
+
 namespace {
 
 // A neighbourhood over a list of ring-edge sharpness values.

@@ -8,6 +8,8 @@
 
 #include "rules/limitmasks.h"
 
+using namespace facetry;
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+
 std::string captureOutput(FILE* stream, const std::function<void()>& action) {
     std::fflush(stream);
     FILE* sink = std::tmpfile();

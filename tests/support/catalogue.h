@@ -46,15 +46,15 @@ RefMesh mixedPatch(int nx, int ny);
 double meshSize(const RefMesh& mesh);
 
 // A mesh as Vector positions and faces.
-RefMesh refMesh(const std::vector<Vector>& positions, const std::vector<std::vector<int>>& faces);
+RefMesh refMesh(const std::vector<facetry::Vector>& positions, const std::vector<std::vector<int>>& faces);
 // The mesh in the text format with the exact edge count, in OBJ and in OFF.
 std::string meshText(const RefMesh& mesh);
 std::string objText(const RefMesh& mesh);
 std::string offText(const RefMesh& mesh);
 // The text format with a chosen edge count, faces as given (any size).
-std::string meshText(const std::vector<Vector>& positions, int declaredEdges,
+std::string meshText(const std::vector<facetry::Vector>& positions, int declaredEdges,
                      const std::vector<std::vector<int>>& faces);
 
 // The vertex positions and the faces of a loaded mesh.
-std::vector<Vector> positionsOf(const Mesh& mesh);
-std::vector<std::vector<int>> facesOf(const Mesh& mesh);
+std::vector<facetry::Vector> positionsOf(const facetry::Mesh& mesh);
+std::vector<std::vector<int>> facesOf(const facetry::Mesh& mesh);

@@ -5,6 +5,8 @@
 
 #include "mesh/meshbuilder.h"
 
+using namespace facetry;
+
 namespace {
 
 float randomSharpness(std::mt19937& random) {

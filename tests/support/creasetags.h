@@ -21,8 +21,8 @@ struct CreaseTags {
 // About `edgeShare` of the interior edges of `mesh` and `vertexShare` of its
 // vertices that faces use, each sharp with a random sharpness; at least one
 // of each where the mesh has any and the share is not 0.
-CreaseTags randomCreases(const Mesh& mesh, unsigned seed, double edgeShare, double vertexShare);
+CreaseTags randomCreases(const facetry::Mesh& mesh, unsigned seed, double edgeShare, double vertexShare);
 
 // A copy of `mesh` (positions and faces) with `tags` as its sharpness, built
 // the way the readers build a mesh.
-std::unique_ptr<Mesh> withCreases(const Mesh& mesh, const CreaseTags& tags);
+std::unique_ptr<facetry::Mesh> withCreases(const facetry::Mesh& mesh, const CreaseTags& tags);

@@ -6,6 +6,8 @@
 
 #include "mesh/meshfile.h"
 
+using namespace facetry;
+
 namespace {
 
 // A read-only stream over `text`, closed at the end of its scope.

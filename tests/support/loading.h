@@ -11,7 +11,7 @@
 // The outcome of one load: the mesh (empty after a fatal error), the
 // non-fatal messages in the order they came, and the fatal message if any.
 struct Loaded {
-    std::unique_ptr<Mesh> mesh = std::make_unique<Mesh>();  // the loaded mesh
+    std::unique_ptr<facetry::Mesh> mesh = std::make_unique<facetry::Mesh>();  // the loaded mesh
     std::vector<std::string> messages;                        // non-fatal messages, in order
     std::string fatal;                                        // the LoadError's text, empty on success
 };
@@ -26,4 +26,4 @@ Loaded loadFile(const std::string& path);
 
 // Loads text-format text that must load; the messages go to `messages` when
 // given. Throws LoadError.
-std::unique_ptr<Mesh> loadMesh(const std::string& text, std::vector<std::string>* messages = nullptr);
+std::unique_ptr<facetry::Mesh> loadMesh(const std::string& text, std::vector<std::string>* messages = nullptr);

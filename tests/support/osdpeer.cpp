@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+using namespace facetry;
+
 using namespace OpenSubdiv;
 
 OsdControl osdControl(const Mesh& control) {
@@ -14,6 +16,7 @@ OsdControl osdControl(const Mesh& control) {
     for (int f = 0; f < control.numFaces(); ++f) {
         const MeshFace* face = control.face(f);
         arrays.valences.push_back(face->valence());
+        if (control.isHole(f)) arrays.holes.push_back(f);
         for (int k = 0; k < face->valence(); ++k) arrays.indices.push_back(face->vertex(k)->id);
     }
     for (int v = 0; v < control.numVertices(); ++v) {
@@ -32,13 +35,32 @@ OsdControl osdControl(const Mesh& control) {
         arrays.creaseEnds.push_back(edge->vertex(1)->id);
         arrays.creaseWeights.push_back(edge->sharpness());
     }
+    arrays.options = control.options();
     return arrays;
 }
 
-std::unique_ptr<Far::TopologyRefiner> osdRefine(const OsdControl& control, int level, bool fullLastLevel) {
+namespace {
+
+Sdc::Options sdcOptions(const SchemeOptions& ours) {
     Sdc::Options options;
-    options.SetVtxBoundaryInterpolation(Sdc::Options::VTX_BOUNDARY_EDGE_ONLY);
-    options.SetCreasingMethod(Sdc::Options::CREASE_UNIFORM);
+    switch (ours.boundary) {
+    case BoundaryInterpolation::None: options.SetVtxBoundaryInterpolation(Sdc::Options::VTX_BOUNDARY_NONE); break;
+    case BoundaryInterpolation::EdgeOnly: options.SetVtxBoundaryInterpolation(Sdc::Options::VTX_BOUNDARY_EDGE_ONLY); break;
+    case BoundaryInterpolation::EdgeAndCorner:
+        options.SetVtxBoundaryInterpolation(Sdc::Options::VTX_BOUNDARY_EDGE_AND_CORNER);
+        break;
+    }
+    options.SetCreasingMethod(ours.creasing == CreasingMethod::Chaikin ? Sdc::Options::CREASE_CHAIKIN
+                                                                       : Sdc::Options::CREASE_UNIFORM);
+    options.SetTriangleSubdivision(ours.triangles == TriangleSubdivision::Smooth ? Sdc::Options::TRI_SUB_SMOOTH
+                                                                                 : Sdc::Options::TRI_SUB_CATMARK);
+    return options;
+}
+
+}  // namespace
+
+std::unique_ptr<Far::TopologyRefiner> osdRefine(const OsdControl& control, int level, bool fullLastLevel) {
+    const Sdc::Options options = sdcOptions(control.options);
     Far::TopologyDescriptor descriptor;
     descriptor.numVertices = static_cast<int>(control.positions.size());
     descriptor.numFaces = static_cast<int>(control.valences.size());
@@ -50,6 +72,8 @@ std::unique_ptr<Far::TopologyRefiner> osdRefine(const OsdControl& control, int l
     descriptor.numCorners = static_cast<int>(control.cornerWeights.size());
     descriptor.cornerVertexIndices = control.corners.data();
     descriptor.cornerWeights = control.cornerWeights.data();
+    descriptor.numHoles = static_cast<int>(control.holes.size());
+    descriptor.holeIndices = control.holes.data();
     using Factory = Far::TopologyRefinerFactory<Far::TopologyDescriptor>;
     std::unique_ptr<Far::TopologyRefiner> refiner(
         Factory::Create(descriptor, Factory::Options(Sdc::SCHEME_CATMARK, options)));

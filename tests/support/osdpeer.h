@@ -1,10 +1,10 @@
 #pragma once
 // OpenSubdiv as the peer Facetry is compared with, shared by the peer tests
 // and the benchmark: a control mesh handed to OpenSubdiv's Far refiner with
-// the same rules as Facetry's surface (Catmull-Clark, boundary edges
-// infinitely sharp and boundary corners smooth: VTX_BOUNDARY_EDGE_ONLY;
-// uniform creasing), its sharp edges and corners included; uniform
-// refinement; the points of a level and their limit positions and normals.
+// the same rules as Facetry's surface (Catmull-Clark with the mesh's scheme
+// options: boundary interpolation, creasing method, triangle subdivision),
+// its sharp edges, corners and holes included; uniform refinement; the
+// points of a level and their limit positions and normals.
 // Points are matched with OpenSubdiv's by support/pointmatch.h.
 
 #include <opensubdiv/far/topologyRefiner.h>
@@ -36,11 +36,13 @@ struct OsdControl {
     std::vector<float> creaseWeights;  // its sharpness
     std::vector<int> corners;          // sharp vertices
     std::vector<float> cornerWeights;  // their sharpness
+    std::vector<int> holes;            // faces that are holes
+    facetry::SchemeOptions options;    // the scheme options to refine with
 };
 
 // `control` at its current positions, with the sharpness of its interior
-// edges and of its vertices.
-OsdControl osdControl(const Mesh& control);
+// edges and of its vertices, its holes and its scheme options.
+OsdControl osdControl(const facetry::Mesh& control);
 
 // The level-0 topology refined uniformly to `level`; with `fullLastLevel`
 // the last level keeps every relation, which the limit needs.
@@ -54,15 +56,15 @@ void osdInterpolate(const OpenSubdiv::Far::TopologyRefiner& refiner, std::vector
 // position and normal (normalised t1 x t2; zero where a point has no
 // tangents, as a point no face uses).
 struct OsdSurface {
-    std::vector<Vector> points;
-    std::vector<Vector> limitPositions;
-    std::vector<Vector> limitNormals;
+    std::vector<facetry::Vector> points;
+    std::vector<facetry::Vector> limitPositions;
+    std::vector<facetry::Vector> limitNormals;
 };
-OsdSurface osdLimitSurface(const Mesh& control, int level);
+OsdSurface osdLimitSurface(const facetry::Mesh& control, int level);
 OsdSurface osdLimitSurface(const OsdControl& control, int level);
 // OpenSubdiv's limit masks at `level` applied, in double precision, to other
 // points of that level (`points`, in OpenSubdiv's order): the limit of
 // another refinement of the same surface, free of the rounding of
 // OpenSubdiv's own refinement and single-precision masks.
-void osdLimitOf(const Mesh& control, int level, const std::vector<Vector>& points, std::vector<Vector>& positions,
-                std::vector<Vector>& normals);
+void osdLimitOf(const facetry::Mesh& control, int level, const std::vector<facetry::Vector>& points, std::vector<facetry::Vector>& positions,
+                std::vector<facetry::Vector>& normals);

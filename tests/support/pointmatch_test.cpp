@@ -11,6 +11,8 @@
 #include "math/vector.h"
 #include "support/refmesh.h"
 
+using namespace facetry;
+
 namespace {
 
 constexpr double kTolerance = 1e-3;

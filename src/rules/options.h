@@ -1,0 +1,45 @@
+#pragma once
+// The scheme options a control mesh carries, as a subdivision file tags
+// them: how boundaries are interpolated, how semi-sharp creases wear off and
+// how the first step treats triangles. They belong to the control mesh, like
+// its creases, and every path that refines it (level 0, the refinement
+// kernels, edits, the limit, export) asks them of it. The defaults are the
+// rules a file without tags gets.
+
+namespace facetry {
+
+// Tag `t interpolateboundary 1/0/0 N`; the enumerators carry the file's N.
+enum class BoundaryInterpolation {
+    None = 0,           // boundary faces are holes where a vertex has a non-infinite boundary edge
+    EdgeAndCorner = 1,  // as EdgeOnly, and a vertex with one face and two edges is a corner
+    EdgeOnly = 2,       // boundary edges are infinitely sharp (the default)
+};
+
+// Tag `t creasemethod 0/0/1 normal|chaikin`.
+enum class CreasingMethod {
+    Uniform,  // "normal": every semi-sharp edge loses 1 per level (the default)
+    Chaikin,  // each half takes a blend of the sharpness of the edges at its end vertex
+};
+
+// Tag `t smoothtriangles 0/0/1 catmark|smooth`.
+enum class TriangleSubdivision {
+    CatmullClark,  // "catmark": the ordinary edge point (the default)
+    Smooth,        // edge points next to triangles weigh the face points as a triangle wants
+};
+
+struct SchemeOptions {
+    BoundaryInterpolation boundary = BoundaryInterpolation::EdgeOnly;
+    CreasingMethod creasing = CreasingMethod::Uniform;
+    TriangleSubdivision triangles = TriangleSubdivision::CatmullClark;
+
+    bool isDefault() const {
+        return boundary == BoundaryInterpolation::EdgeOnly && creasing == CreasingMethod::Uniform &&
+               triangles == TriangleSubdivision::CatmullClark;
+    }
+    friend bool operator==(const SchemeOptions& a, const SchemeOptions& b) {
+        return a.boundary == b.boundary && a.creasing == b.creasing && a.triangles == b.triangles;
+    }
+    friend bool operator!=(const SchemeOptions& a, const SchemeOptions& b) { return !(a == b); }
+};
+
+}  // namespace facetry
