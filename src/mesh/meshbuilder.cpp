@@ -1,6 +1,7 @@
 #include "mesh/meshbuilder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <new>
 #include <numeric>
@@ -75,6 +76,37 @@ void MeshBuilder::addTextureCoordinate(float u, float v) {
 int MeshBuilder::findEdge(int a, int b) const {
     if (a < 0 || b < 0 || a >= vertexCount() || b >= vertexCount()) return -1;
     return edgeTable.find(a, b);
+}
+
+namespace {
+
+// A tag's vertex index: within the vertices, or LoadError.
+void checkTagVertex(const char* kind, std::int64_t v, int count) {
+    if (v < 0 || v >= count)
+        throw LoadError(format("%s vertex index %lld out of range (%d vertices)", kind, static_cast<long long>(v), count));
+}
+
+void checkTagSharpness(const char* kind, float s) {
+    if (!std::isfinite(s)) throw LoadError(format("%s sharpness %g is not finite", kind, s));
+    if (s < 0) throw LoadError(format("%s sharpness %g is negative", kind, s));
+}
+
+}  // namespace
+
+void MeshBuilder::tagCrease(std::int64_t a, std::int64_t b, float s) {
+    checkTagVertex("crease", a, vertexCount());
+    checkTagVertex("crease", b, vertexCount());
+    const int edge = findEdge(static_cast<int>(a), static_cast<int>(b));
+    if (edge < 0)
+        throw LoadError(format("crease vertices %lld and %lld share no edge", static_cast<long long>(a), static_cast<long long>(b)));
+    checkTagSharpness("crease", s);
+    setEdgeSharpness(edge, s == 0 ? 0.0f : s);  // -0 is 0
+}
+
+void MeshBuilder::tagCorner(std::int64_t v, float s) {
+    checkTagVertex("corner", v, vertexCount());
+    checkTagSharpness("corner", s);
+    setVertexSharpness(static_cast<int>(v), s == 0 ? 0.0f : s);
 }
 
 void MeshBuilder::setEdgeSharpness(int edge, float s) {
