@@ -2,7 +2,7 @@
 // the surface over the library's public API, NumPy arrays in and out.
 //
 // It stays thin: every check, message and array layout is the library's
-// (MeshBuilder through buildMesh, WeldedSurface's copies, the limit), tested
+// (MeshBuilder through buildMesh, Surface's copies, the limit), tested
 // in C++ and under the sanitizers there. What is left here is Python's side:
 // converting arguments, raising exceptions, warnings, and the interpreter
 // lock. Every library call that works on the mesh or the surface runs with
@@ -32,10 +32,7 @@
 #include "mesh/filewriting.h"
 #include "mesh/mesharrays.h"
 #include "mesh/meshfile.h"
-#include "mr/block.h"
-#include "mr/limit.h"
-#include "mr/mrmesh.h"
-#include "mr/surfaceexport.h"
+#include "mr/surface.h"
 
 namespace lib = facetry;
 
@@ -344,7 +341,7 @@ public:
     }
     int level() {
         Hold hold(*this);
-        return surface.curRes();
+        return surface.level();
     }
     int threads() const { return surface.threads(); }
 
@@ -359,7 +356,7 @@ public:
                                   std::to_string(control.numVertices()) + " vertices)");
         change([&] {
             control.vertex(static_cast<int>(index))->setPosition(to);
-            return surface.vertexMoved(control.vertex(static_cast<int>(index)));
+            return surface.vertexMoved(static_cast<int>(index));
         });
     }
 
@@ -370,35 +367,33 @@ public:
 
     long long pointCount() {
         Hold hold(*this);
-        return lib::WeldedSurface(surface).pointCount();
+        return surface.pointCount();
     }
     long long quadCount() {
         Hold hold(*this);
-        return lib::WeldedSurface(surface).quadCount();
+        return surface.quadCount();
     }
 
     py::array_t<float> points() {
         Hold hold(*this);
-        const lib::WeldedSurface welded(surface);
-        py::array_t<float> out = emptyArray<float>({static_cast<py::ssize_t>(welded.pointCount()), 3});
+        py::array_t<float> out = emptyArray<float>({static_cast<py::ssize_t>(surface.pointCount()), 3});
         float* data = out.mutable_data();
         {
             py::gil_scoped_release released;
-            welded.copyPoints(data);
+            surface.copyPoints(data);
         }
         return out;
     }
 
     py::array_t<std::int32_t> quads() {
         Hold hold(*this);
-        const lib::WeldedSurface welded(surface);
-        if (welded.pointCount() > std::numeric_limits<std::int32_t>::max())
+        if (surface.pointCount() > std::numeric_limits<std::int32_t>::max())
             throw py::value_error("the surface has more points than int32 quads can name");
-        py::array_t<std::int32_t> out = emptyArray<std::int32_t>({static_cast<py::ssize_t>(welded.quadCount()), 4});
+        py::array_t<std::int32_t> out = emptyArray<std::int32_t>({static_cast<py::ssize_t>(surface.quadCount()), 4});
         std::int32_t* data = out.mutable_data();
         {
             py::gil_scoped_release released;
-            welded.copyQuads(data);
+            surface.copyQuads(data);
         }
         return out;
     }
@@ -406,25 +401,24 @@ public:
     py::object uvs() {
         Hold hold(*this);
         if (!surface.hasTextureCoordinates()) return py::none();
-        const lib::WeldedSurface welded(surface);
-        py::array_t<float> out = emptyArray<float>({static_cast<py::ssize_t>(welded.quadCount()), 4, 2});
+        py::array_t<float> out = emptyArray<float>({static_cast<py::ssize_t>(surface.quadCount()), 4, 2});
         float* data = out.mutable_data();
         {
             py::gil_scoped_release released;
-            welded.copyTextureCoordinates(data);
+            surface.copyTextureCoordinates(data);
         }
         return std::move(out);
     }
 
     py::tuple limit() {
         Hold hold(*this);
-        const py::ssize_t n = static_cast<py::ssize_t>(lib::WeldedSurface(surface).pointCount());
+        const py::ssize_t n = static_cast<py::ssize_t>(surface.pointCount());
         py::array_t<float> positions = emptyArray<float>({n, 3}), normals = emptyArray<float>({n, 3});
         lib::Vector* p = reinterpret_cast<lib::Vector*>(positions.mutable_data());
         lib::Vector* q = reinterpret_cast<lib::Vector*>(normals.mutable_data());
         {
             py::gil_scoped_release released;
-            lib::limitPointsAndNormals(surface, p, q);
+            surface.limit(p, q);
         }
         return py::make_tuple(positions, normals);
     }
@@ -440,11 +434,10 @@ public:
         {
             py::gil_scoped_release released;
             std::vector<lib::Vector> positions, normalsAt;
-            if (limit || normals) lib::limitPointsAndNormals(surface, limit ? &positions : nullptr, normals ? &normalsAt : nullptr);
-            lib::SurfaceExtras extras;
-            if (limit) extras.positions = &positions;
-            if (normals) extras.normals = &normalsAt;
-            written = lib::replaceFile(path, [&](FILE* out) { return lib::writeSurface(out, surface, format, extras); });
+            if (limit || normals) surface.limit(limit ? &positions : nullptr, normals ? &normalsAt : nullptr);
+            written = lib::replaceFile(path, [&](FILE* out) {
+                return surface.write(out, format, limit ? &positions : nullptr, normals ? &normalsAt : nullptr);
+            });
         }
         if (!written) {
             PyErr_SetString(PyExc_OSError, written.message.c_str());
@@ -457,7 +450,7 @@ public:
 private:
     std::mutex busy;       // held by the one call that uses the surface
     lib::Mesh control;     // the surface's own control mesh, which move_vertex moves
-    lib::MrMesh surface;   // over `control`
+    lib::Surface surface;  // over `control`
 };
 
 // facetry.LoadError(message) with the file and line as attributes (None

@@ -11,21 +11,13 @@
 #include <utility>
 
 #include "math/vector.h"
+#include "mr/memory.h"
 
 namespace facetry {
 
 // Zeroed memory for `bytes` bytes (none for 0), or std::bad_alloc; and its release.
 void* takeZeroedMemory(std::size_t bytes);
 void giveBackMemory(void* memory, std::size_t bytes);
-
-// Memory for an array its caller fills whole right away (the welded surface
-// copied out, the Python module's arrays): from 1 MiB on mapped with every
-// page in place, which one system call does far faster than the faults of
-// the first writes would, one per page. Its contents are unspecified.
-// Throws std::bad_alloc; release it with giveBackArrayMemory, the same size.
-// Not counted by the block observer.
-void* takeArrayMemory(std::size_t bytes);
-void giveBackArrayMemory(void* memory, std::size_t bytes);
 
 // Whoever wants to count the bytes blocks hold (the benchmark does) is told
 // of every allocation (positive) and release (negative).
