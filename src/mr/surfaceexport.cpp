@@ -1,12 +1,15 @@
 #include "mr/surfaceexport.h"
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "mesh/filewriting.h"
 #include "mesh/meshwriter.h"
+#include "mr/parallel.h"
 
 namespace facetry {
 
@@ -136,6 +139,87 @@ void WeldedSurface::forEachQuad(const std::function<void(const long long* corner
     }
 }
 
+std::vector<std::size_t> WeldedSurface::keptFaceSlots() const {
+    std::vector<std::size_t> slots;
+    if (!topology.hasHoles()) return slots;
+    slots.resize(topology.numF);
+    std::size_t next = 0;
+    for (int f = 0; f < topology.numF; ++f) slots[f] = keepsFace(f) ? next++ : 0;
+    return slots;
+}
+
+void WeldedSurface::copyPoints(float* xyz) const {
+    const LevelPoints points = surface.points(surface.curRes());
+    if (topology.hasHoles()) {
+        forEachPoint([&xyz](const Vector& p) {
+            *xyz++ = p.x;
+            *xyz++ = p.y;
+            *xyz++ = p.z;
+        });
+        return;
+    }
+    const std::size_t counts[3] = {static_cast<std::size_t>(topology.numV), topology.numE * points.edgeInnerCount(),
+                                   topology.numF * points.faceInnerCount()};
+    const Vector* blocks[3] = {points.vertices, points.edges, points.faces};
+    static_assert(sizeof(Vector) == 3 * sizeof(float), "a Vector is three floats");
+    for (int b = 0; b < 3; ++b)
+        if (counts[b] > 0) {
+            std::memcpy(xyz, blocks[b], counts[b] * sizeof(Vector));
+            xyz += 3 * counts[b];
+        }
+}
+
+// Each face's (m + 1)^2 grid indices are found once, then its m^2 cells read
+// them: the cells (i, j) in order, corners as forEachQuad gives them.
+void WeldedSurface::copyQuads(std::int32_t* out) const {
+    FACETRY_ASSERT(pointCount() <= INT32_MAX);
+    const int m = cells;
+    const std::size_t perFace = 4 * static_cast<std::size_t>(m) * m;
+    const std::vector<std::size_t> slots = keptFaceSlots();
+    parallelFor(surface.numFaces(), surface.threads(), grainFor(perFace), [&](std::size_t begin, std::size_t end) {
+        std::vector<std::int32_t> grid(static_cast<std::size_t>(m + 1) * (m + 1));
+        for (std::size_t f = begin; f < end; ++f) {
+            if (!keepsFace(static_cast<int>(f))) continue;
+            for (int i = 0; i <= m; ++i)
+                for (int j = 0; j <= m; ++j) grid[i * (m + 1) + j] = static_cast<std::int32_t>(index(static_cast<int>(f), i, j));
+            std::int32_t* quad = out + (slots.empty() ? f : slots[f]) * perFace;
+            for (int i = 0; i < m; ++i)
+                for (int j = 0; j < m; ++j, quad += 4) {
+                    const std::int32_t* row = grid.data() + i * (m + 1) + j;
+                    quad[0] = row[0];
+                    quad[1] = row[m + 1];
+                    quad[2] = row[m + 2];
+                    quad[3] = row[1];
+                }
+        }
+    });
+}
+
+void WeldedSurface::copyTextureCoordinates(float* out) const {
+    FACETRY_ASSERT(surface.hasTextureCoordinates());
+    const int m = cells;
+    const std::size_t perFace = 8 * static_cast<std::size_t>(m) * m;
+    const std::vector<std::size_t> slots = keptFaceSlots();
+    parallelFor(surface.numFaces(), surface.threads(), grainFor(perFace), [&](std::size_t begin, std::size_t end) {
+        std::vector<float> grid(2 * static_cast<std::size_t>(m + 1) * (m + 1));
+        for (std::size_t f = begin; f < end; ++f) {
+            if (!keepsFace(static_cast<int>(f))) continue;
+            for (int i = 0; i <= m; ++i)
+                for (int j = 0; j <= m; ++j) surface.textureCoordinateAt(static_cast<int>(f), i, j, &grid[2 * (i * (m + 1) + j)]);
+            float* corner = out + (slots.empty() ? f : slots[f]) * perFace;
+            for (int i = 0; i < m; ++i)
+                for (int j = 0; j < m; ++j) {
+                    const std::size_t at[4] = {static_cast<std::size_t>(i * (m + 1) + j), static_cast<std::size_t>((i + 1) * (m + 1) + j),
+                                               static_cast<std::size_t>((i + 1) * (m + 1) + j + 1), static_cast<std::size_t>(i * (m + 1) + j + 1)};
+                    for (std::size_t k : at) {
+                        *corner++ = grid[2 * k];
+                        *corner++ = grid[2 * k + 1];
+                    }
+                }
+        }
+    });
+}
+
 namespace {
 
 // The texture coordinates of the surface's grids, one index per distinct
@@ -205,8 +289,13 @@ bool writeSurface(FILE* out, const MrMesh& surface, MeshFormat format, const Sur
     FACETRY_ASSERT(format == MeshFormat::Obj || format == MeshFormat::Off);
     const WeldedSurface welded(surface);
     const bool obj = format == MeshFormat::Obj;
-    FACETRY_ASSERT(!extras.positions || static_cast<long long>(extras.positions->size()) == welded.storedPointCount());
-    FACETRY_ASSERT(!extras.normals || (obj && static_cast<long long>(extras.normals->size()) == welded.storedPointCount()));
+    auto fits = [&welded](const std::vector<Vector>* values) {
+        const long long n = values ? static_cast<long long>(values->size()) : -1;
+        return !values || n == welded.storedPointCount() || n == welded.pointCount();
+    };
+    FACETRY_ASSERT(fits(extras.positions));
+    FACETRY_ASSERT(!extras.normals || obj);
+    FACETRY_ASSERT(fits(extras.normals));
     if (obj)
         std::fprintf(out, "# Facetry surface at level %d: %lld points, %lld quads\n", surface.curRes(),
                      welded.pointCount(), welded.quadCount());
@@ -214,9 +303,9 @@ bool writeSurface(FILE* out, const MrMesh& surface, MeshFormat format, const Sur
         std::fprintf(out, "OFF\n%lld %lld %lld\n", welded.pointCount(), welded.quadCount(), welded.edgeCount());
     const char* pointPrefix = obj ? "v " : "";
     const bool holes = surface.topology().hasHoles();
-    // One entry per stored point, of the points written.
+    // One entry per stored point (the limit's order) or per point written.
     auto writeEach = [&](const std::vector<Vector>& values, const char* prefix) {
-        if (holes)
+        if (holes && static_cast<long long>(values.size()) == welded.storedPointCount())
             welded.forEachStoredIndex([&](long long k) { writeVector(out, prefix, values[k]); });
         else
             for (const Vector& p : values) writeVector(out, prefix, p);

@@ -20,6 +20,7 @@
 // edge and face that only holes touch, keeping the order of the rest (a
 // vertex that no face uses stays).
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -60,9 +61,22 @@ public:
     // Every quad, its four point indices in order around it.
     void forEachQuad(const std::function<void(const long long* corners)>& visit) const;
 
+    // The same into a caller's memory, in one pass over the surface's blocks
+    // (the quads and texture coordinates on the surface's threads, with the
+    // same bits on any number of them): x, y, z of every point
+    // (3 pointCount() floats); the four corners of every quad (4 quadCount()
+    // indices, which needs pointCount() <= 2^31 - 1); u, v at the four corners
+    // of every quad (8 quadCount() floats; the surface must have texture
+    // coordinates). For programs that hand the surface on as arrays.
+    void copyPoints(float* xyz) const;
+    void copyQuads(std::int32_t* corners) const;
+    void copyTextureCoordinates(float* uv) const;
+
 private:
     long long sidePoint(int face, int side, int k) const;
     void numberAroundHoles();
+    // With holes, each kept face's place among the kept faces; empty without.
+    std::vector<std::size_t> keptFaceSlots() const;
     // The index of edge e's first inner point, of face f's first inner point.
     long long edgeInnerStart(int e) const {
         return edgeStart.empty() ? edgeBase + static_cast<long long>(e) * (cells - 1) : edgeStart[e];
@@ -82,9 +96,9 @@ private:
     long long kept[3] = {0, 0, 0};  // with holes: vertices, edges and faces kept
 };
 
-// What a writer may put in place of the points or beside them, each one
-// entry per stored point (storedPointCount(), the limit's order); a writer
-// takes those of the points it writes.
+// What a writer may put in place of the points or beside them: one entry per
+// stored point (storedPointCount(), the limit's order), of which a writer
+// takes those of the points it writes, or one per point written.
 struct SurfaceExtras {
     const std::vector<Vector>* positions = nullptr;  // written instead of the points
     const std::vector<Vector>* normals = nullptr;    // a normal per point (OBJ only)
