@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -15,6 +16,7 @@
 #include "mesh/meshbuilder.h"
 #include "mr/limit.h"
 #include "mr/mrmesh.h"
+#include "mr/surface.h"
 #include "mr/surfaceexport.h"
 #include "support/loading.h"
 
@@ -124,4 +126,46 @@ TEST(HoleExport, AStripWithoutItsLastFace) {
         EXPECT_EQ(0, linesStartingWith(text, "t crease"));
         EXPECT_EQ(0, linesStartingWith(text, "t hole"));
     }
+}
+
+// The arrays a program takes from Surface leave the hole out as the export
+// does: the points, the quads over them, the limit at those points.
+TEST(HoleExport, TheSurfaceArraysLeaveTheHoleOut) {
+    Loaded loaded = loadObjText(kStrip + "t hole 1/0/0 2\n");
+    ASSERT_EQ("", loaded.fatal);
+    Surface surface;
+    ASSERT_TRUE(surface.build(*loaded.mesh).ok);
+    ASSERT_TRUE(surface.subdivide().ok);
+    ASSERT_EQ(15, surface.pointCount());  // 6 + 7 + 2, as above at level 1
+    ASSERT_EQ(8, surface.quadCount());
+    std::vector<float> xyz(3 * 15);
+    std::vector<std::int32_t> quads(4 * 8, -1);
+    surface.copyPoints(xyz.data());
+    surface.copyQuads(quads.data());
+    std::set<std::int32_t> used(quads.begin(), quads.end());
+    EXPECT_EQ(15u, used.size());
+    EXPECT_EQ(0, *used.begin());
+    EXPECT_EQ(14, *used.rbegin());
+    std::vector<Vector> positions, normals;
+    surface.limit(&positions, &normals);
+    ASSERT_EQ(15u, positions.size());
+    ASSERT_EQ(15u, normals.size());
+    // The same as the limit at every stored point, taken where the export keeps points.
+    Loaded again = loadObjText(kStrip + "t hole 1/0/0 2\n");  // a surface of its own links to its mesh
+    MrMesh mr;
+    ASSERT_TRUE(mr.build(*again.mesh).ok);
+    ASSERT_TRUE(mr.subdivide().ok);
+    std::vector<Vector> all;
+    limitPointsAndNormals(mr, &all, nullptr);
+    std::size_t next = 0;
+    WeldedSurface(mr).forEachStoredIndex([&](long long k) {
+        EXPECT_TRUE(all[k].x == positions[next].x && all[k].y == positions[next].y && all[k].z == positions[next].z) << k;
+        ++next;
+    });
+    EXPECT_EQ(15u, next);
+    next = 0;
+    WeldedSurface(mr).forEachPoint([&](const Vector& p) {
+        EXPECT_TRUE(p.x == xyz[3 * next] && p.y == xyz[3 * next + 1] && p.z == xyz[3 * next + 2]) << next;
+        ++next;
+    });
 }
