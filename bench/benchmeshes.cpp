@@ -16,7 +16,6 @@
 #include <unordered_map>
 #include <utility>
 
-using namespace facetry;
 
 namespace {
 

@@ -11,6 +11,11 @@
 // "-creased".
 BenchMesh creasedVariant(const BenchMesh& smooth, unsigned seed);
 
+// The same control mesh as OBJ under boundary interpolation "edge and
+// corner", a fifth of its faces (from a fixed seed) holes. The label gets
+// "-options".
+BenchMesh optionsVariant(const BenchMesh& smooth, unsigned seed);
+
 // Whether a benchmark mesh's text is OBJ (a creased variant) rather than the
 // control-mesh text format.
 bool isObjText(const std::string& text);

@@ -6,6 +6,7 @@
 // processes (for profiling); --no-processes skips the whole processes.
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,7 +34,8 @@ constexpr int kLargeMeshFaces = 50000;               // meshes from this size on
 constexpr int kProcessLevels = 3;                    // whole processes at L = 1 to this
 constexpr int kResetLevel = 4;                       // the level a reset comes back from
 constexpr unsigned kCreaseSeed = 13;                 // of the creased variants' sharp edges and corners
-constexpr double kCreasedCostGoal = 1.3;             // creased refinement against smooth, at most
+constexpr double kCreasedCostGoal = 1.3;             // creased (or options) refinement against smooth, at most
+const std::string kOptionsSuffix = "-options";       // the label of the variants with scheme options and holes
 
 // What the command line asks for.
 struct Settings {
@@ -72,9 +74,14 @@ Settings parseArguments(int argc, char** argv) {
     return settings;
 }
 
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() > suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
 // The inputs whose label contains `only`, generated only when wanted: the
 // generated meshes, the examples, then the creased variants of the
-// generated meshes (label "...-creased").
+// generated meshes (label "...-creased") and their variants with scheme
+// options and holes ("...-options"), which only the cost table measures.
 std::vector<BenchMesh> allMeshes(const std::string& only) {
     std::vector<BenchMesh> meshes, creased;
     using Generator = BenchMesh (*)();
@@ -88,9 +95,11 @@ std::vector<BenchMesh> allMeshes(const std::string& only) {
         const bool smoothWanted = wanted(name);
         // the shuffled sphere is the ordered one renumbered: no variant of its own
         const bool creasedWanted = wanted(name + "-creased") && name != "sphere-50k-shuffled";
-        if (!smoothWanted && !creasedWanted) continue;
+        const bool optionsWanted = wanted(name + kOptionsSuffix) && name != "sphere-50k-shuffled";
+        if (!smoothWanted && !creasedWanted && !optionsWanted) continue;
         BenchMesh mesh = generate();
         if (creasedWanted) creased.push_back(creasedVariant(mesh, kCreaseSeed));
+        if (optionsWanted) creased.push_back(optionsVariant(mesh, kCreaseSeed));
         if (smoothWanted) meshes.push_back(std::move(mesh));
     }
     for (BenchMesh& example : bundledExamples(FACETRY_SOURCE_DIR "/examples"))
@@ -212,12 +221,10 @@ struct CreasedCost {
     double buildSmooth = 0, buildCreased = 0;                        // build on N threads
 };
 
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() > suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
 
-void measureCreasedCost(const std::vector<BenchMesh>& meshes, const Settings& settings, std::vector<CreasedCost>& costs) {
-    const std::string suffix = "-creased";
+// The variants whose label ends in `suffix` against their smooth meshes.
+void measureCreasedCost(const std::vector<BenchMesh>& meshes, const Settings& settings, const std::string& suffix,
+                        std::vector<CreasedCost>& costs) {
     const int threads = machineThreads();
     for (const BenchMesh& creased : meshes) {
         if (!endsWith(creased.name, suffix)) continue;
@@ -226,7 +233,7 @@ void measureCreasedCost(const std::vector<BenchMesh>& meshes, const Settings& se
         for (const BenchMesh& m : meshes)
             if (m.name == smoothName) smooth = &m;
         if (!smooth) continue;
-        std::fprintf(stderr, "%s: creased against smooth, in turn...\n", smoothName.c_str());
+        std::fprintf(stderr, "%s: %s against smooth, in turn...\n", smoothName.c_str(), suffix.c_str() + 1);
         // per level: the samples of each of the six figures
         std::vector<std::array<std::vector<double>, 6>> samples(settings.maxLevel);
         for (int rep = 0; rep < settings.repetitions; ++rep) {
@@ -261,23 +268,26 @@ void measureCreasedCost(const std::vector<BenchMesh>& meshes, const Settings& se
     }
 }
 
-// The creased refinement's cost table, with whether each creased surface
-// matched OpenSubdiv's. Returns whether every ratio met the goal.
-bool printCreasedCost(const std::vector<CreasedCost>& costs, const std::vector<BenchRow>& rows, FILE* out) {
+// The cost table of the variants called `kind` ("creased", "options"), with
+// whether each variant's surface matched OpenSubdiv's where it was compared.
+// Returns whether every ratio met the goal.
+bool printCreasedCost(const std::vector<CreasedCost>& costs, const std::vector<BenchRow>& rows, const std::string& kind,
+                      FILE* out) {
     if (costs.empty()) return true;
+    const std::string one1 = kind + "1", oneN = kind + "N", matchTitle = kind + " match (max dist/size)";
     std::fprintf(out,
-                 "\nCreased refinement against smooth: ms of every subdivide() from 0 to L (medians of runs in turn), "
+                 "\n%c%s refinement against smooth: ms of every subdivide() from 0 to L (medians of runs in turn), "
                  "build of level 0 on N threads:\n"
                  "%-22s %2s | %9s %9s %6s | %9s %9s %6s | %7s %7s %6s | %s\n",
-                 "mesh", "L", "smooth1", "creased1", "x", "smoothN", "creasedN", "x", "build", "creased", "x",
-                 "creased match (max dist/size)");
+                 std::toupper(kind[0]), kind.c_str() + 1, "mesh", "L", "smooth1", one1.c_str(), "x", "smoothN",
+                 oneN.c_str(), "x", "build", kind.c_str(), "x", matchTitle.c_str());
     bool met = true;
     for (const CreasedCost& cost : costs) {
         const double one = cost.creased1 / cost.smooth1, all = cost.creasedN / cost.smoothN;
         met = met && one <= kCreasedCostGoal && all <= kCreasedCostGoal;
         char match[128] = "-";
         for (const BenchRow& row : rows)
-            if (row.mesh == cost.mesh + "-creased" && row.level == cost.level && row.comparedWithOsd)
+            if (row.mesh == cost.mesh + "-" + kind && row.level == cost.level && row.comparedWithOsd)
                 std::snprintf(match, sizeof match, "%s (%.1e)", row.weld.summary().c_str(),
                               row.weld.largestDistance / row.tolerance * kWeldTolerance);
         std::fprintf(out, "%-22s %2d | %9.2f %9.2f %6.2f | %9.2f %9.2f %6.2f | %7.2f %7.2f %6.2f | %s\n",
@@ -285,8 +295,8 @@ bool printCreasedCost(const std::vector<CreasedCost>& costs, const std::vector<B
                      cost.creasedN * 1e3, all, cost.buildSmooth * 1e3, cost.buildCreased * 1e3,
                      cost.buildCreased / cost.buildSmooth, match);
     }
-    std::fprintf(out, "Creased refinement within %.1f x the smooth one on every mesh and level: %s\n", kCreasedCostGoal,
-                 met ? "yes" : "no");
+    std::fprintf(out, "%c%s refinement within %.1f x the smooth one on every mesh and level: %s\n",
+                 std::toupper(kind[0]), kind.c_str() + 1, kCreasedCostGoal, met ? "yes" : "no");
     return met;
 }
 
@@ -306,20 +316,23 @@ int main(int argc, char** argv) {
     Settings settings = parseArguments(argc, argv);
     std::vector<BenchMesh> meshes = allMeshes(settings.only);
     std::vector<BenchRow> rows;
-    for (const BenchMesh& input : meshes) benchmarkMesh(input, settings, rows);
+    for (const BenchMesh& input : meshes)
+        if (!endsWith(input.name, kOptionsSuffix)) benchmarkMesh(input, settings, rows);
     std::vector<ProcessRow> processes;
     if (settings.processes && !settings.facetryOnly) {
         ScratchDirectory scratch;
         for (const BenchMesh& input : meshes)
-            if (loadText(input.text)->numFaces() >= kLargeMeshFaces)
+            if (!endsWith(input.name, kOptionsSuffix) && loadText(input.text)->numFaces() >= kLargeMeshFaces)
                 timeProcesses(input, scratch, std::min(settings.repetitions, 3), processes);
     }
     printTable(rows, stdout);
     printProcessTable(processes, stdout);
     printOrderAndResetChecks(rows, stdout);
-    std::vector<CreasedCost> costs;
-    measureCreasedCost(meshes, settings, costs);
-    printCreasedCost(costs, rows, stdout);
+    std::vector<CreasedCost> costs, optionCosts;
+    measureCreasedCost(meshes, settings, "-creased", costs);
+    printCreasedCost(costs, rows, "creased", stdout);
+    measureCreasedCost(meshes, settings, kOptionsSuffix, optionCosts);
+    printCreasedCost(optionCosts, rows, "options", stdout);
     for (const BenchMesh& input : meshes)
         if (input.name.rfind("scan", 0) == 0) printResetCheck(input, stdout);
     bool allMatched = true;

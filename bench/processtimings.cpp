@@ -10,7 +10,6 @@
 
 #include "stopwatch.h"
 
-using namespace facetry;
 
 namespace {
 

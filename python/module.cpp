@@ -250,9 +250,9 @@ py::tuple controlCorners(const lib::Mesh& mesh) {
     std::vector<std::int32_t> vertices;
     std::vector<float> sharpness;
     for (int v = 0; v < mesh.numVertices(); ++v)
-        if (mesh.vertex(v)->sharpness() > 0) {
+        if (mesh.vertex(v)->taggedSharpness() > 0) {
             vertices.push_back(v);
-            sharpness.push_back(mesh.vertex(v)->sharpness());
+            sharpness.push_back(mesh.vertex(v)->taggedSharpness());
         }
     const py::ssize_t k = static_cast<py::ssize_t>(sharpness.size());
     return py::make_tuple(py::array_t<std::int32_t>(k, vertices.data()), py::array_t<float>(k, sharpness.data()));

@@ -56,7 +56,7 @@ def test_a_missing_file_raises_load_error_by_name(tmp_path):
 
 def test_loader_warnings_are_facetry_warnings_with_facetry_refines_text(tmp_path):
     path = tmp_path / "dropped.obj"
-    path.write_text("v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 2 2 2\nf 1 2 3 4\nf 1 2\nf 2 3 3\nt hole 1/0/0 0\nt hole 1/0/0 1\n")
+    path.write_text("v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 2 2 2\nf 1 2 3 4\nf 1 2\nf 2 3 3\nt holes 1/0/0 0\nt holes 1/0/0 1\n")
     printed = run_refine(path).stderr.splitlines()
     assert len(printed) == 3
     with warnings.catch_warnings(record=True) as caught:

@@ -93,10 +93,13 @@ int main(int argc, char** argv) {
     }
     Mesh mesh;
     readMeshFile(options.input, mesh);
+    const SchemeOptions scheme = options.schemeOver(mesh.options());
+    if (scheme != mesh.options()) mesh.setOptions(scheme);
     MrMesh surface;
     if (options.threads > 0) surface.setThreads(options.threads);
     applyMemoryLimit(surface, options.memoryLimitMiB);
     buildSurface(surface, mesh);
+    if (mesh.holeCount() == mesh.numFaces()) std::printf("Every face is a hole: the surface is empty\n");
     if (!refineTo(surface, options.level, options.progress || isatty(STDERR_FILENO))) return kFailureStatus;
     if (options.dump) {
         mesh.print();

@@ -19,6 +19,14 @@ const char* const kRefineUsage =
     "                       (.obj or .off); texture coordinates and crease tags of\n"
     "                       the input go with it into OBJ\n"
     "      --limit          write every point at its place on the limit surface\n"
+    "      --boundary edge-only|edge-and-corner|none\n"
+    "                       how boundaries are interpolated (default: as the input's\n"
+    "                       interpolateboundary tag says, else edge-only)\n"
+    "      --creasing uniform|chaikin\n"
+    "                       how semi-sharp creases wear off (default: the input's)\n"
+    "      --triangles catmull-clark|smooth\n"
+    "                       the first step's rule next to triangles (default: the\n"
+    "                       input's)\n"
     "      --normals        write the limit surface's normal at every point (OBJ only)\n"
     "      --dump           print the control mesh and the surface, element by element\n"
     "      --progress       report every level on standard error, even when it is not\n"
@@ -52,6 +60,40 @@ std::string optionName(const char* arg, const char*& value) {
     return equals ? std::string(arg, equals) : std::string(arg);
 }
 
+// `value` as one of `words`, setting `option` to the matching one of `values`.
+template <class T, std::size_t N>
+bool chooseWord(const char* value, const char* const (&words)[N], const T (&values)[N], std::optional<T>& option) {
+    for (std::size_t k = 0; k < N; ++k)
+        if (std::strcmp(value, words[k]) == 0) {
+            option = values[k];
+            return true;
+        }
+    return false;
+}
+
+// The scheme options; false when `name` is none of them.
+bool takeScheme(const std::string& name, const char* value, RefineOptions& options, std::string& error) {
+    bool known = true;
+    if (name == "--boundary") {
+        static const char* const words[] = {"edge-only", "edge-and-corner", "none"};
+        static const BoundaryInterpolation values[] = {BoundaryInterpolation::EdgeOnly,
+                                                       BoundaryInterpolation::EdgeAndCorner, BoundaryInterpolation::None};
+        known = chooseWord(value, words, values, options.boundary);
+    } else if (name == "--creasing") {
+        static const char* const words[] = {"uniform", "chaikin"};
+        static const CreasingMethod values[] = {CreasingMethod::Uniform, CreasingMethod::Chaikin};
+        known = chooseWord(value, words, values, options.creasing);
+    } else if (name == "--triangles") {
+        static const char* const words[] = {"catmull-clark", "smooth"};
+        static const TriangleSubdivision values[] = {TriangleSubdivision::CatmullClark, TriangleSubdivision::Smooth};
+        known = chooseWord(value, words, values, options.triangles);
+    } else {
+        return false;
+    }
+    if (!known) error = "invalid value '" + std::string(value) + "' for '" + name + "'";
+    return true;
+}
+
 std::string setOutput(const char* path, RefineOptions& options) {
     options.format = meshFormatOf(path);
     if (options.format == MeshFormat::Text) return std::string("the output '") + path + "' must end in .obj or .off";
@@ -62,6 +104,8 @@ std::string setOutput(const char* path, RefineOptions& options) {
 // One option that takes a value; `value` is that value, or null when missing.
 std::string takeValue(const std::string& name, const char* value, RefineOptions& options) {
     if (!value) return "option '" + name + "' needs a value";
+    std::string error;
+    if (takeScheme(name, value, options, error)) return error;
     long long number;
     if (name == "--level" || name == "-l") {
         if (!parseCount(value, INT_MAX, number)) return std::string("invalid level '") + value + "'";
@@ -84,10 +128,18 @@ std::string takeValue(const std::string& name, const char* value, RefineOptions&
 
 bool takesValue(const std::string& name) {
     return name == "--level" || name == "-l" || name == "--output" || name == "-o" || name == "--memory-limit" ||
-           name == "--threads" || name == "-j";
+           name == "--threads" || name == "-j" || name == "--boundary" || name == "--creasing" || name == "--triangles";
 }
 
 }  // namespace
+
+SchemeOptions RefineOptions::schemeOver(const SchemeOptions& file) const {
+    SchemeOptions result = file;
+    if (boundary) result.boundary = *boundary;
+    if (creasing) result.creasing = *creasing;
+    if (triangles) result.triangles = *triangles;
+    return result;
+}
 
 std::string parseRefineOptions(int argc, const char* const* argv, RefineOptions& options) {
     bool optionsEnded = false;

@@ -2,6 +2,7 @@
 // The command line of facetry-refine, parsed without side effects so that
 // every usage error can be tested in-process.
 
+#include <optional>
 #include <string>
 
 #include "mr/surfaceexport.h"
@@ -24,6 +25,13 @@ struct RefineOptions {
     bool limit = false;                       // write the points at their limit positions
     bool normals = false;                     // write a limit normal per point (OBJ only)
     bool help = false;                        // print the usage and stop
+    // Scheme options that override the input file's; unset: the file's.
+    std::optional<BoundaryInterpolation> boundary;  // --boundary
+    std::optional<CreasingMethod> creasing;         // --creasing
+    std::optional<TriangleSubdivision> triangles;   // --triangles
+
+    // The file's options with those of the command line put over them.
+    SchemeOptions schemeOver(const SchemeOptions& file) const;
 };
 
 // The exit status of a command-line error.

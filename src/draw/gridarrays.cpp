@@ -26,7 +26,8 @@ int wholePalettes(long long count) {
 
 }  // namespace
 
-GridLayout::GridLayout(int faces, int level) : res(level), numF(faces), n((1 << level) + 1) {
+GridLayout::GridLayout(int faces, int level, const unsigned char* holes)
+    : res(level), numF(faces), n((1 << level) + 1), holeFlags(holes) {
     FACETRY_ASSERT(faces >= 0 && level >= 0);
     // A small surface needs no batch larger than itself.
     const int enough = wholePalettes(faces + kEdgePaletteSize - 1);
@@ -121,21 +122,39 @@ void enableArrays(GridLayout& layout, SurfaceMode mode, bool on) {
     if (on && mode == SurfaceMode::Vertices) glPointSize(kSurfacePointSize);
 }
 
-void drawBatch(GridLayout& layout, SurfaceMode mode, const BatchArrays& arrays, int faces) {
-    glVertexPointer(3, GL_FLOAT, 0, arrays.points);
+// Faces [from, from + count) of the batch, counted from its first face.
+static void drawRun(GridLayout& layout, SurfaceMode mode, int from, int count) {
     switch (mode) {
         case SurfaceMode::Vertices:
-            glDrawArrays(GL_POINTS, 0, faces * layout.facePoints());
+            glDrawArrays(GL_POINTS, from * layout.facePoints(), count * layout.facePoints());
             break;
         case SurfaceMode::Edges:
         case SurfaceMode::ColoredEdges:
-            glDrawElements(GL_LINES, layout.lineIndexCount(faces), GL_UNSIGNED_INT, layout.lineIndices());
+            glDrawElements(GL_LINES, layout.lineIndexCount(count), GL_UNSIGNED_INT,
+                           layout.lineIndices() + layout.lineIndexCount(from));
             break;
         case SurfaceMode::Faces:
-            FACETRY_ASSERT(arrays.normals);
-            glNormalPointer(GL_FLOAT, 0, arrays.normals);
-            glDrawElements(GL_QUADS, layout.cellIndexCount(faces), GL_UNSIGNED_INT, layout.cellIndices());
+            glDrawElements(GL_QUADS, layout.cellIndexCount(count), GL_UNSIGNED_INT,
+                           layout.cellIndices() + layout.cellIndexCount(from));
             break;
+    }
+}
+
+void drawBatch(GridLayout& layout, SurfaceMode mode, const BatchArrays& arrays, int first, int faces) {
+    glVertexPointer(3, GL_FLOAT, 0, arrays.points);
+    if (mode == SurfaceMode::Faces) {
+        FACETRY_ASSERT(arrays.normals);
+        glNormalPointer(GL_FLOAT, 0, arrays.normals);
+    }
+    if (!layout.hasHoles()) {
+        drawRun(layout, mode, 0, faces);
+        return;
+    }
+    for (int k = 0; k < faces;) {
+        while (k < faces && layout.isHole(first + k)) ++k;
+        const int start = k;
+        while (k < faces && !layout.isHole(first + k)) ++k;
+        if (k > start) drawRun(layout, mode, start, k - start);
     }
 }
 

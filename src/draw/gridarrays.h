@@ -10,6 +10,9 @@
 // and one colour array serve all batches: a batch costs a few calls that only
 // move the vertex and normal pointers, whatever the size of the surface.
 //
+// A face that is a hole (MrTopology::isHole) keeps its place in the arrays
+// but is not drawn: a batch with holes is drawn as its runs of other faces.
+//
 // Cell (i, j) has the corners A = (i, j), B = (i+1, j), C = (i+1, j+1) and
 // D = (i, j+1) and is drawn as the quad D, A, B, C: the same quadrilateral,
 // split by the software renderer into the same two triangles, as the old
@@ -40,7 +43,8 @@ constexpr int kBatchVertices = 1 << 17;
 // all its batches share (made on first use).
 class GridLayout {
 public:
-    GridLayout(int faces, int level);
+    // `holes`, when not null, holds one flag per face, 1 for a face not drawn.
+    GridLayout(int faces, int level, const unsigned char* holes = nullptr);
     GridLayout(const GridLayout&) = delete;
     GridLayout& operator=(const GridLayout&) = delete;
 
@@ -52,6 +56,8 @@ public:
     int batches() const { return (numF + batchFaces - 1) / batchFaces; }
     int firstFace(int batch) const { return batch * batchFaces; }
     int facesIn(int batch) const;                       // faces of that batch
+    bool hasHoles() const { return holeFlags != nullptr; }
+    bool isHole(int f) const { return holeFlags && holeFlags[f] != 0; }
 
     // 4 indices per cell of a full batch: D, A, B, C.
     const GLuint* cellIndices();
@@ -73,10 +79,16 @@ private:
     int numF;        // faces of the surface
     int n;           // points along a grid side
     int batchFaces;  // faces per full batch
+    const unsigned char* holeFlags;  // per face, 1 for a hole; null when there is none
     std::vector<GLuint> cells;    // cellIndexCount(batchFaces), empty until used
     std::vector<GLuint> lines;    // lineIndexCount(batchFaces), empty until used
     std::vector<GLfloat> palette; // 3 per vertex of a full batch, empty until used
 };
+
+// The hole flags GridLayout takes: the surface's, or null when no face is a hole.
+inline const unsigned char* holeFlags(const MrTopology& topology) {
+    return topology.hasHoles() ? topology.faceHoles.data() : nullptr;
+}
 
 // Face f's n x n grid points into `points` and, when `normals` is not null,
 // the normals that go with them (see above).
@@ -99,8 +111,8 @@ struct BatchArrays {
 template <class ArraysOf>
 void drawBatches(GridLayout& layout, SurfaceMode mode, ArraysOf arraysOf);
 
-// The calls for one batch of `faces` faces; drawBatches makes them.
-void drawBatch(GridLayout& layout, SurfaceMode mode, const BatchArrays& arrays, int faces);
+// The calls for one batch of `faces` faces from face `first`; drawBatches makes them.
+void drawBatch(GridLayout& layout, SurfaceMode mode, const BatchArrays& arrays, int first, int faces);
 // Turns the client arrays of `mode` on or off, and for on, points the colour
 // array at the shared colours.
 void enableArrays(GridLayout& layout, SurfaceMode mode, bool on);
@@ -115,7 +127,7 @@ void drawBatches(GridLayout& layout, SurfaceMode mode, ArraysOf arraysOf) {
     BatchArrays arrays;
     for (int b = 0; b < layout.batches(); ++b) {
         arrays = arraysOf(b);
-        drawBatch(layout, mode, arrays, layout.facesIn(b));
+        drawBatch(layout, mode, arrays, layout.firstFace(b), layout.facesIn(b));
     }
     enableArrays(layout, mode, false);
     finishMode(layout, mode, arrays, layout.facesIn(layout.batches() - 1));

@@ -12,7 +12,7 @@ namespace {
 
 // Fills each batch in turn into scratch of one batch's size and draws it.
 void drawStreamed(const MrMesh& mesh, SurfaceMode mode) {
-    GridLayout layout(mesh.numFaces(), mesh.curRes());
+    GridLayout layout(mesh.numFaces(), mesh.curRes(), holeFlags(mesh.topology()));
     const bool withNormals = mode == SurfaceMode::Faces;
     const std::size_t batchPoints = static_cast<std::size_t>(layout.facesPerBatch()) * layout.facePoints();
     std::vector<Vector> points(batchPoints), normals(withNormals ? batchPoints : 0);

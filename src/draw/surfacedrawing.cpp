@@ -81,7 +81,7 @@ bool SurfaceDrawing::prepare(SurfaceMode mode) {
     if (outOfMemory) return false;
     const bool needNormals = mode == SurfaceMode::Faces;
     try {
-        if (!layout) layout = std::make_unique<GridLayout>(surface.numFaces(), surface.curRes());
+        if (!layout) layout = std::make_unique<GridLayout>(surface.numFaces(), surface.curRes(), holeFlags(surface.topology()));
         const std::size_t count = static_cast<std::size_t>(layout->faces()) * layout->facePoints();
         const bool newPoints = !points.size() && count > 0;
         const bool newNormals = needNormals && !normals.size() && count > 0;

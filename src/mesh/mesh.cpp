@@ -9,6 +9,7 @@
 #include "mesh/error.h"
 #include "mesh/meshbuilder.h"
 #include "mesh/textscanner.h"
+#include "rules/creases.h"
 
 namespace facetry {
 
@@ -37,8 +38,50 @@ void Mesh::clear() {
     creased = false;
     schemeOptions = SchemeOptions();
     holes = std::vector<unsigned char>();
+    numHoles = 0;
+    taggedHoles = std::vector<unsigned char>();
+    taggedVertexSharpness = std::vector<float>();
     texCoords = std::vector<float>();
     cornerTex = std::vector<int>();
+}
+
+void Mesh::setOptions(const SchemeOptions& options) {
+    schemeOptions = options;
+    applyOptions();
+}
+
+// The tags as the file gave them, then what the boundary rule adds: cheap
+// next to the load, and nothing is kept for what the options leave alone.
+void Mesh::applyOptions() {
+    if (!taggedVertexSharpness.empty()) vertexSharpness = std::move(taggedVertexSharpness);
+    taggedVertexSharpness = std::vector<float>();
+    holes = taggedHoles;
+    const MeshTopology& t = topo;
+    if (schemeOptions.boundary == BoundaryInterpolation::EdgeAndCorner)
+        for (int v = 0; v < numV; ++v) {
+            if (t.faceVal(v) != 1 || t.edgeVal(v) != 2 || vertexSharpness[v] >= kInfinitelySharp) continue;
+            if (taggedVertexSharpness.empty()) taggedVertexSharpness = vertexSharpness;
+            vertexSharpness[v] = kInfinitelySharp;
+        }
+    if (schemeOptions.boundary == BoundaryInterpolation::None)
+        // Decided on the tags alone, before the boundary makes its edges sharp.
+        for (int v = 0; v < numV; ++v) {
+            if (t.faceVal(v) == t.edgeVal(v)) continue;  // interior
+            bool open = false;
+            for (int k = t.ringStart[v]; k < t.ringStart[v + 1] && !open; ++k) {
+                const int e = t.ringEdges[k];
+                open = t.edgeFaces[2 * e + 1] < 0 && edgeSharpness[e] < kInfinitelySharp;
+            }
+            if (!open) continue;
+            if (holes.empty()) holes.assign(numF, 0);
+            for (int k = t.ringStart[v]; k < t.ringStart[v + 1]; ++k)
+                if (t.ringFaces[k] >= 0) holes[t.ringFaces[k]] = 1;
+        }
+    numHoles = 0;
+    for (unsigned char h : holes) numHoles += h;
+    creased = false;
+    for (int e = 0; e < numE && !creased; ++e) creased = isSharp(edgeSharpness[e]);
+    for (int v = 0; v < numV && !creased; ++v) creased = isSharp(vertexSharpness[v]);
 }
 
 void Mesh::read(FILE* input) {

@@ -103,12 +103,24 @@ public:
     const MeshTopology& topology() const { return topo; }
     // Whether some edge or vertex has a sharpness above 0 (see rules/creases.h).
     bool hasCreases() const { return creased; }
-    // The scheme options the file asked for (the defaults when it asked none).
+    // The scheme options in effect: the file's (the defaults when it asked
+    // none), or what setOptions put in their place.
     const SchemeOptions& options() const { return schemeOptions; }
+    // Puts other options in effect (a command line overriding the file). The
+    // rules' sharpness and holes follow from the options and the tags, which
+    // stay as the file gave them: under edge-and-corner every vertex of one
+    // face and two edges is infinitely sharp, under none every face at a
+    // vertex with a boundary edge not infinitely sharp is a hole.
+    void setOptions(const SchemeOptions& options);
     // Whether face f is a hole: it keeps its vertices and its part in its
-    // neighbours' rules, but has no surface of its own.
+    // neighbours' rules, but has no surface of its own. Tagged, or made one
+    // by boundary interpolation "none".
     bool isHole(int f) const { return !holes.empty() && holes[f] != 0; }
     bool hasHoles() const { return !holes.empty(); }
+    // The number of faces that are holes.
+    int holeCount() const { return numHoles; }
+    // Whether the file tagged face f a hole (what a writer writes back).
+    bool isTaggedHole(int f) const { return !taggedHoles.empty() && taggedHoles[f] != 0; }
     // Whether the faces carry texture coordinates: all of them do, or none.
     bool hasTextureCoordinates() const { return !cornerTex.empty(); }
     // u, v per texture coordinate, in file order; empty when the faces carry none.
@@ -139,15 +151,22 @@ private:
     MeshTopology topo;                        // how the elements meet
     std::vector<Vector> positions;            // per vertex, its position
     std::vector<Vector> centroids;            // per face, the average of its vertex positions
-    std::vector<float> vertexSharpness;       // per vertex, its sharpness (0 unless tagged)
+    std::vector<float> vertexSharpness;       // per vertex, its sharpness to the rules (0 unless tagged or a sharpened corner)
     std::vector<float> edgeSharpness;         // per edge, its sharpness as tagged
     std::vector<MrVertexHost> vertexLinks;    // per vertex, the surface vertex that stands for it
     std::vector<MrVertexHost> edgeLinks;      // per edge, likewise (on the refinement path only)
     std::vector<MrVertexHost> faceLinks;      // per face, likewise (on the refinement path only)
 
-    bool creased = false;           // some edge or vertex is sharp
-    SchemeOptions schemeOptions;    // as tagged
-    std::vector<unsigned char> holes;  // per face, 1 for a hole; empty when there is none
+    // Derives the rules' vertex sharpness, holes and `creased` from the tags
+    // and the options.
+    void applyOptions();
+
+    bool creased = false;           // some edge or vertex is sharp to the rules
+    SchemeOptions schemeOptions;    // in effect
+    std::vector<unsigned char> holes;  // per face, 1 for a hole to the rules; empty when there is none
+    int numHoles = 0;               // faces that are holes
+    std::vector<unsigned char> taggedHoles;    // per face, 1 for a tagged hole; empty when none is tagged
+    std::vector<float> taggedVertexSharpness;  // per vertex as tagged, where the options changed vertexSharpness; else empty
     std::vector<float> texCoords;   // u, v per texture coordinate
     std::vector<int> cornerTex;     // per corner (as topo.cornerVertices), its texture coordinate; empty for none
 };
@@ -163,6 +182,9 @@ inline const MeshFace* MeshVertex::face(int i) const {
 }
 inline Vector MeshVertex::position() const { return mesh->positions[id]; }
 inline float MeshVertex::sharpness() const { return mesh->vertexSharpness[id]; }
+inline float MeshVertex::taggedSharpness() const {
+    return mesh->taggedVertexSharpness.empty() ? mesh->vertexSharpness[id] : mesh->taggedVertexSharpness[id];
+}
 inline const MeshVertex* MeshEdge::vertex(int i) const { return &mesh->vertices[mesh->topo.edgeVertices[2 * id + (i == 0 ? 0 : 1)]]; }
 inline const MeshFace* MeshEdge::face(int i) const {
     const int f = mesh->topo.edgeFaces[2 * id + (i == 0 ? 0 : 1)];

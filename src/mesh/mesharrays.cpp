@@ -125,10 +125,11 @@ void copyMesh(const Mesh& source, Mesh& copy) {
     for (int e = 0; e < t.numE; ++e)
         if (source.edge(e)->sharpness() > 0) builder.setEdgeSharpness(e, source.edge(e)->sharpness());
     for (int v = 0; v < t.numV; ++v)
-        if (source.vertex(v)->sharpness() > 0) builder.setVertexSharpness(v, source.vertex(v)->sharpness());
+        if (source.vertex(v)->taggedSharpness() > 0) builder.setVertexSharpness(v, source.vertex(v)->taggedSharpness());
+    // The tags, from which the copy derives what the options add, as the original did.
     builder.setOptions(source.options());
     for (int f = 0; f < t.numF; ++f)
-        if (source.isHole(f)) builder.setHole(f);
+        if (source.isTaggedHole(f)) builder.setHole(f);
     builder.finish(copy);
 }
 

@@ -299,11 +299,11 @@ void MeshBuilder::finish(Mesh& mesh) {
     orderRings(topology);
     makeElements(topology, mesh);
     takeSharpness(mesh);
-    mesh.schemeOptions = options;
     if (!holeFaces.empty()) {
-        mesh.holes.assign(mesh.numF, 0);
-        for (int f : holeFaces) mesh.holes[f] = 1;
+        mesh.taggedHoles.assign(mesh.numF, 0);
+        for (int f : holeFaces) mesh.taggedHoles[f] = 1;
     }
+    mesh.setOptions(options);
     // Texture coordinates only come with faces that name them.
     if (!faceTex.empty()) {
         mesh.cornerTex = std::move(faceTex);
@@ -354,9 +354,6 @@ void MeshBuilder::setHole(int face) {
 void MeshBuilder::takeSharpness(Mesh& mesh) const {
     for (const auto& [e, s] : edgeSharpness) mesh.edgeSharpness[e] = s;
     for (const auto& [v, s] : vertexSharpness) mesh.vertexSharpness[v] = s;
-    mesh.creased = false;
-    for (const auto& entry : edgeSharpness) mesh.creased = mesh.creased || mesh.edgeSharpness[entry.first] > 0;
-    for (const auto& entry : vertexSharpness) mesh.creased = mesh.creased || mesh.vertexSharpness[entry.first] > 0;
 }
 
 }  // namespace facetry

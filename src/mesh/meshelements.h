@@ -51,8 +51,12 @@ public:
     // rules where the vertex or one of its edges is sharp. A vertex that no
     // face uses keeps its own position.
     Vector vertexPoint() const;
-    // The vertex's own sharpness (a corner tag): 0 unless tagged.
+    // The vertex's own sharpness as the rules take it: its corner tag (0
+    // unless tagged), infinite at a corner that boundary interpolation
+    // "edge and corner" sharpens.
     float sharpness() const;
+    // The sharpness the file tagged, whatever the options make of it.
+    float taggedSharpness() const;
     // The surface vertex that stands for this vertex, which the surface's
     // build sets (mrvertexhost.h).
     MrVertex* mrVertex() const;

@@ -56,7 +56,16 @@ void writeOff(FILE* out, const Mesh& mesh) {
 
 }  // namespace
 
+void writeOptionTags(FILE* out, const SchemeOptions& options) {
+    if (options.boundary != BoundaryInterpolation::EdgeOnly)
+        std::fprintf(out, "t interpolateboundary 1/0/0 %d\n", static_cast<int>(options.boundary));
+    if (options.creasing == CreasingMethod::Chaikin) std::fputs("t creasemethod 0/0/1 chaikin\n", out);
+    if (options.triangles == TriangleSubdivision::Smooth) std::fputs("t smoothtriangles 0/0/1 smooth\n", out);
+}
+
 void writeMeshTags(FILE* out, const Mesh& mesh) {
+    writeOptionTags(out, mesh.options());
+    writeHoleTag(out, mesh.numFaces(), [&mesh](long long f) { return mesh.isTaggedHole(static_cast<int>(f)); });
     if (!mesh.hasCreases()) return;
     const MeshTopology& t = mesh.topology();
     for (int e = 0; e < t.numE; ++e) {
@@ -65,7 +74,7 @@ void writeMeshTags(FILE* out, const Mesh& mesh) {
             std::fprintf(out, "t crease 2/1/0 %d %d " FACETRY_FLOAT "\n", t.edgeVertices[2 * e], t.edgeVertices[2 * e + 1], s);
     }
     for (int v = 0; v < t.numV; ++v) {
-        const float s = mesh.vertex(v)->sharpness();
+        const float s = mesh.vertex(v)->taggedSharpness();
         if (s > 0) std::fprintf(out, "t corner 1/1/0 %d " FACETRY_FLOAT "\n", v, s);
     }
 }

@@ -27,10 +27,30 @@ namespace facetry {
 // Writes `mesh` to `out` in `format`; false when writing failed.
 bool writeMesh(FILE* out, const Mesh& mesh, MeshFormat format);
 
-// The OBJ tags of the control mesh, 0-based as the reader takes them: a
-// `t crease 2/1/0 a b s` per edge tagged sharp, a `t corner 1/1/0 v s` per
-// sharp vertex. Every tag the mesh carries is written here.
+// The OBJ tags of the control mesh as the file gave them, 0-based as the
+// reader takes them: the options in effect (writeOptionTags), a `t crease
+// 2/1/0 a b s` per edge tagged sharp, a `t corner 1/1/0 v s` per vertex
+// tagged sharp, and `t hole n/0/0 f...` for the faces tagged holes. Every
+// tag the mesh carries is written here.
 void writeMeshTags(FILE* out, const Mesh& mesh);
+
+// The scheme options that differ from the defaults as tags:
+// `t interpolateboundary 1/0/0 N`, `t creasemethod 0/0/1 chaikin`,
+// `t smoothtriangles 0/0/1 smooth`.
+void writeOptionTags(FILE* out, const SchemeOptions& options);
+
+// The faces among `count` for which isHole(f) holds as one `t hole n/0/0
+// f...` line, nothing when there is none.
+template <class IsHole>
+void writeHoleTag(FILE* out, long long count, IsHole isHole) {
+    long long holes = 0;
+    for (long long f = 0; f < count; ++f) holes += isHole(f) ? 1 : 0;
+    if (holes == 0) return;
+    std::fprintf(out, "t hole %lld/0/0", holes);
+    for (long long f = 0; f < count; ++f)
+        if (isHole(f)) std::fprintf(out, " %lld", f);
+    std::fputc('\n', out);
+}
 
 // Writes `mesh` to `path` in the format its extension names, through a
 // temporary file beside it (replaceFile): a failed write leaves what was at

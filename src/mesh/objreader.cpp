@@ -255,8 +255,12 @@ struct ObjState {
     void addTextureCoordinate();
     void addFace(const tinyobj::index_t* corners, int count);
     void readTag();
+    void tagCounts(long long counts[3]) const;
+    void tagValues(long long values) const;
+    void readOptionTag();
     void finishFaces();
     void applyTags();
+    void applyHoles();
 
     const std::string& name;            // the file name for messages
     const MessageSink& report;          // where warnings go
@@ -272,6 +276,14 @@ struct ObjState {
     std::vector<PendingTag> tags;       // every crease and corner tag, in order
     std::vector<int> tagVertices;       // their vertex indices, as written
     std::vector<float> tagSharpness;    // their sharpness values
+    // A face of a hole tag: its line and the face's index among the file's faces.
+    struct PendingHole {
+        long line;
+        int face;
+    };
+    std::vector<PendingHole> holes;     // every face of a hole tag, in order
+    std::vector<int> acceptedSlot;      // per face line, its slot in the builder, or -1 when dropped
+    SchemeOptions options;              // as the option tags set them
     std::set<std::string> unknownTags;  // the other tag names met so far
     std::vector<std::string> words;     // the words of the line being checked
     std::exception_ptr error;           // the first error, raised once the parse has ended
@@ -363,16 +375,19 @@ void ObjState::finishFaces() {
             failAt(face.line, "texture coordinate index " + std::to_string(face.largestTexture + 1) +
                                   " out of range (" + std::to_string(textureCoordinateCount) +
                                   " texture coordinates)");
-        builder.addFace(indices.data() + face.start, face.count,
-                        facesTextured ? textureIndices.data() + face.start : nullptr);
+        const int slot = builder.faceCount();
+        const bool accepted = builder.addFace(indices.data() + face.start, face.count,
+                                              facesTextured ? textureIndices.data() + face.start : nullptr);
+        acceptedSlot.push_back(accepted ? slot : -1);
     }
 }
 
 // t name nint/nfloat/nstring, then the integers, the numbers and the strings.
 // crease n/nf/0 v0 v1 ... s...: n >= 2 vertices, each two in a row joined by
 // an edge; nf is 1 (one sharpness for all the edges) or n-1 (one each).
-// corner n/nf/0 v... s...: n >= 1 vertices; nf is 1 or n. Any other tag is
-// reported, once per name, and passed over.
+// corner n/nf/0 v... s...: n >= 1 vertices; nf is 1 or n. The scheme options
+// and holes are read by readOptionTag. Any other tag is reported, once per
+// name, and passed over.
 void ObjState::readTag() {
     const std::string& line = buffer.text();
     const std::size_t start = line.find_first_not_of(" \t");
@@ -383,16 +398,18 @@ void ObjState::readTag() {
     const std::string& tag = words[0];
     const bool crease = tag == "crease";
     if (!crease && tag != "corner") {
+        if (tag == "interpolateboundary" || tag == "creasemethod" || tag == "smoothtriangles" || tag == "hole") {
+            readOptionTag();
+            return;
+        }
         if (unknownTags.insert(tag).second)
             report("PARSE WARNING: " + name + ":" + std::to_string(buffer.line()) + ": unknown tag \"" + tag +
                    "\" ignored");
         return;
     }
     const std::string malformed = "malformed " + tag + " tag";
-    if (words.size() < 2) fail(malformed + ": no counts nint/nfloat/nstring after the name");
     long long counts[3];
-    if (!readTagCounts(words[1], counts))
-        fail(malformed + " counts \"" + words[1] + "\": expected nint/nfloat/nstring, three non-negative integers");
+    tagCounts(counts);
     const long long n = counts[0], nf = counts[1];
     if (counts[2] != 0) fail(malformed + ": string count " + std::to_string(counts[2]) + ", expected 0");
     const long long least = crease ? 2 : 1;
@@ -402,10 +419,7 @@ void ObjState::readTag() {
     if (nf != 1 && nf != each)
         fail(malformed + ": sharpness count " + std::to_string(nf) + " for " + std::to_string(n) +
              " vertices, expected 1" + (each != 1 ? " or " + std::to_string(each) : std::string()));
-    const long long given = static_cast<long long>(words.size()) - 2;
-    if (given != n + nf)
-        fail(malformed + ": counts " + words[1] + " call for " + std::to_string(n + nf) + " values, " +
-             std::to_string(given) + " given");
+    tagValues(n + nf);
     // The counts now match words of the line: what they size is there.
     tags.push_back(PendingTag{buffer.line(), crease, static_cast<int>(n), static_cast<int>(nf), tagVertices.size(),
                               tagSharpness.size()});
@@ -424,6 +438,79 @@ void ObjState::readTag() {
         if (s < 0) fail(tag + " sharpness \"" + word + "\" is negative");
         tagSharpness.push_back(s == 0 ? 0.0f : s);  // -0 is 0
     }
+}
+
+// The counts word of the tag in `words` (nint/nfloat/nstring) into `counts`.
+void ObjState::tagCounts(long long counts[3]) const {
+    const std::string malformed = "malformed " + words[0] + " tag";
+    if (words.size() < 2) fail(malformed + ": no counts nint/nfloat/nstring after the name");
+    if (!readTagCounts(words[1], counts))
+        fail(malformed + " counts \"" + words[1] + "\": expected nint/nfloat/nstring, three non-negative integers");
+}
+
+// Checks that the tag in `words` gives as many values as its counts call for.
+void ObjState::tagValues(long long values) const {
+    const long long given = static_cast<long long>(words.size()) - 2;
+    if (given != values)
+        fail("malformed " + words[0] + " tag: counts " + words[1] + " call for " + std::to_string(values) +
+             " values, " + std::to_string(given) + " given");
+}
+
+// The scheme options and holes:
+// interpolateboundary 1/0/0 N: N 0 none, 1 edge and corner, 2 edge only;
+// creasemethod 0/0/1 normal|chaikin; smoothtriangles 0/0/1 catmark|smooth;
+// hole n/0/0 f...: n >= 1 faces by their 0-based index among the file's
+// faces, dropped ones counted (checked once every face is read). A later
+// option tag replaces an earlier one; holes add up.
+void ObjState::readOptionTag() {
+    const std::string tag = words[0];
+    const std::string malformed = "malformed " + tag + " tag";
+    long long counts[3];
+    tagCounts(counts);
+    const bool hole = tag == "hole", boundary = tag == "interpolateboundary";
+    const std::string expected = hole ? "n/0/0" : boundary ? "1/0/0" : "0/0/1";
+    const bool fits = hole ? counts[0] >= 1 && counts[1] == 0 && counts[2] == 0
+                           : counts[0] == (boundary ? 1 : 0) && counts[1] == 0 && counts[2] == (boundary ? 0 : 1);
+    if (!fits) fail(malformed + ": counts " + words[1] + ", expected " + expected + (hole ? " with n >= 1" : ""));
+    tagValues(counts[0] + counts[2]);
+    if (hole) {
+        for (std::size_t k = 2; k < words.size(); ++k) {
+            int face = 0;
+            if (!readInt32(words[k], face)) fail(malformed + ": face index \"" + words[k] + "\" is not a 32-bit integer");
+            holes.push_back({buffer.line(), face});
+        }
+        return;
+    }
+    const std::string& word = words[2];
+    if (boundary) {
+        int rule = -1;
+        if (!readInt32(word, rule) || rule < 0 || rule > 2)
+            fail(malformed + ": \"" + word + "\", expected 0 (none), 1 (edge and corner) or 2 (edge only)");
+        options.boundary = static_cast<BoundaryInterpolation>(rule);
+    } else if (tag == "creasemethod") {
+        if (word != "normal" && word != "chaikin") fail(malformed + ": \"" + word + "\", expected normal or chaikin");
+        options.creasing = word == "chaikin" ? CreasingMethod::Chaikin : CreasingMethod::Uniform;
+    } else {
+        if (word != "catmark" && word != "smooth") fail(malformed + ": \"" + word + "\", expected catmark or smooth");
+        options.triangles = word == "smooth" ? TriangleSubdivision::Smooth : TriangleSubdivision::CatmullClark;
+    }
+}
+
+// The holes on the faces as accepted: a face the builder dropped has no
+// surface anyway and is passed over with a warning.
+void ObjState::applyHoles() {
+    for (const PendingHole& hole : holes) {
+        if (hole.face < 0 || static_cast<std::size_t>(hole.face) >= faces.size())
+            failAt(hole.line, "hole face index " + std::to_string(hole.face) + " out of range (" +
+                                  std::to_string(faces.size()) + " faces)");
+        const int slot = acceptedSlot[hole.face];
+        if (slot >= 0)
+            builder.setHole(slot);
+        else
+            report("PARSE WARNING: " + name + ":" + std::to_string(hole.line) + ": hole face " +
+                   std::to_string(hole.face) + " was dropped, hole ignored");
+    }
+    builder.setOptions(options);
 }
 
 // The tags in file order, on the faces as accepted: a later tag of the same
@@ -497,6 +584,7 @@ void loadObj(std::istream& input, const std::string& name, Mesh& mesh, const Mes
         if (buffer.tooLong()) state.fail("line too long");
         state.finishFaces();
         state.applyTags();
+        state.applyHoles();
         state.builder.finish(mesh);
     } catch (const std::bad_alloc&) {
         throw LoadError("ERROR: not enough memory to load the mesh");

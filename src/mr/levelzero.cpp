@@ -272,6 +272,19 @@ void takeSharpness(const Mesh& mesh, const LevelZeroNumbering& numbering, MrTopo
     }
 }
 
+void takeHoles(const Mesh& mesh, const LevelZeroNumbering& numbering, MrTopology& t) {
+    if (!mesh.hasHoles()) return;
+    t.faceHoles = Block<unsigned char>(t.numF);
+    const MeshTopology& c = mesh.topology();
+    for (int f = 0; f < c.numF; ++f) {
+        const unsigned char hole = mesh.isHole(f) ? 1 : 0;
+        if (!numbering.refined())
+            t.faceHoles[f] = hole;
+        else  // quad k of control corner k
+            for (int k = c.faceStart[f]; k < c.faceStart[f + 1]; ++k) t.faceHoles[k] = hole;
+    }
+}
+
 void levelZeroPositions(const Mesh& mesh, const LevelZeroNumbering& numbering, Vector* positions, int threads) {
     const MeshTopology& c = mesh.topology();
     if (!numbering.refined()) {

@@ -70,6 +70,10 @@ void buildLevelZeroTopology(const Mesh& mesh, const LevelZeroNumbering& numberin
 // gives the crease rules. Nothing is kept when nothing is sharp.
 void takeSharpness(const Mesh& mesh, const LevelZeroNumbering& numbering, MrTopology& topology);
 
+// The control mesh's holes on level 0's faces: on the refinement path every
+// quad of a hole face. Nothing is kept when no face is a hole.
+void takeHoles(const Mesh& mesh, const LevelZeroNumbering& numbering, MrTopology& topology);
+
 // Level 0's positions into `positions` (numbering.numV() of them): the
 // control vertices' on the quad path, the control mesh's point rules on the
 // refinement path.

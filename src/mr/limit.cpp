@@ -270,7 +270,7 @@ void limitFace(const MrTopology& t, int f, const LevelPoints& points, Vector* gr
 }  // namespace
 
 void limitPointsAndNormals(const MrMesh& surface, std::vector<Vector>* positions, std::vector<Vector>* normals) {
-    const std::size_t total = static_cast<std::size_t>(WeldedSurface(surface).pointCount());
+    const std::size_t total = static_cast<std::size_t>(WeldedSurface(surface).storedPointCount());
     if (positions) positions->resize(total);
     if (normals) normals->resize(total);
     limitPointsAndNormals(surface, positions ? positions->data() : nullptr, normals ? normals->data() : nullptr);

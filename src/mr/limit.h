@@ -30,12 +30,13 @@ namespace facetry {
 class MrMesh;
 
 // The limit position and the limit normal of every point of `surface` at its
-// current level, in WeldedSurface's point order (vertices, then edge inner
-// points, then face inner points). Either output may be null. Runs on
-// surface.threads() threads; results do not depend on their number.
+// current level, in WeldedSurface's stored order (vertices, then edge inner
+// points, then face inner points, the holes' too: storedPointCount()
+// entries). Either output may be null. Runs on surface.threads() threads;
+// results do not depend on their number.
 void limitPointsAndNormals(const MrMesh& surface, std::vector<Vector>* positions, std::vector<Vector>* normals);
 // The same into a caller's memory: each output, where not null, has room for
-// WeldedSurface(surface).pointCount() entries.
+// WeldedSurface(surface).storedPointCount() entries.
 void limitPointsAndNormals(const MrMesh& surface, Vector* positions, Vector* normals);
 
 }  // namespace facetry

@@ -18,6 +18,7 @@ Status MrMesh::build(Mesh& mesh) {
     FACETRY_ASSERT(!vertices);
     numbering = LevelZeroNumbering(mesh.topology());
     allQuads = !numbering.refined();
+    schemeOptions = mesh.options();
     try {
         numV = numbering.numV();
         numE = numbering.numE();
@@ -26,6 +27,7 @@ Status MrMesh::build(Mesh& mesh) {
         linkControlMesh(mesh);
         buildLevelZeroTopology(mesh, numbering, topo, threadCount);
         takeSharpness(mesh, numbering, topo);
+        takeHoles(mesh, numbering, topo);
         levelZeroPositions(mesh, numbering, points(0).vertices, threadCount);
         cornerUVs = levelZeroTextureCoordinates(mesh, numbering);
     } catch (const std::bad_alloc&) {

@@ -123,6 +123,11 @@ public:
     }
     // Whether level 0 is the control mesh itself (all control faces quads).
     bool isAllQuads() const { return allQuads; }
+    // The scheme options of the control mesh it was built over.
+    const SchemeOptions& options() const { return schemeOptions; }
+    // Whether face f has no surface (its control face is a hole); its points
+    // are still refined, since they shape the faces around it.
+    bool isHole(int f) const { return topo.isHole(f); }
 
     // Texture coordinates, when the control mesh has them: they refine
     // linearly within every control face, so each face's grid takes them
@@ -186,6 +191,7 @@ private:
     }
 
     bool allQuads = true;          // every control face is a quad; selects the edit rule
+    SchemeOptions schemeOptions;   // the control mesh's, as build() found them
     int numV = 0;                  // number of vertices
     Handles<MrVertex> vertices;    // numV vertex handles
     int numE = 0;                  // number of edges

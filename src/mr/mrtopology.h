@@ -57,7 +57,14 @@ struct MrTopology {
     Block<float> vertexSharpness;       // per vertex, its sharpness at level 0
     Block<unsigned char> vertexCreased; // per vertex, 1 when it or an interior edge of its ring is sharp at level 0
 
+    // Holes: per face, 1 when it has no surface (a hole control face's quads).
+    // Empty when no face is a hole. The rules do not look at it: a hole's
+    // points still shape its neighbours; only export and drawing skip it.
+    Block<unsigned char> faceHoles;
+
     bool creased() const { return edgeSharpness.size() != 0; }
+    bool hasHoles() const { return faceHoles.size() != 0; }
+    bool isHole(int f) const { return hasHoles() && faceHoles[f] != 0; }
     // Edge e's and vertex v's sharpness at `level` (0 when nothing is sharp).
     float edgeSharpnessAt(int e, int level) const { return creased() ? sharpnessAfter(edgeSharpness[e], level) : 0.0f; }
     float vertexSharpnessAt(int v, int level) const { return creased() ? sharpnessAfter(vertexSharpness[v], level) : 0.0f; }

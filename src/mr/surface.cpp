@@ -35,9 +35,27 @@ void Surface::copyPoints(float* xyz) const { WeldedSurface(*mr).copyPoints(xyz);
 void Surface::copyQuads(std::int32_t* corners) const { WeldedSurface(*mr).copyQuads(corners); }
 void Surface::copyTextureCoordinates(float* uv) const { WeldedSurface(*mr).copyTextureCoordinates(uv); }
 
-void Surface::limit(Vector* positions, Vector* normals) const { limitPointsAndNormals(*mr, positions, normals); }
+// With holes the limit is worked out at every stored point and handed on at
+// the points the welded surface keeps.
+void Surface::limit(Vector* positions, Vector* normals) const {
+    if (!mr->topology().hasHoles()) {
+        limitPointsAndNormals(*mr, positions, normals);
+        return;
+    }
+    std::vector<Vector> allPositions, allNormals;
+    limitPointsAndNormals(*mr, positions ? &allPositions : nullptr, normals ? &allNormals : nullptr);
+    std::size_t next = 0;
+    WeldedSurface(*mr).forEachStoredIndex([&](long long k) {
+        if (positions) positions[next] = allPositions[k];
+        if (normals) normals[next] = allNormals[k];
+        ++next;
+    });
+}
 void Surface::limit(std::vector<Vector>* positions, std::vector<Vector>* normals) const {
-    limitPointsAndNormals(*mr, positions, normals);
+    const std::size_t count = static_cast<std::size_t>(pointCount());
+    if (positions) positions->resize(count);
+    if (normals) normals->resize(count);
+    limit(positions ? positions->data() : nullptr, normals ? normals->data() : nullptr);
 }
 
 bool Surface::write(FILE* out, MeshFormat format, const std::vector<Vector>* positions,

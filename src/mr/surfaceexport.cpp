@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "mesh/filewriting.h"
+#include "mesh/meshwriter.h"
 #include "mr/parallel.h"
 
 namespace facetry {
@@ -16,17 +17,52 @@ WeldedSurface::WeldedSurface(const MrMesh& surface_) : surface(surface_), topolo
     cells = 1 << surface.curRes();
     edgeBase = surface.numVertices();
     faceBase = edgeBase + static_cast<long long>(surface.numEdges()) * (cells - 1);
+    if (topology.hasHoles()) numberAroundHoles();
+}
+
+// A vertex or an edge is kept when a face that is not a hole touches it (a
+// vertex that no face uses at all stays, as it does without holes).
+// Per element, not per point: holes cost nothing on the faces kept.
+void WeldedSurface::numberAroundHoles() {
+    const int numV = topology.numV, numE = topology.numE, numF = topology.numF;
+    vertexIndex.assign(numV, -1);
+    edgeStart.assign(numE, -1);
+    faceStart.assign(numF, -1);
+    for (int f = 0; f < numF; ++f) {
+        if (topology.isHole(f)) continue;
+        faceStart[f] = 0;
+        for (int k = 0; k < 4; ++k) {
+            vertexIndex[topology.faces[f].vertices[k]] = 0;
+            edgeStart[topology.faces[f].edges[k]] = 0;
+        }
+    }
+    // A vertex no face uses is written as without holes.
+    for (int v = 0; v < numV; ++v)
+        if (topology.edgeVal(v) == 0) vertexIndex[v] = 0;
+    long long next = 0;
+    const long long edgeInner = cells - 1, faceInner = static_cast<long long>(cells - 1) * (cells - 1);
+    for (long long& index : vertexIndex)
+        if (index == 0) index = next++, ++kept[0];
+    for (long long& index : edgeStart)
+        if (index == 0) index = next, next += edgeInner, ++kept[1];
+    for (long long& index : faceStart)
+        if (index == 0) index = next, next += faceInner, ++kept[2];
 }
 
 long long WeldedSurface::pointCount() const {
-    return faceBase + static_cast<long long>(surface.numFaces()) * (cells - 1) * (cells - 1);
+    if (!topology.hasHoles()) return storedPointCount();
+    return kept[0] + kept[1] * (cells - 1) + kept[2] * (cells - 1) * (cells - 1);
 }
 
-long long WeldedSurface::quadCount() const { return static_cast<long long>(surface.numFaces()) * cells * cells; }
+long long WeldedSurface::quadCount() const {
+    const long long faces = topology.hasHoles() ? kept[2] : surface.numFaces();
+    return faces * cells * cells;
+}
 
 long long WeldedSurface::edgeCount() const {
-    return static_cast<long long>(surface.numEdges()) * cells +
-           static_cast<long long>(surface.numFaces()) * 2 * cells * (cells - 1);
+    const long long edges = topology.hasHoles() ? kept[1] : surface.numEdges();
+    const long long faces = topology.hasHoles() ? kept[2] : surface.numFaces();
+    return edges * cells + faces * 2 * cells * (cells - 1);
 }
 
 // Point k steps along side `side` of the face, 0 < k < m, found on the edge
@@ -34,35 +70,41 @@ long long WeldedSurface::edgeCount() const {
 long long WeldedSurface::sidePoint(int face, int side, int k) const {
     const int edge = topology.faces[face].edges[side];
     const int steps = topology.sideFromStart(face, side) ? k : cells - k;
-    return edgeBase + static_cast<long long>(edge) * (cells - 1) + steps - 1;
+    return edgeInnerStart(edge) + steps - 1;
 }
 
 long long WeldedSurface::edgePointIndex(int e, int k) const {
     FACETRY_ASSERT(0 <= k && k <= cells);
-    if (k == 0) return topology.edges[e].vertices[0];
-    if (k == cells) return topology.edges[e].vertices[1];
-    return edgeBase + static_cast<long long>(e) * (cells - 1) + k - 1;
+    if (k == 0) return vertexPoint(topology.edges[e].vertices[0]);
+    if (k == cells) return vertexPoint(topology.edges[e].vertices[1]);
+    return edgeInnerStart(e) + k - 1;
 }
 
 long long WeldedSurface::index(int f, int i, int j) const {
     const int m = cells;
     FACETRY_ASSERT(0 <= i && i <= m && 0 <= j && j <= m);
     const int* corners = topology.faces[f].vertices;
-    if (i == 0 && j == 0) return corners[0];
-    if (i == m && j == 0) return corners[1];
-    if (i == m && j == m) return corners[2];
-    if (i == 0 && j == m) return corners[3];
+    if (i == 0 && j == 0) return vertexPoint(corners[0]);
+    if (i == m && j == 0) return vertexPoint(corners[1]);
+    if (i == m && j == m) return vertexPoint(corners[2]);
+    if (i == 0 && j == m) return vertexPoint(corners[3]);
     if (j == 0) return sidePoint(f, 0, i);
     if (i == m) return sidePoint(f, 1, j);
     if (j == m) return sidePoint(f, 2, i);
     if (i == 0) return sidePoint(f, 3, j);
-    return faceBase + static_cast<long long>(f) * (m - 1) * (m - 1) + static_cast<long long>(i - 1) * (m - 1) + (j - 1);
+    return faceInnerStart(f) + static_cast<long long>(i - 1) * (m - 1) + (j - 1);
 }
 
 // Vertices, then the inner points of every edge, then the inner grid points
 // of every face: the level's three blocks in turn, as the surface stores them.
 void WeldedSurface::forEachPoint(const std::function<void(const Vector&)>& visit) const {
     const LevelPoints points = surface.points(surface.curRes());
+    if (topology.hasHoles()) {
+        forEachStoredIndex([&](long long k) {
+            visit(k < edgeBase ? points.vertices[k] : k < faceBase ? points.edges[k - edgeBase] : points.faces[k - faceBase]);
+        });
+        return;
+    }
     const std::size_t edgePoints = topology.numE * points.edgeInnerCount();
     const std::size_t facePoints = topology.numF * points.faceInnerCount();
     for (int v = 0; v < topology.numV; ++v) visit(points.vertices[v]);
@@ -70,9 +112,22 @@ void WeldedSurface::forEachPoint(const std::function<void(const Vector&)>& visit
     for (std::size_t k = 0; k < facePoints; ++k) visit(points.faces[k]);
 }
 
+void WeldedSurface::forEachStoredIndex(const std::function<void(long long stored)>& visit) const {
+    const long long edgeInner = cells - 1, faceInner = static_cast<long long>(cells - 1) * (cells - 1);
+    for (int v = 0; v < topology.numV; ++v)
+        if (keepsVertex(v)) visit(v);
+    for (int e = 0; e < topology.numE; ++e)
+        if (keepsEdge(e))
+            for (long long k = 0; k < edgeInner; ++k) visit(edgeBase + e * edgeInner + k);
+    for (int f = 0; f < topology.numF; ++f)
+        if (keepsFace(f))
+            for (long long k = 0; k < faceInner; ++k) visit(faceBase + f * faceInner + k);
+}
+
 void WeldedSurface::forEachQuad(const std::function<void(const long long* corners)>& visit) const {
     long long corners[4];
-    for (int f = 0; f < surface.numFaces(); ++f)
+    for (int f = 0; f < surface.numFaces(); ++f) {
+        if (!keepsFace(f)) continue;
         for (int i = 0; i < cells; ++i)
             for (int j = 0; j < cells; ++j) {
                 corners[0] = index(f, i, j);
@@ -81,10 +136,28 @@ void WeldedSurface::forEachQuad(const std::function<void(const long long* corner
                 corners[3] = index(f, i, j + 1);
                 visit(corners);
             }
+    }
+}
+
+std::vector<std::size_t> WeldedSurface::keptFaceSlots() const {
+    std::vector<std::size_t> slots;
+    if (!topology.hasHoles()) return slots;
+    slots.resize(topology.numF);
+    std::size_t next = 0;
+    for (int f = 0; f < topology.numF; ++f) slots[f] = keepsFace(f) ? next++ : 0;
+    return slots;
 }
 
 void WeldedSurface::copyPoints(float* xyz) const {
     const LevelPoints points = surface.points(surface.curRes());
+    if (topology.hasHoles()) {
+        forEachPoint([&xyz](const Vector& p) {
+            *xyz++ = p.x;
+            *xyz++ = p.y;
+            *xyz++ = p.z;
+        });
+        return;
+    }
     const std::size_t counts[3] = {static_cast<std::size_t>(topology.numV), topology.numE * points.edgeInnerCount(),
                                    topology.numF * points.faceInnerCount()};
     const Vector* blocks[3] = {points.vertices, points.edges, points.faces};
@@ -102,12 +175,14 @@ void WeldedSurface::copyQuads(std::int32_t* out) const {
     FACETRY_ASSERT(pointCount() <= INT32_MAX);
     const int m = cells;
     const std::size_t perFace = 4 * static_cast<std::size_t>(m) * m;
+    const std::vector<std::size_t> slots = keptFaceSlots();
     parallelFor(surface.numFaces(), surface.threads(), grainFor(perFace), [&](std::size_t begin, std::size_t end) {
         std::vector<std::int32_t> grid(static_cast<std::size_t>(m + 1) * (m + 1));
         for (std::size_t f = begin; f < end; ++f) {
+            if (!keepsFace(static_cast<int>(f))) continue;
             for (int i = 0; i <= m; ++i)
                 for (int j = 0; j <= m; ++j) grid[i * (m + 1) + j] = static_cast<std::int32_t>(index(static_cast<int>(f), i, j));
-            std::int32_t* quad = out + f * perFace;
+            std::int32_t* quad = out + (slots.empty() ? f : slots[f]) * perFace;
             for (int i = 0; i < m; ++i)
                 for (int j = 0; j < m; ++j, quad += 4) {
                     const std::int32_t* row = grid.data() + i * (m + 1) + j;
@@ -124,12 +199,14 @@ void WeldedSurface::copyTextureCoordinates(float* out) const {
     FACETRY_ASSERT(surface.hasTextureCoordinates());
     const int m = cells;
     const std::size_t perFace = 8 * static_cast<std::size_t>(m) * m;
+    const std::vector<std::size_t> slots = keptFaceSlots();
     parallelFor(surface.numFaces(), surface.threads(), grainFor(perFace), [&](std::size_t begin, std::size_t end) {
         std::vector<float> grid(2 * static_cast<std::size_t>(m + 1) * (m + 1));
         for (std::size_t f = begin; f < end; ++f) {
+            if (!keepsFace(static_cast<int>(f))) continue;
             for (int i = 0; i <= m; ++i)
                 for (int j = 0; j <= m; ++j) surface.textureCoordinateAt(static_cast<int>(f), i, j, &grid[2 * (i * (m + 1) + j)]);
-            float* corner = out + f * perFace;
+            float* corner = out + (slots.empty() ? f : slots[f]) * perFace;
             for (int i = 0; i < m; ++i)
                 for (int j = 0; j < m; ++j) {
                     const std::size_t at[4] = {static_cast<std::size_t>(i * (m + 1) + j), static_cast<std::size_t>((i + 1) * (m + 1) + j),
@@ -152,10 +229,10 @@ public:
     explicit TextureCoordinates(const MrMesh& surface_) : surface(surface_), m(1 << surface_.curRes()) {}
 
     // Writes every distinct (u, v) as a vt line, in order of first use.
-    void write(FILE* out) {
+    void write(FILE* out, const WeldedSurface& welded) {
         float uv[2];
         for (int f = 0; f < surface.numFaces(); ++f)
-            for (int i = 0; i <= m; ++i)
+            for (int i = 0; i <= m && welded.keepsFace(f); ++i)
                 for (int j = 0; j <= m; ++j) {
                     surface.textureCoordinateAt(f, i, j, uv);
                     if (indices.emplace(key(uv), static_cast<long long>(indices.size())).second)
@@ -183,22 +260,25 @@ private:
     std::unordered_map<std::uint64_t, long long> indices;
 };
 
-// The sharp edges and vertices of the surface's level as tags: every quad
-// side along a sharp edge, every sharp vertex.
+// The options in effect, and the sharp edges and vertices of the surface's
+// level as tags: every quad side along a sharp edge, every sharp vertex, of
+// the faces written.
 void writeTags(FILE* out, const MrMesh& surface, const WeldedSurface& welded) {
+    writeOptionTags(out, surface.options());
     const MrTopology& t = surface.topology();
     if (!t.creased()) return;
     const int level = surface.curRes(), m = 1 << level;
     for (int e = 0; e < t.numE; ++e) {
         const float s = t.edgeSharpnessAt(e, level);
-        if (s > 0)
+        if (s > 0 && welded.keepsEdge(e))
             for (int k = 0; k < m; ++k)
                 std::fprintf(out, "t crease 2/1/0 %lld %lld " FACETRY_FLOAT "\n", welded.edgePointIndex(e, k),
                              welded.edgePointIndex(e, k + 1), s);
     }
     for (int v = 0; v < t.numV; ++v) {
         const float s = t.vertexSharpnessAt(v, level);
-        if (s > 0) std::fprintf(out, "t corner 1/1/0 %d " FACETRY_FLOAT "\n", v, s);
+        if (s > 0 && welded.keepsVertex(v))
+            std::fprintf(out, "t corner 1/1/0 %lld " FACETRY_FLOAT "\n", welded.vertexPoint(v), s);
     }
 }
 
@@ -209,28 +289,40 @@ bool writeSurface(FILE* out, const MrMesh& surface, MeshFormat format, const Sur
     FACETRY_ASSERT(format == MeshFormat::Obj || format == MeshFormat::Off);
     const WeldedSurface welded(surface);
     const bool obj = format == MeshFormat::Obj;
-    FACETRY_ASSERT(!extras.positions || static_cast<long long>(extras.positions->size()) == welded.pointCount());
-    FACETRY_ASSERT(!extras.normals || (obj && static_cast<long long>(extras.normals->size()) == welded.pointCount()));
+    auto fits = [&welded](const std::vector<Vector>* values) {
+        const long long n = values ? static_cast<long long>(values->size()) : -1;
+        return !values || n == welded.storedPointCount() || n == welded.pointCount();
+    };
+    FACETRY_ASSERT(fits(extras.positions));
+    FACETRY_ASSERT(!extras.normals || obj);
+    FACETRY_ASSERT(fits(extras.normals));
     if (obj)
         std::fprintf(out, "# Facetry surface at level %d: %lld points, %lld quads\n", surface.curRes(),
                      welded.pointCount(), welded.quadCount());
     else
         std::fprintf(out, "OFF\n%lld %lld %lld\n", welded.pointCount(), welded.quadCount(), welded.edgeCount());
     const char* pointPrefix = obj ? "v " : "";
+    const bool holes = surface.topology().hasHoles();
+    // One entry per stored point (the limit's order) or per point written.
+    auto writeEach = [&](const std::vector<Vector>& values, const char* prefix) {
+        if (holes && static_cast<long long>(values.size()) == welded.storedPointCount())
+            welded.forEachStoredIndex([&](long long k) { writeVector(out, prefix, values[k]); });
+        else
+            for (const Vector& p : values) writeVector(out, prefix, p);
+    };
     if (extras.positions)
-        for (const Vector& p : *extras.positions) writeVector(out, pointPrefix, p);
+        writeEach(*extras.positions, pointPrefix);
     else
         welded.forEachPoint([&](const Vector& p) { writeVector(out, pointPrefix, p); });
     if (!obj) {
         welded.forEachQuad([&](const long long* c) { std::fprintf(out, "4 %lld %lld %lld %lld\n", c[0], c[1], c[2], c[3]); });
         return std::fflush(out) == 0 && !std::ferror(out);
     }
-    if (extras.normals)
-        for (const Vector& n : *extras.normals) writeVector(out, "vn ", n);
+    if (extras.normals) writeEach(*extras.normals, "vn ");
     std::unique_ptr<TextureCoordinates> uvs;
     if (surface.hasTextureCoordinates()) {
         uvs = std::make_unique<TextureCoordinates>(surface);
-        uvs->write(out);
+        uvs->write(out, welded);
     }
     if (!uvs && !extras.normals) {
         welded.forEachQuad([&](const long long* c) {
@@ -240,7 +332,7 @@ bool writeSurface(FILE* out, const MrMesh& surface, MeshFormat format, const Sur
         // Corner k of cell (i, j) is grid point (i + di[k], j + dj[k]).
         const int m = 1 << surface.curRes(), di[4] = {0, 1, 1, 0}, dj[4] = {0, 0, 1, 1};
         for (int f = 0; f < surface.numFaces(); ++f)
-            for (int i = 0; i < m; ++i)
+            for (int i = 0; i < m && welded.keepsFace(f); ++i)
                 for (int j = 0; j < m; ++j) {
                     std::fputc('f', out);
                     for (int k = 0; k < 4; ++k) {

@@ -249,3 +249,42 @@ TEST(KeptArrays, WithoutMemoryForThemTheSurfaceIsStillDrawn) {
 }
 
 }  // namespace
+
+// Holes are not drawn in any mode, from the kept arrays or batch by batch:
+// a 4 x 4 grid with three holes shows 13/16 of the full grid's primitives,
+// and the two drawings give the same picture.
+TEST(KeptArrays, HolesAreNotDrawnInAnyMode) {
+    std::string grid;
+    for (int r = 0; r <= 4; ++r)
+        for (int c = 0; c <= 4; ++c) grid += "v " + std::to_string(c) + " " + std::to_string(r) + " 0\n";
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) {
+            const int a = r * 5 + c + 1;
+            grid += "f " + std::to_string(a) + " " + std::to_string(a + 1) + " " + std::to_string(a + 6) + " " +
+                    std::to_string(a + 5) + "\n";
+        }
+    auto full = openViewer(std::move(loadObjText(grid).mesh));
+    auto holed = openViewer(std::move(loadObjText(grid + "t hole 3/0/0 0 5 15\n").mesh));
+    full->mrMesh->subdivide();
+    holed->mrMesh->subdivide();
+    const struct {
+        int mode;
+        GLenum token;
+    } modes[] = {{kDisplayVertices, GL_POINT_TOKEN},
+                 {kDisplayEdges, GL_LINE_TOKEN},
+                 {kDisplayColoredEdges, GL_LINE_TOKEN},
+                 {kDisplayFaces, GL_POLYGON_TOKEN}};
+    for (const auto& m : modes) {
+        auto picture = [&](TestViewer& t, bool kept) {
+            return drawnSurface(t.viewer, m.mode, [&] {
+                       if (kept)
+                           drawMode(*t.viewer.surfaceDrawing, m.mode);
+                       else
+                           drawOwnMode(*t.mrMesh, m.mode);
+                   }).picture;
+        };
+        const std::vector<FeedbackItem> all = picture(*full, true), some = picture(*holed, true);
+        EXPECT_EQ(countTokens(all, m.token) * 13, countTokens(some, m.token) * 16) << m.mode;
+        EXPECT_EQ(-1, firstDifference(some, picture(*holed, false))) << m.mode;
+    }
+}

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "app/refineoptions.h"
+#include "refinerun.h"
 #include "support/catalogue.h"
 #include "support/loading.h"
 #include "support/process.h"
@@ -19,14 +20,6 @@
 using namespace facetry;
 
 namespace {
-
-// Runs facetry-refine with `arguments`.
-ProgramRun refine(const std::vector<std::string>& arguments) { return runProgram(FACETRY_REFINE_BINARY, arguments); }
-
-std::string parse(std::vector<const char*> args, RefineOptions& options) {
-    args.insert(args.begin(), "facetry-refine");
-    return parseRefineOptions(static_cast<int>(args.size()), args.data(), options);
-}
 
 TEST(RefineOptions, AcceptsEveryOptionForm) {
     RefineOptions o;

@@ -70,16 +70,16 @@ TEST(ObjTags, UntaggedAndZeroTaggedFilesAreSmoothEverywhere) {
 }
 
 TEST(ObjTags, UnknownTagsAreReportedOncePerNameAndIgnored) {
-    Loaded result = loadObjText("t interpolateboundary 1/0/0 2\n" + kCube +
+    Loaded result = loadObjText("t facevaryingpropagatecorners 1/0/0 1\n" + kCube +
                                 "t facevaryingpropagatecorners 1/0/0 1\nt interpolateboundary 1/0/0 1\n"
                                 "t holes 1/0/0 0\nt corner 1/1/0 0 2\n");
     ASSERT_EQ("", result.fatal);
     const std::vector<std::string> expected = {
-        "PARSE WARNING: t.obj:1: unknown tag \"interpolateboundary\" ignored",
-        "PARSE WARNING: t.obj:16: unknown tag \"facevaryingpropagatecorners\" ignored",
+        "PARSE WARNING: t.obj:1: unknown tag \"facevaryingpropagatecorners\" ignored",
         "PARSE WARNING: t.obj:18: unknown tag \"holes\" ignored"};
     EXPECT_EQ(expected, result.messages);
     EXPECT_EQ(std::vector<float>({2, 0, 0, 0, 0, 0, 0, 0}), vertexSharpness(*result.mesh));
+    EXPECT_EQ(BoundaryInterpolation::EdgeAndCorner, result.mesh->options().boundary);
 }
 
 // The cube with one tag line, as line 15 or, where shown, line 1.

@@ -30,7 +30,10 @@ OsdControl osdControl(const Mesh& control) {
     }
     for (int e = 0; e < control.numEdges(); ++e) {
         const MeshEdge* edge = control.edge(e);
-        if (edge->sharpness() <= 0 || edge->onBoundary()) continue;
+        // A boundary edge's tag counts too: OpenSubdiv makes the edge
+        // infinitely sharp anyway, but under boundary interpolation "none"
+        // the tag decides which faces are holes.
+        if (edge->sharpness() <= 0) continue;
         arrays.creaseEnds.push_back(edge->vertex(0)->id);
         arrays.creaseEnds.push_back(edge->vertex(1)->id);
         arrays.creaseWeights.push_back(edge->sharpness());

@@ -32,7 +32,7 @@ struct OsdControl {
     std::vector<int> valences;         // vertices per face
     std::vector<int> indices;          // vertex indices of every face in turn
     std::vector<OsdPoint> positions;   // one per control vertex
-    std::vector<int> creaseEnds;       // two per sharp interior edge
+    std::vector<int> creaseEnds;       // two per edge tagged sharp
     std::vector<float> creaseWeights;  // its sharpness
     std::vector<int> corners;          // sharp vertices
     std::vector<float> cornerWeights;  // their sharpness
@@ -40,8 +40,8 @@ struct OsdControl {
     facetry::SchemeOptions options;    // the scheme options to refine with
 };
 
-// `control` at its current positions, with the sharpness of its interior
-// edges and of its vertices, its holes and its scheme options.
+// `control` at its current positions, with the sharpness of its edges and
+// of its vertices, its holes and its scheme options.
 OsdControl osdControl(const facetry::Mesh& control);
 
 // The level-0 topology refined uniformly to `level`; with `fullLastLevel`
