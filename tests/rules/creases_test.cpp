@@ -15,9 +15,11 @@ namespace {
 struct Ring {
     float vertex;
     std::vector<float> edges;
+    CreasingMethod creasing = CreasingMethod::Uniform;
     auto neighbourhood() const {
         const std::vector<float>* list = &edges;
-        return vertexNeighbourhood(static_cast<int>(edges.size()), vertex, [list](int k) { return (*list)[k]; });
+        return vertexNeighbourhood(static_cast<int>(edges.size()), vertex, [list](int k) { return (*list)[k]; },
+                                   creasing);
     }
 };
 
