@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "mesh/meshbuilder.h"
+#include "support/meshcopy.h"
 
 using namespace facetry;
 
@@ -55,45 +56,11 @@ CreaseTags randomCreases(const Mesh& mesh, unsigned seed, double edgeShare, doub
     return tags;
 }
 
-namespace {
-
-// A copy of `mesh` (positions, faces, holes) with `tags` as its sharpness and
-// `options` as its scheme options, built the way the readers build a mesh.
-std::unique_ptr<Mesh> copyOf(const Mesh& mesh, const CreaseTags& tags, const SchemeOptions& options) {
-    MeshBuilder builder([](const std::string& message) { throw std::runtime_error(message); });
-    for (int v = 0; v < mesh.numVertices(); ++v) builder.addVertex(mesh.vertex(v)->position());
-    std::vector<int> corners;
-    for (int f = 0; f < mesh.numFaces(); ++f) {
-        const MeshFace* face = mesh.face(f);
-        corners.clear();
-        for (int k = 0; k < face->valence(); ++k) corners.push_back(face->vertex(k)->id);
-        builder.addFace(corners.data(), face->valence());
-        if (mesh.isHole(f)) builder.setHole(f);
-    }
-    for (std::size_t k = 0; k < tags.edges.size(); ++k)
-        builder.setEdgeSharpness(builder.findEdge(tags.edges[k][0], tags.edges[k][1]), tags.edgeSharpness[k]);
-    for (std::size_t k = 0; k < tags.vertices.size(); ++k) builder.setVertexSharpness(tags.vertices[k], tags.vertexSharpness[k]);
-    builder.setOptions(options);
-    auto copy = std::make_unique<Mesh>();
-    builder.finish(*copy);
-    return copy;
-}
-
-}  // namespace
-
-std::unique_ptr<Mesh> withCreases(const Mesh& mesh, const CreaseTags& tags) { return copyOf(mesh, tags, mesh.options()); }
-
-std::unique_ptr<Mesh> withOptions(const Mesh& mesh, const SchemeOptions& options) {
-    CreaseTags tags;
-    for (int e = 0; e < mesh.numEdges(); ++e)
-        if (mesh.edge(e)->sharpness() > 0) {
-            tags.edges.push_back({mesh.edge(e)->vertex(0)->id, mesh.edge(e)->vertex(1)->id});
-            tags.edgeSharpness.push_back(mesh.edge(e)->sharpness());
-        }
-    for (int v = 0; v < mesh.numVertices(); ++v)
-        if (mesh.vertex(v)->sharpness() > 0) {
-            tags.vertices.push_back(v);
-            tags.vertexSharpness.push_back(mesh.vertex(v)->sharpness());
-        }
-    return copyOf(mesh, tags, options);
+std::unique_ptr<Mesh> withCreases(const Mesh& mesh, const CreaseTags& tags) {
+    return copyMesh(mesh, mesh.options(), [&tags](MeshBuilder& builder) {
+        for (std::size_t k = 0; k < tags.edges.size(); ++k)
+            builder.setEdgeSharpness(builder.findEdge(tags.edges[k][0], tags.edges[k][1]), tags.edgeSharpness[k]);
+        for (std::size_t k = 0; k < tags.vertices.size(); ++k)
+            builder.setVertexSharpness(tags.vertices[k], tags.vertexSharpness[k]);
+    });
 }

@@ -26,5 +26,3 @@ CreaseTags randomCreases(const facetry::Mesh& mesh, unsigned seed, double edgeSh
 // A copy of `mesh` (positions, faces, holes and scheme options) with `tags`
 // as its sharpness, built the way the readers build a mesh.
 std::unique_ptr<facetry::Mesh> withCreases(const facetry::Mesh& mesh, const CreaseTags& tags);
-// A copy of `mesh` with its sharpness and holes and `options` as its scheme options.
-std::unique_ptr<facetry::Mesh> withOptions(const facetry::Mesh& mesh, const facetry::SchemeOptions& options);
