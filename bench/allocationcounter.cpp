@@ -8,8 +8,6 @@
 #include <cstdlib>
 #include <new>
 
-using namespace facetry;
-
 namespace {
 
 std::atomic<std::size_t> bytesInUse{0};  // bytes held by live blocks

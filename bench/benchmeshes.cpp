@@ -16,8 +16,6 @@
 #include <unordered_map>
 #include <utility>
 
-using namespace facetry;
-
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;

@@ -10,8 +10,6 @@
 
 #include "stopwatch.h"
 
-using namespace facetry;
-
 namespace {
 
 // Runs the program once and returns its wall time.
