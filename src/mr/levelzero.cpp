@@ -248,6 +248,7 @@ void buildLevelZeroTopology(const Mesh& mesh, const LevelZeroNumbering& numberin
 }
 
 void takeSharpness(const Mesh& mesh, const LevelZeroNumbering& numbering, MrTopology& t) {
+    if (!mesh.hasCreases()) return;
     const bool refined = numbering.refined();
     const int steps = refined ? 1 : 0;
     const CreasingMethod creasing = mesh.options().creasing;
