@@ -74,7 +74,7 @@ void runOnce(const std::string& meshText, const SchemeOptions& options, int maxL
     Stopwatch loadWatch;
     std::unique_ptr<Mesh> mesh = loadText(meshText);
     loads.push_back(loadWatch.seconds());
-    if (!options.isDefault()) mesh = copyMesh(*mesh, options);
+    if (!options.isDefault()) mesh = withOptions(*mesh, options);
     MeshVertex* dragged = draggedVertex(*mesh);
     float offset = static_cast<float>(1e-3 * meshSize(*mesh));
 

@@ -5,9 +5,8 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "mesh/meshfile.h"
-#include "mr/mrmesh.h"
-#include "mr/surfaceexport.h"
+#include <facetry/mesh/meshfile.h>
+#include <facetry/mr/surface.h>
 
 using namespace facetry;
 
@@ -19,12 +18,12 @@ int main(int argc, char** argv) {
     } catch (const LoadError& error) {
         return std::cerr << error.what() << "\n", 1;
     }
-    MrMesh surface;
+    Surface surface;
     Status status = surface.build(mesh);
-    while (status && surface.curRes() < std::atoi(argv[2])) status = surface.subdivide();
+    while (status && surface.level() < std::atoi(argv[2])) status = surface.subdivide();
     if (!status) return std::cerr << status.message << "\n", 1;
     FILE* out = std::fopen(argv[3], "w");
-    const bool written = out && writeSurface(out, surface, MeshFormat::Obj);
+    const bool written = out && surface.write(out, MeshFormat::Obj);
     if (out && std::fclose(out) != 0) return 1;
     return written ? 0 : 1;
 }

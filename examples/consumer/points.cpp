@@ -1,13 +1,12 @@
-// Prints the points of a control mesh's surface at level LEVEL, each once:
-// WeldedSurface reads the current level of a surface (MrMesh::numVertices()
-// counts only level 0's vertices).
+// Prints the points of a control mesh's surface at level LEVEL, each once
+// (the welded surface of the current level, as Surface hands it on).
 //   current-points INPUT LEVEL
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
-#include "mesh/meshfile.h"
-#include "mr/mrmesh.h"
-#include "mr/surfaceexport.h"
+#include <facetry/mesh/meshfile.h>
+#include <facetry/mr/surface.h>
 
 using namespace facetry;
 
@@ -19,12 +18,13 @@ int main(int argc, char** argv) {
     } catch (const LoadError& error) {
         return std::fprintf(stderr, "%s\n", error.what()), 1;
     }
-    MrMesh surface;
+    Surface surface;
     Status status = surface.build(mesh);
-    while (status && surface.curRes() < std::atoi(argv[2])) status = surface.subdivide();
+    while (status && surface.level() < std::atoi(argv[2])) status = surface.subdivide();
     if (!status) return std::fprintf(stderr, "%s\n", status.message.c_str()), 1;
 
-    WeldedSurface level(surface);  // the current level, every point once
-    std::printf("%lld points, %lld quads\n", level.pointCount(), level.quadCount());
-    level.forEachPoint([](const Vector& p) { std::printf("%g %g %g\n", p.x, p.y, p.z); });
+    std::vector<float> xyz(3 * surface.pointCount());
+    surface.copyPoints(xyz.data());
+    std::printf("%lld points, %lld quads\n", surface.pointCount(), surface.quadCount());
+    for (std::size_t k = 0; k < xyz.size(); k += 3) std::printf("%g %g %g\n", xyz[k], xyz[k + 1], xyz[k + 2]);
 }

@@ -12,6 +12,13 @@
 
 namespace facetry {
 
+std::string LoadError::located() const {
+    const std::string message = what();
+    if (source.empty() || message.compare(0, source.size() + 1, source + ":") == 0) return message;
+    if (lineNumber > 0) return source + ":" + std::to_string(lineNumber) + ": " + message;
+    return source + ": " + message;
+}
+
 Mesh::~Mesh() { clear(); }
 
 void Mesh::clear() {
@@ -44,8 +51,12 @@ void Mesh::read(FILE* input) {
 
 void Mesh::load(FILE* input, const MessageSink& report) {
     FACETRY_ASSERT(!numV && !numE && !numF && input);
+    // Errors met while reading carry the line the scanner stopped on; those
+    // of the finished mesh (no faces, a vertex whose faces form no fan) are
+    // about the whole of it.
+    bool reading = true;
+    TextScanner in(input);
     try {
-        TextScanner in(input);
         int vertexCount = 0, edgeCount = 0, faceCount = 0;
         if (!in.readCount("numV", vertexCount) || vertexCount < 0) throw LoadError("parse error, numVertices");
         // Vertices are taken as they come, so a count the file does not live
@@ -92,10 +103,14 @@ void Mesh::load(FILE* input, const MessageSink& report) {
             else
                 --faceCount;
         }
+        reading = false;
         builder.finish(*this);
     } catch (const std::bad_alloc&) {
         clear();
         throw LoadError("ERROR: not enough memory to load the mesh");
+    } catch (const LoadError& error) {
+        if (!reading || error.line() > 0) throw;
+        throw LoadError(error.what(), "", in.line());
     }
 }
 

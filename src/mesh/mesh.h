@@ -16,6 +16,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "math/vector.h"
@@ -26,10 +27,28 @@
 
 namespace facetry {
 
-// A fatal input error, carrying the message the program prints for it.
+// A fatal input error, carrying the message the program prints for it and,
+// where the reader knows them, the file and the line it is about. The OBJ and
+// OFF readers put the place in front of the message; the text format's
+// messages stand alone, as the programs have always printed them.
 class LoadError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit LoadError(const std::string& message) : std::runtime_error(message) {}
+    LoadError(const std::string& message, std::string file, long line)
+        : std::runtime_error(message), source(std::move(file)), lineNumber(line) {}
+
+    // The file the error is about, or empty; its line (1 for the first), or
+    // 0 for an error about the whole mesh or one whose line is not known.
+    const std::string& file() const { return source; }
+    long line() const { return lineNumber; }
+    // The message with its place in front, "FILE:LINE: message" ("FILE:
+    // message" without a line), for callers that show it away from the file:
+    // what() itself when it already begins with the file's name or no file is known.
+    std::string located() const;
+
+private:
+    std::string source;   // the file, or empty
+    long lineNumber = 0;  // the line, or 0
 };
 
 // Where loading reports what it drops and warns about without stopping.

@@ -1,6 +1,7 @@
 #include "mesh/meshbuilder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <new>
 #include <numeric>
@@ -77,6 +78,37 @@ int MeshBuilder::findEdge(int a, int b) const {
     return edgeTable.find(a, b);
 }
 
+namespace {
+
+// A tag's vertex index: within the vertices, or LoadError.
+void checkTagVertex(const char* kind, std::int64_t v, int count) {
+    if (v < 0 || v >= count)
+        throw LoadError(format("%s vertex index %lld out of range (%d vertices)", kind, static_cast<long long>(v), count));
+}
+
+void checkTagSharpness(const char* kind, float s) {
+    if (!std::isfinite(s)) throw LoadError(format("%s sharpness %g is not finite", kind, s));
+    if (s < 0) throw LoadError(format("%s sharpness %g is negative", kind, s));
+}
+
+}  // namespace
+
+void MeshBuilder::tagCrease(std::int64_t a, std::int64_t b, float s) {
+    checkTagVertex("crease", a, vertexCount());
+    checkTagVertex("crease", b, vertexCount());
+    const int edge = findEdge(static_cast<int>(a), static_cast<int>(b));
+    if (edge < 0)
+        throw LoadError(format("crease vertices %lld and %lld share no edge", static_cast<long long>(a), static_cast<long long>(b)));
+    checkTagSharpness("crease", s);
+    setEdgeSharpness(edge, s == 0 ? 0.0f : s);  // -0 is 0
+}
+
+void MeshBuilder::tagCorner(std::int64_t v, float s) {
+    checkTagVertex("corner", v, vertexCount());
+    checkTagSharpness("corner", s);
+    setVertexSharpness(static_cast<int>(v), s == 0 ? 0.0f : s);
+}
+
 void MeshBuilder::setEdgeSharpness(int edge, float s) {
     FACETRY_ASSERT(0 <= edge && edge < edgeCount() && s >= 0 && s <= std::numeric_limits<float>::max());
     edgeSharpness.emplace_back(edge, s);
@@ -148,27 +180,50 @@ bool MeshBuilder::addFace(const int* indices, int count, const int* texIndices) 
 // edge at the vertex and on across that edge's other face. The faces form one
 // fan exactly when the walk meets every edge of the vertex. Everything the
 // walk needs lies in the vertex's own lists of edges and corners.
-void MeshBuilder::orderRings(MeshTopology& t) const {
-    const int numV = t.numV, numF = t.numF, numCorners = static_cast<int>(t.cornerVertices.size());
-    // Each vertex's edges, in increasing order, and its corners, in face order.
-    std::vector<int> cornerStart(numV + 1, 0), cornerFace(numCorners);
+namespace {
+
+// Each vertex's edges, in increasing order (spans t.ringStart, which it
+// sets), and its corners, in face order, with the face of every corner.
+struct VertexElements {
+    std::vector<int> edges;        // spans of t.ringStart
+    std::vector<int> cornerStart;  // vertex v's corners span corners[cornerStart[v]..cornerStart[v+1])
+    std::vector<int> corners;      // corner indices (as t.cornerVertices)
+    std::vector<int> cornerFace;   // per corner, its face
+};
+
+VertexElements vertexElements(MeshTopology& t) {
+    const int numV = t.numV, numCorners = static_cast<int>(t.cornerVertices.size());
+    VertexElements lists;
+    lists.cornerStart.assign(numV + 1, 0);
+    lists.cornerFace.resize(numCorners);
     t.ringStart.assign(numV + 1, 0);
     for (int v : t.edgeVertices) ++t.ringStart[v + 1];
-    for (int v : t.cornerVertices) ++cornerStart[v + 1];
+    for (int v : t.cornerVertices) ++lists.cornerStart[v + 1];
     std::partial_sum(t.ringStart.begin(), t.ringStart.end(), t.ringStart.begin());
-    std::partial_sum(cornerStart.begin(), cornerStart.end(), cornerStart.begin());
-    std::vector<int> vertexEdges(t.edgeVertices.size()), vertexCorners(numCorners);
-    {
-        std::vector<int> fill(t.ringStart.begin(), t.ringStart.end() - 1);
-        for (int e = 0; e < t.numE; ++e)
-            for (int end = 0; end < 2; ++end) vertexEdges[fill[t.edgeVertices[2 * e + end]]++] = e;
-        fill.assign(cornerStart.begin(), cornerStart.end() - 1);
-        for (int f = 0; f < numF; ++f)
-            for (int k = t.faceStart[f]; k < t.faceStart[f + 1]; ++k) {
-                cornerFace[k] = f;
-                vertexCorners[fill[t.cornerVertices[k]]++] = k;
-            }
-    }
+    std::partial_sum(lists.cornerStart.begin(), lists.cornerStart.end(), lists.cornerStart.begin());
+    lists.edges.resize(t.edgeVertices.size());
+    lists.corners.resize(numCorners);
+    std::vector<int> fill(t.ringStart.begin(), t.ringStart.end() - 1);
+    for (int e = 0; e < t.numE; ++e)
+        for (int end = 0; end < 2; ++end) lists.edges[fill[t.edgeVertices[2 * e + end]]++] = e;
+    fill.assign(lists.cornerStart.begin(), lists.cornerStart.end() - 1);
+    for (int f = 0; f < t.numF; ++f)
+        for (int k = t.faceStart[f]; k < t.faceStart[f + 1]; ++k) {
+            lists.cornerFace[k] = f;
+            lists.corners[fill[t.cornerVertices[k]]++] = k;
+        }
+    return lists;
+}
+
+}  // namespace
+
+void MeshBuilder::orderRings(MeshTopology& t) const {
+    const int numV = t.numV;
+    const VertexElements lists = vertexElements(t);
+    const std::vector<int>& vertexEdges = lists.edges;
+    const std::vector<int>& vertexCorners = lists.corners;
+    const std::vector<int>& cornerStart = lists.cornerStart;
+    const std::vector<int>& cornerFace = lists.cornerFace;
     t.ringEdges.resize(vertexEdges.size());
     t.ringFaces.resize(vertexEdges.size());
     std::vector<int> joined;  // per edge of the vertex: its two corners (-1 for none)

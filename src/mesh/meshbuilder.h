@@ -64,6 +64,13 @@ public:
 
     // The edge that accepted faces made between vertices a and b, or -1.
     int findEdge(int a, int b) const;
+    // A crease or corner as the input gives it, once the faces are in: the
+    // edge between vertices a and b, or vertex v, gets sharpness s. Throws
+    // LoadError, without a place, when a vertex index is out of range, a and
+    // b share no edge, or s is negative or not finite; the OBJ tags and the
+    // arrays of a program say the same.
+    void tagCrease(std::int64_t a, std::int64_t b, float s);
+    void tagCorner(std::int64_t v, float s);
     // The sharpness of an edge (by its index) and of a vertex; 0 is smooth.
     // The value must be finite and not negative; a later call for the same
     // element replaces an earlier one.

@@ -34,21 +34,30 @@ MeshFormat meshFormatOf(const std::string& path) {
 // reader says what it says of one (the text format that it finds no vertex
 // count, OBJ no vertices, OFF no header) and the load fails as for any file
 // that holds no mesh.
+//
+// Every error of a file that could be opened is about that file: those the
+// readers give without it (the text format's, the finished mesh's) get it
+// here, their messages unchanged.
 void loadMeshFile(const std::string& path, Mesh& mesh, const MessageSink& report) {
     const LoadError cannotOpen("cannot open " + path);
     const MeshFormat format = meshFormatOf(path);
-    if (format == MeshFormat::Obj) {
-        std::ifstream input(path, std::ios::binary);
+    try {
+        if (format == MeshFormat::Obj) {
+            std::ifstream input(path, std::ios::binary);
+            if (!input) throw cannotOpen;
+            loadObj(input, path, mesh, report);
+            return;
+        }
+        std::unique_ptr<FILE, FileCloser> input(std::fopen(path.c_str(), "rt"));
         if (!input) throw cannotOpen;
-        loadObj(input, path, mesh, report);
-        return;
+        if (format == MeshFormat::Off)
+            loadOff(input.get(), path, mesh, report);
+        else
+            mesh.load(input.get(), report);
+    } catch (const LoadError& error) {
+        if (!error.file().empty() || error.what() == std::string(cannotOpen.what())) throw;
+        throw LoadError(error.what(), path, error.line());
     }
-    std::unique_ptr<FILE, FileCloser> input(std::fopen(path.c_str(), "rt"));
-    if (!input) throw cannotOpen;
-    if (format == MeshFormat::Off)
-        loadOff(input.get(), path, mesh, report);
-    else
-        mesh.load(input.get(), report);
 }
 
 }  // namespace facetry

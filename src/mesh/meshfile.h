@@ -39,7 +39,8 @@ void loadOff(FILE* input, const std::string& name, Mesh& mesh, const MessageSink
 
 // Opens `path` and reads it by its extension. Throws LoadError("cannot open
 // <path>") when the file cannot be opened for reading, or the reader's error
-// (a directory is read as an empty file).
+// (a directory is read as an empty file), whose file() is then `path` and
+// whose located() names the file and, where known, the line.
 void loadMeshFile(const std::string& path, Mesh& mesh, const MessageSink& report);
 
 }  // namespace facetry

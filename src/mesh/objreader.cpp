@@ -249,7 +249,7 @@ struct ObjState {
 
     [[noreturn]] void fail(const std::string& message) const { failAt(buffer.line(), message); }
     [[noreturn]] void failAt(long line, const std::string& message) const {
-        throw LoadError(name + ":" + std::to_string(line) + ": " + message);
+        throw LoadError(name + ":" + std::to_string(line) + ": " + message, name, line);
     }
     void addVertex();
     void addTextureCoordinate();
@@ -427,7 +427,8 @@ void ObjState::readTag() {
 }
 
 // The tags in file order, on the faces as accepted: a later tag of the same
-// edge or vertex replaces an earlier one.
+// edge or vertex replaces an earlier one. Every index of a tag is checked
+// before any of its edges, as the builder checks one edge at a time.
 void ObjState::applyTags() {
     for (const PendingTag& tag : tags) {
         const std::string kind = tag.crease ? "crease" : "corner";
@@ -437,17 +438,16 @@ void ObjState::applyTags() {
             if (vertices[k] < 0 || vertices[k] >= vertexCount)
                 failAt(tag.line, kind + " vertex index " + std::to_string(vertices[k]) + " out of range (" +
                                      std::to_string(vertexCount) + " vertices)");
-        if (!tag.crease) {
-            for (int k = 0; k < tag.count; ++k)
-                builder.setVertexSharpness(vertices[k], sharpness[tag.sharpnessCount == 1 ? 0 : k]);
-            continue;
-        }
-        for (int k = 0; k + 1 < tag.count; ++k) {
-            const int edge = builder.findEdge(vertices[k], vertices[k + 1]);
-            if (edge < 0)
-                failAt(tag.line, "crease vertices " + std::to_string(vertices[k]) + " and " +
-                                     std::to_string(vertices[k + 1]) + " share no edge");
-            builder.setEdgeSharpness(edge, sharpness[tag.sharpnessCount == 1 ? 0 : k]);
+        try {
+            if (!tag.crease) {
+                for (int k = 0; k < tag.count; ++k)
+                    builder.tagCorner(vertices[k], sharpness[tag.sharpnessCount == 1 ? 0 : k]);
+                continue;
+            }
+            for (int k = 0; k + 1 < tag.count; ++k)
+                builder.tagCrease(vertices[k], vertices[k + 1], sharpness[tag.sharpnessCount == 1 ? 0 : k]);
+        } catch (const LoadError& refused) {
+            failAt(tag.line, refused.what());
         }
     }
 }

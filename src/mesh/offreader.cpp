@@ -55,7 +55,7 @@ bool isHeaderWord(const std::string& word) {
 
 void OffReader::fail(const std::string& message) {
     long line = headerLines + (scanner ? scanner->line() : 1);
-    throw LoadError(name + ":" + std::to_string(line) + ": " + message);
+    throw LoadError(name + ":" + std::to_string(line) + ": " + message, name, line);
 }
 
 // The header word, after any blank or comment lines, read straight from the
@@ -77,7 +77,7 @@ void OffReader::readHeader() {
     if (c != EOF) std::ungetc(c, file);
     if (!isHeaderWord(word)) {
         long line = headerLines + 1;
-        throw LoadError(name + ":" + std::to_string(line) + ": not an OFF file (it must begin with OFF)");
+        throw LoadError(name + ":" + std::to_string(line) + ": not an OFF file (it must begin with OFF)", name, line);
     }
 }
 

@@ -42,4 +42,22 @@ void giveBackMemory(void* memory, std::size_t bytes) {
     if (observer) observer(-static_cast<long long>(bytes));
 }
 
+void* takeArrayMemory(std::size_t bytes) {
+    if (bytes < kMapFrom) {
+        void* memory = std::malloc(bytes == 0 ? 1 : bytes);
+        if (!memory) throw std::bad_alloc();
+        return memory;
+    }
+    void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (memory == MAP_FAILED) throw std::bad_alloc();
+    return memory;
+}
+
+void giveBackArrayMemory(void* memory, std::size_t bytes) {
+    if (!memory) return;
+    if (bytes < kMapFrom)
+        std::free(memory);
+    else
+        munmap(memory, bytes);
+}
 }  // namespace facetry

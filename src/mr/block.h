@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "math/vector.h"
+#include "mr/memory.h"
 
 namespace facetry {
 

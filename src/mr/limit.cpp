@@ -7,6 +7,7 @@
 #include "mr/mrmesh.h"
 #include "mr/parallel.h"
 #include "mr/refinement.h"
+#include "mr/surfaceexport.h"
 #include "rules/limitmasks.h"
 
 namespace facetry {
@@ -270,18 +271,20 @@ void limitFace(const MrTopology& t, int f, const LevelPoints& points, Vector* gr
 }  // namespace
 
 void limitPointsAndNormals(const MrMesh& surface, std::vector<Vector>* positions, std::vector<Vector>* normals) {
+    const std::size_t total = static_cast<std::size_t>(WeldedSurface(surface).pointCount());
+    if (positions) positions->resize(total);
+    if (normals) normals->resize(total);
+    limitPointsAndNormals(surface, positions ? positions->data() : nullptr, normals ? normals->data() : nullptr);
+}
+
+void limitPointsAndNormals(const MrMesh& surface, Vector* outP, Vector* outN) {
     const MrTopology& t = surface.topology();
     const int level = surface.curRes();
     const LevelPoints points = surface.points(level);
     const std::size_t m = static_cast<std::size_t>(points.cells);
     const std::size_t edgeBase = static_cast<std::size_t>(t.numV);
     const std::size_t faceBase = edgeBase + static_cast<std::size_t>(t.numE) * (m - 1);
-    const std::size_t total = faceBase + static_cast<std::size_t>(t.numF) * (m - 1) * (m - 1);
-    if (positions) positions->resize(total);
-    if (normals) normals->resize(total);
-    if (!positions && !normals) return;
-    Vector* outP = positions ? positions->data() : nullptr;
-    Vector* outN = normals ? normals->data() : nullptr;
+    if (!outP && !outN) return;
     auto at = [](Vector* base, std::size_t index) { return base ? base + index : nullptr; };
 
     int maxValence = 4;

@@ -34,5 +34,8 @@ class MrMesh;
 // points, then face inner points). Either output may be null. Runs on
 // surface.threads() threads; results do not depend on their number.
 void limitPointsAndNormals(const MrMesh& surface, std::vector<Vector>* positions, std::vector<Vector>* normals);
+// The same into a caller's memory: each output, where not null, has room for
+// WeldedSurface(surface).pointCount() entries.
+void limitPointsAndNormals(const MrMesh& surface, Vector* positions, Vector* normals);
 
 }  // namespace facetry

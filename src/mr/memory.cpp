@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-#include "mr/mrmesh.h"
+#include "mr/memory.h"
 
 namespace facetry {
 

@@ -38,6 +38,7 @@
 #include "mr/mraccess.h"
 #include "mr/mrregion.h"
 #include "mr/mrtopology.h"
+#include "mr/memory.h"
 #include "mr/mrvertex.h"
 #include "mr/block.h"
 #include "mr/refinement.h"
@@ -207,9 +208,5 @@ private:
     MrEditRegion editRegion;       // what vertexMoved recomputes; its bookkeeping is kept between calls
     std::vector<int> moved;        // the surface vertices an edit gave new level-0 positions
 };
-
-// What the system reports as available to this process: the smallest of the
-// free memory it could have, its address-space limit and its cgroup's limit.
-std::size_t systemAvailableMemory();
 
 }  // namespace facetry

@@ -1,11 +1,14 @@
 #include "mr/surfaceexport.h"
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "mesh/filewriting.h"
+#include "mr/parallel.h"
 
 namespace facetry {
 
@@ -78,6 +81,66 @@ void WeldedSurface::forEachQuad(const std::function<void(const long long* corner
                 corners[3] = index(f, i, j + 1);
                 visit(corners);
             }
+}
+
+void WeldedSurface::copyPoints(float* xyz) const {
+    const LevelPoints points = surface.points(surface.curRes());
+    const std::size_t counts[3] = {static_cast<std::size_t>(topology.numV), topology.numE * points.edgeInnerCount(),
+                                   topology.numF * points.faceInnerCount()};
+    const Vector* blocks[3] = {points.vertices, points.edges, points.faces};
+    static_assert(sizeof(Vector) == 3 * sizeof(float), "a Vector is three floats");
+    for (int b = 0; b < 3; ++b)
+        if (counts[b] > 0) {
+            std::memcpy(xyz, blocks[b], counts[b] * sizeof(Vector));
+            xyz += 3 * counts[b];
+        }
+}
+
+// Each face's (m + 1)^2 grid indices are found once, then its m^2 cells read
+// them: the cells (i, j) in order, corners as forEachQuad gives them.
+void WeldedSurface::copyQuads(std::int32_t* out) const {
+    FACETRY_ASSERT(pointCount() <= INT32_MAX);
+    const int m = cells;
+    const std::size_t perFace = 4 * static_cast<std::size_t>(m) * m;
+    parallelFor(surface.numFaces(), surface.threads(), grainFor(perFace), [&](std::size_t begin, std::size_t end) {
+        std::vector<std::int32_t> grid(static_cast<std::size_t>(m + 1) * (m + 1));
+        for (std::size_t f = begin; f < end; ++f) {
+            for (int i = 0; i <= m; ++i)
+                for (int j = 0; j <= m; ++j) grid[i * (m + 1) + j] = static_cast<std::int32_t>(index(static_cast<int>(f), i, j));
+            std::int32_t* quad = out + f * perFace;
+            for (int i = 0; i < m; ++i)
+                for (int j = 0; j < m; ++j, quad += 4) {
+                    const std::int32_t* row = grid.data() + i * (m + 1) + j;
+                    quad[0] = row[0];
+                    quad[1] = row[m + 1];
+                    quad[2] = row[m + 2];
+                    quad[3] = row[1];
+                }
+        }
+    });
+}
+
+void WeldedSurface::copyTextureCoordinates(float* out) const {
+    FACETRY_ASSERT(surface.hasTextureCoordinates());
+    const int m = cells;
+    const std::size_t perFace = 8 * static_cast<std::size_t>(m) * m;
+    parallelFor(surface.numFaces(), surface.threads(), grainFor(perFace), [&](std::size_t begin, std::size_t end) {
+        std::vector<float> grid(2 * static_cast<std::size_t>(m + 1) * (m + 1));
+        for (std::size_t f = begin; f < end; ++f) {
+            for (int i = 0; i <= m; ++i)
+                for (int j = 0; j <= m; ++j) surface.textureCoordinateAt(static_cast<int>(f), i, j, &grid[2 * (i * (m + 1) + j)]);
+            float* corner = out + f * perFace;
+            for (int i = 0; i < m; ++i)
+                for (int j = 0; j < m; ++j) {
+                    const std::size_t at[4] = {static_cast<std::size_t>(i * (m + 1) + j), static_cast<std::size_t>((i + 1) * (m + 1) + j),
+                                               static_cast<std::size_t>((i + 1) * (m + 1) + j + 1), static_cast<std::size_t>(i * (m + 1) + j + 1)};
+                    for (std::size_t k : at) {
+                        *corner++ = grid[2 * k];
+                        *corner++ = grid[2 * k + 1];
+                    }
+                }
+        }
+    });
 }
 
 namespace {

@@ -15,6 +15,7 @@
 // closed surface therefore gives a closed quad mesh, every edge shared by
 // two quads that run along it in opposite directions.
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -42,6 +43,17 @@ public:
     void forEachPoint(const std::function<void(const Vector&)>& visit) const;
     // Every quad, its four point indices in order around it.
     void forEachQuad(const std::function<void(const long long* corners)>& visit) const;
+
+    // The same into a caller's memory, in one pass over the surface's blocks
+    // (the quads and texture coordinates on the surface's threads, with the
+    // same bits on any number of them): x, y, z of every point
+    // (3 pointCount() floats); the four corners of every quad (4 quadCount()
+    // indices, which needs pointCount() <= 2^31 - 1); u, v at the four corners
+    // of every quad (8 quadCount() floats; the surface must have texture
+    // coordinates). For programs that hand the surface on as arrays.
+    void copyPoints(float* xyz) const;
+    void copyQuads(std::int32_t* corners) const;
+    void copyTextureCoordinates(float* uv) const;
 
 private:
     long long sidePoint(int face, int side, int k) const;

@@ -179,7 +179,7 @@ void expectEdgePoint(const std::string& obj, const SchemeOptions& options, int a
                      const std::string& what) {
     Loaded loaded = loadObjText(obj);
     ASSERT_EQ("", loaded.fatal);
-    std::unique_ptr<Mesh> mesh = copyMesh(*loaded.mesh, options);
+    std::unique_ptr<Mesh> mesh = withOptions(*loaded.mesh, options);
     const MeshEdge* edge = mesh->vertex(a)->edgeTo(mesh->vertex(b));
     ASSERT_TRUE(edge);
     const Vector got = edge->edgePoint();
@@ -239,7 +239,7 @@ TEST(ChaikinCreasing, EachSegmentOfACreaseWearsOffByTheSegmentsBesideIt) {
         }
     Loaded loaded = loadObjText(grid + "t crease 2/1/0 6 7 3\nt crease 2/1/0 7 8 2\n");
     ASSERT_EQ("", loaded.fatal);
-    std::unique_ptr<Mesh> mesh = copyMesh(*loaded.mesh, optionsOf(CreasingMethod::Chaikin, TriangleSubdivision::CatmullClark));
+    std::unique_ptr<Mesh> mesh = withOptions(*loaded.mesh, optionsOf(CreasingMethod::Chaikin, TriangleSubdivision::CatmullClark));
     std::unique_ptr<MrMesh> surface = buildSurface(*mesh);
     ASSERT_TRUE(surface->isAllQuads());
     const struct {
@@ -294,14 +294,14 @@ TEST(Creases, AnEditUnderEachSchemeOptionEqualsARebuild) {
     for (const auto& c : cases) {
         Loaded loaded = loadObjText(c.obj);
         ASSERT_EQ("", loaded.fatal);
-        std::unique_ptr<Mesh> edited = copyMesh(*loaded.mesh, c.options);
+        std::unique_ptr<Mesh> edited = withOptions(*loaded.mesh, c.options);
         std::unique_ptr<MrMesh> surface = buildSurface(*edited);
         for (int k = 0; k < 3; ++k) ASSERT_TRUE(surface->subdivide());
         const Vector to = edited->vertex(c.moved)->position() + Vector(0.3f, -0.2f, 0.45f);
         edited->vertex(c.moved)->setPosition(to);
         ASSERT_TRUE(surface->vertexMoved(edited->vertex(c.moved)));
         // moved the same way, so that its face centroids follow by the same sums
-        std::unique_ptr<Mesh> moved = copyMesh(*loaded.mesh, c.options);
+        std::unique_ptr<Mesh> moved = withOptions(*loaded.mesh, c.options);
         moved->vertex(c.moved)->setPosition(to);
         std::unique_ptr<MrMesh> rebuilt = buildSurface(*moved);
         for (int k = 0; k < 3; ++k) ASSERT_TRUE(rebuilt->subdivide());

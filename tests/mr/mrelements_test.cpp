@@ -187,7 +187,7 @@ TEST(MrElements, ElementByElementStepsUnderChaikinCreasingGiveTheSurfaceOfSubdiv
     for (const char* obj : meshes) {
         Loaded loadedA = loadObjText(obj), loadedB = loadObjText(obj);
         ASSERT_EQ("", loadedA.fatal);
-        std::unique_ptr<Mesh> a = copyMesh(*loadedA.mesh, chaikin), b = copyMesh(*loadedB.mesh, chaikin);
+        std::unique_ptr<Mesh> a = withOptions(*loadedA.mesh, chaikin), b = withOptions(*loadedB.mesh, chaikin);
         std::unique_ptr<MrMesh> byElements = buildSurface(*a), bySubdivide = buildSurface(*b);
         for (int level = 1; level <= 3; ++level) {
             refineOwnedPoints(*byElements);

@@ -1,6 +1,7 @@
 // The welded surface over the catalogue and levels 0 to 3: its counts, that
 // every grid point is the welded point it names, closed in closed out with
-// the faces' orientation kept, and written files that read back unchanged.
+// the faces' orientation kept, written files that read back unchanged, and
+// the arrays copied into a caller's memory.
 
 #include <gtest/gtest.h>
 
@@ -132,6 +133,76 @@ TEST(SurfaceExport, WrittenFilesReadBackUnchanged) {
                 EXPECT_EQ(shape.control.faces, facesOf(*back.mesh));
             }
         }
+}
+
+// The copies into a caller's memory hold what the visits give, on one
+// thread and on three, and write nothing past their end.
+TEST(SurfaceExport, CopiedArraysAreWhatTheVisitsGive) {
+    std::vector<CatalogueMesh> shapes = meshCatalogue();
+    for (const CatalogueMesh& shape : shapes)
+        for (int level = 0; level <= 3; ++level)
+            for (int threads : {1, 3}) {
+                SCOPED_TRACE(shape.name + " level " + std::to_string(level) + " threads " + std::to_string(threads));
+                Refined r = refine(shape.control, level);
+                r.surface->setThreads(threads);
+                const WeldedSurface welded(*r.surface);
+                const std::size_t n = static_cast<std::size_t>(welded.pointCount());
+                const std::size_t q = static_cast<std::size_t>(welded.quadCount());
+                std::vector<float> xyz(3 * n + 1, 7.0f);
+                welded.copyPoints(xyz.data());
+                EXPECT_EQ(7.0f, xyz.back());
+                const std::vector<Vector> points = weldedPoints(welded);
+                EXPECT_EQ(0, std::memcmp(points.data(), xyz.data(), n * sizeof(Vector)));
+                std::vector<std::int32_t> quads(4 * q + 1, -7);
+                welded.copyQuads(quads.data());
+                EXPECT_EQ(-7, quads.back());
+                std::vector<std::int32_t> visited;
+                welded.forEachQuad([&](const long long* c) { visited.insert(visited.end(), c, c + 4); });
+                quads.pop_back();
+                EXPECT_EQ(visited, quads);
+            }
+}
+
+TEST(SurfaceExport, CopiedTextureCoordinatesAreTheGridsAtEachQuadCorner) {
+    // A cube and a triangle, every corner its own (u, v).
+    std::string obj = "v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\nv -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\n"
+                      "v 3 0 0\nv 4 0 0\nv 3 1 0\n";
+    const int faces[7][4] = {{1, 4, 3, 2}, {5, 6, 7, 8}, {1, 2, 6, 5}, {3, 4, 8, 7}, {1, 5, 8, 4}, {2, 3, 7, 6}, {9, 10, 11, 0}};
+    int corner = 0;
+    std::string vt;
+    for (const auto& face : faces) {
+        obj += "f";
+        for (int v : face)
+            if (v) {
+                obj += " " + std::to_string(v) + "/" + std::to_string(++corner);
+                vt += "vt " + std::to_string(0.1 * corner) + " " + std::to_string(1.0 / (v + corner)) + "\n";
+            }
+        obj += "\n";
+    }
+    obj += vt;
+    for (int level = 0; level <= 3; ++level) {
+        Loaded mesh = loadObjText(obj);
+        ASSERT_EQ("", mesh.fatal);
+        MrMesh surface;
+        ASSERT_TRUE(surface.build(*mesh.mesh));
+        for (int k = 0; k < level; ++k) ASSERT_TRUE(surface.subdivide());
+        ASSERT_TRUE(surface.hasTextureCoordinates());
+        const WeldedSurface welded(surface);
+        std::vector<float> uv(8 * welded.quadCount() + 1, 7.0f);
+        welded.copyTextureCoordinates(uv.data());
+        EXPECT_EQ(7.0f, uv.back());
+        const int m = 1 << level, di[4] = {0, 1, 1, 0}, dj[4] = {0, 0, 1, 1};
+        std::size_t at = 0;
+        for (int f = 0; f < surface.numFaces(); ++f)
+            for (int i = 0; i < m; ++i)
+                for (int j = 0; j < m; ++j)
+                    for (int k = 0; k < 4; ++k, at += 2) {
+                        float expected[2];
+                        surface.textureCoordinateAt(f, i + di[k], j + dj[k], expected);
+                        ASSERT_EQ(expected[0], uv[at]) << level << " face " << f;
+                        ASSERT_EQ(expected[1], uv[at + 1]) << level << " face " << f;
+                    }
+    }
 }
 
 }  // namespace

@@ -7,14 +7,25 @@ file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
-foreach(header mesh/meshfile.h mr/mrmesh.h mr/surfaceexport.h math/vector.h)
-  if(NOT EXISTS ${prefix}/include/facetry/${header})
-    message(FATAL_ERROR "include/facetry/${header} is not installed")
-  endif()
-endforeach()
-if(EXISTS ${prefix}/include/facetry/draw OR EXISTS ${prefix}/include/facetry/app)
-  message(FATAL_ERROR "the drawing's or the programs' headers are installed")
+# The public headers and nothing else: the surface's engine, the rules, the
+# drawing and the programs stay inside.
+set(public
+  math/check.h math/status.h math/vector.h
+  mesh/filewriting.h mesh/handles.h mesh/mesh.h mesh/mesharrays.h mesh/meshelements.h mesh/meshfile.h
+  mesh/meshtopology.h mesh/meshwriter.h mesh/mrvertexhost.h mesh/TopFace.h mesh/topedge.h mesh/topvertex.h
+  mr/memory.h mr/surface.h
+  rules/options.h)
+file(GLOB_RECURSE installed RELATIVE ${prefix}/include/facetry ${prefix}/include/facetry/*)
+list(SORT installed)
+list(SORT public)
+if(NOT installed STREQUAL public)
+  message(FATAL_ERROR "installed headers: ${installed}\nexpected: ${public}")
 endif()
+# Each public header stands on its own: it compiles alone against the prefix.
+foreach(header ${public})
+  file(WRITE ${WORK_DIR}/alone.cpp "#include <facetry/${header}>\nint main() {}\n")
+  run(${CXX} -std=c++17 -fsyntax-only -I${prefix}/include -I${prefix}/include/facetry ${WORK_DIR}/alone.cpp)
+endforeach()
 file(GLOB_RECURSE exported ${prefix}/*/cmake/Facetry/FacetryTargets*.cmake)
 if(NOT exported)
   message(FATAL_ERROR "no FacetryTargets.cmake installed")

@@ -92,7 +92,7 @@ TEST_P(CreasingPeer, RefinedPointsLimitPositionsAndNormalsMatchOpenSubdiv) {
                                               peer.creases.vertexShare);
         control = withCreases(*control, tags);
     }
-    control = copyMesh(*control, peer.options);
+    control = withOptions(*control, peer.options);
     ASSERT_EQ(control->options(), peer.options);
     expectAgreesWithOpenSubdiv(*control, meshSize(peer.control));
 }

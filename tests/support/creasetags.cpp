@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "mesh/meshbuilder.h"
-#include "support/meshcopy.h"
 
 using namespace facetry;
 
@@ -57,10 +56,20 @@ CreaseTags randomCreases(const Mesh& mesh, unsigned seed, double edgeShare, doub
 }
 
 std::unique_ptr<Mesh> withCreases(const Mesh& mesh, const CreaseTags& tags) {
-    return copyMesh(mesh, mesh.options(), [&tags](MeshBuilder& builder) {
-        for (std::size_t k = 0; k < tags.edges.size(); ++k)
-            builder.setEdgeSharpness(builder.findEdge(tags.edges[k][0], tags.edges[k][1]), tags.edgeSharpness[k]);
-        for (std::size_t k = 0; k < tags.vertices.size(); ++k)
-            builder.setVertexSharpness(tags.vertices[k], tags.vertexSharpness[k]);
-    });
+    MeshBuilder builder([](const std::string& message) { throw std::runtime_error(message); });
+    for (int v = 0; v < mesh.numVertices(); ++v) builder.addVertex(mesh.vertex(v)->position());
+    std::vector<int> corners;
+    for (int f = 0; f < mesh.numFaces(); ++f) {
+        const MeshFace* face = mesh.face(f);
+        corners.clear();
+        for (int k = 0; k < face->valence(); ++k) corners.push_back(face->vertex(k)->id);
+        builder.addFace(corners.data(), face->valence());
+    }
+    for (std::size_t k = 0; k < tags.edges.size(); ++k)
+        builder.setEdgeSharpness(builder.findEdge(tags.edges[k][0], tags.edges[k][1]), tags.edgeSharpness[k]);
+    for (std::size_t k = 0; k < tags.vertices.size(); ++k) builder.setVertexSharpness(tags.vertices[k], tags.vertexSharpness[k]);
+    builder.setOptions(mesh.options());
+    auto copy = std::make_unique<Mesh>();
+    builder.finish(*copy);
+    return copy;
 }

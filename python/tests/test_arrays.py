@@ -1,0 +1,128 @@
+"""ControlMesh from arrays against the same mesh from a file: faces in each of
+their forms, creases and corners against the same tags in an OBJ file,
+texture coordinates against vt lines, and the arrays a ControlMesh gives
+back. The surfaces are compared with each other and with facetry-refine."""
+
+import numpy as np
+import pytest
+
+import facetry
+from conftest import refined_obj
+
+
+def surface_arrays(mesh, level):
+    surface = facetry.Surface(mesh)
+    for _ in range(level):
+        surface.subdivide()
+    return surface.points(), surface.quads()
+
+
+def plain_obj(stem):
+    """The points and faces of an OBJ file of the catalogue, read here."""
+    points, faces = [], []
+    for line in open(f"{stem}.obj", encoding="ascii"):
+        words = line.split()
+        if words and words[0] == "v":
+            points.append([float(w) for w in words[1:4]])
+        elif words and words[0] == "f":
+            faces.append([int(w) - 1 for w in words[1:]])
+    return np.array(points), faces
+
+
+def face_forms(faces):
+    """The faces as a list of lists, as (sizes, indices) arrays and, where
+    they have one size, as a 2-d array."""
+    forms = [faces, (np.array([len(f) for f in faces]), np.array([v for f in faces for v in f], dtype=np.int32))]
+    if len({len(f) for f in faces}) == 1:
+        forms.append(np.array(faces, dtype=np.uint16))
+    return forms
+
+
+def test_the_catalogue_from_arrays_is_the_mesh_its_file_gives(catalogue, tmp_path):
+    for name, _, stem in catalogue:
+        loaded = facetry.load(f"{stem}.obj")
+        points, faces = plain_obj(stem)
+        expected = refined_obj(tmp_path, f"{stem}.obj", 2)
+        for form in face_forms(faces):
+            mesh = facetry.ControlMesh(points, form)
+            assert np.array_equal(mesh.points, loaded.points), name
+            for got, want in zip(mesh.faces, loaded.faces):
+                assert np.array_equal(got, want), name
+            assert (mesh.num_vertices, mesh.num_edges, mesh.num_faces) == (
+                loaded.num_vertices, loaded.num_edges, loaded.num_faces)
+            got_points, got_quads = surface_arrays(mesh, 2)
+            assert np.array_equal(got_points, expected.points) and np.array_equal(got_quads, expected.quads), name
+
+
+def chosen_tags(mesh):
+    """Every third edge of the faces' sides and every fourth used vertex, the
+    sharpness going round fractional, whole and infinite values; the first
+    edge tagged twice, the later value standing."""
+    sizes, indices = mesh.faces
+    starts = np.concatenate([[0], np.cumsum(sizes)])
+    sides = set()
+    for f in range(len(sizes)):
+        face = indices[starts[f]:starts[f + 1]]
+        for k in range(len(face)):
+            a, b = int(face[k]), int(face[(k + 1) % len(face)])
+            sides.add((min(a, b), max(a, b)))
+    values = [0.5, 1.0, 2.25, 10.0]
+    edges = sorted(sides)[::3]
+    sharpness = [values[k % 4] for k in range(len(edges))]
+    edges.append(edges[0][::-1])
+    sharpness.append(3.0)
+    used = sorted(set(int(v) for v in indices))[::4]
+    return edges, sharpness, used, [values[(k + 1) % 4] for k in range(len(used))]
+
+
+def test_creases_and_corners_from_arrays_are_the_same_tags_in_an_obj_file(catalogue, tmp_path):
+    for name, _, stem in catalogue:
+        mesh = facetry.load(f"{stem}.obj")
+        edges, sharpness, corners, corner_sharpness = chosen_tags(mesh)
+        text = open(f"{stem}.obj", encoding="ascii").read()
+        text += "".join(f"t crease 2/1/0 {a} {b} {s}\n" for (a, b), s in zip(edges, sharpness))
+        text += "".join(f"t corner 1/1/0 {v} {s}\n" for v, s in zip(corners, corner_sharpness))
+        tagged = tmp_path / f"{name}-tagged.obj"
+        tagged.write_text(text)
+        built = facetry.ControlMesh(mesh.points, mesh.faces, creases=edges, crease_sharpness=sharpness,
+                                    corners=corners, corner_sharpness=corner_sharpness)
+        from_file = facetry.load(tagged)
+        for got, want in zip(built.creases + built.corners, from_file.creases + from_file.corners):
+            assert np.array_equal(got, want), name
+        assert len(built.creases[0]) == len(edges) - 1
+        expected = refined_obj(tmp_path, tagged, 3)
+        points, quads = surface_arrays(built, 3)
+        assert np.array_equal(points, expected.points) and np.array_equal(quads, expected.quads), name
+        # What a ControlMesh gives back builds it again.
+        again = facetry.ControlMesh(built.points, built.faces, creases=built.creases[0], crease_sharpness=built.creases[1],
+                                    corners=built.corners[0], corner_sharpness=built.corners[1])
+        assert np.array_equal(surface_arrays(again, 3)[0], points), name
+
+
+def test_one_sharpness_for_every_crease_and_corner():
+    points = [[0, 0, 0], [1, 0, 0], [1, 1, 0], [0, 1, 0], [2, 0, 0], [2, 1, 0]]
+    mesh = facetry.ControlMesh(points, [[0, 1, 2, 3], [1, 4, 5, 2]], creases=[[1, 2]], crease_sharpness=2,
+                               corners=[0, 5], corner_sharpness=1.5)
+    assert np.array_equal(mesh.creases[1], [2.0]) and np.array_equal(mesh.corners[1], [1.5, 1.5])
+    with pytest.raises(ValueError, match="one number or one per element"):
+        facetry.ControlMesh(points, [[0, 1, 2, 3]], corners=[0, 1], corner_sharpness=[1, 2, 3])
+    with pytest.raises(TypeError, match="go together"):
+        facetry.ControlMesh(points, [[0, 1, 2, 3]], creases=[[0, 1]])
+
+
+def test_texture_coordinates_per_corner_are_what_vt_lines_give(tmp_path):
+    points = np.array([[0, 0, 0], [1, 0, 0], [1, 1, 0], [0, 1, 0], [2, 0, 0]], dtype=np.float64) + 0.125
+    faces = [[0, 1, 2, 3], [1, 4, 2]]
+    uvs = np.array([[0.1 * k, 1 - 0.05 * k * k] for k in range(7)], dtype=np.float32)
+    text = "".join(f"v {x!r} {y!r} {z!r}\n" for x, y, z in points)
+    text += "f 1/1 2/2 3/3 4/4\nf 2/5 5/6 3/7\n" + "".join(f"vt {u:.9g} {v:.9g}\n" for u, v in uvs)
+    path = tmp_path / "uv.obj"
+    path.write_text(text)
+    built = facetry.ControlMesh(points, faces, uvs=uvs)
+    assert np.array_equal(built.uvs, uvs) and np.array_equal(facetry.load(path).uvs, uvs)
+    expected = refined_obj(tmp_path, path, 2)
+    surface = facetry.Surface(built)
+    surface.subdivide()
+    surface.subdivide()
+    assert np.array_equal(surface.uvs(), expected.uvs)
+    assert facetry.ControlMesh(points, faces).uvs is None
