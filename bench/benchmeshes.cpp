@@ -16,7 +16,6 @@
 #include <unordered_map>
 #include <utility>
 
-
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;

@@ -14,6 +14,7 @@
 #include "mesh/meshfile.h"
 #include "mr/surfaceexport.h"
 #include "stopwatch.h"
+#include "support/meshcopy.h"
 
 using namespace facetry;
 
@@ -68,11 +69,12 @@ double timedDrag(MrMesh& surface, MeshVertex* v, float offset) {
 }
 
 // One repetition: levels 1..maxLevel on a fresh surface over a fresh mesh.
-void runOnce(const std::string& meshText, int maxLevel, int threads, std::vector<double>& loads,
-             std::vector<double>& builds, std::vector<LevelSamples>& levels) {
+void runOnce(const std::string& meshText, const SchemeOptions& options, int maxLevel, int threads,
+             std::vector<double>& loads, std::vector<double>& builds, std::vector<LevelSamples>& levels) {
     Stopwatch loadWatch;
     std::unique_ptr<Mesh> mesh = loadText(meshText);
     loads.push_back(loadWatch.seconds());
+    if (!options.isDefault()) mesh = withOptions(*mesh, options);
     MeshVertex* dragged = draggedVertex(*mesh);
     float offset = static_cast<float>(1e-3 * meshSize(*mesh));
 
@@ -156,11 +158,12 @@ double meshSize(const Mesh& mesh) {
     return std::sqrt(double(extent.x) * extent.x + double(extent.y) * extent.y + double(extent.z) * extent.z);
 }
 
-FacetryFigures runFacetry(const std::string& meshText, int maxLevel, int repetitions, int threads) {
+FacetryFigures runFacetry(const std::string& meshText, int maxLevel, int repetitions, int threads,
+                          const SchemeOptions& options) {
     countBlocks();
     std::vector<double> loads, builds;
     std::vector<LevelSamples> levels;
-    for (int rep = 0; rep < repetitions; ++rep) runOnce(meshText, maxLevel, threads, loads, builds, levels);
+    for (int rep = 0; rep < repetitions; ++rep) runOnce(meshText, options, maxLevel, threads, loads, builds, levels);
     FacetryFigures figures;
     figures.loadSeconds = median(loads);
     figures.buildSeconds = median(builds);

@@ -31,8 +31,11 @@ struct FacetryFigures {
     std::vector<FacetryLevelFigures> levels;  // entry L-1 for level L; fewer when subdivide() refused
 };
 
-// Runs the sequence `repetitions` times for levels 1..maxLevel on `threads` threads.
-FacetryFigures runFacetry(const std::string& meshText, int maxLevel, int repetitions, int threads);
+// Runs the sequence `repetitions` times for levels 1..maxLevel on `threads`
+// threads, the loaded mesh given `options` (the file's own when they are the
+// defaults).
+FacetryFigures runFacetry(const std::string& meshText, int maxLevel, int repetitions, int threads,
+                          const facetry::SchemeOptions& options = {});
 
 // The process's resident memory with a fresh surface at level 0, at `level`,
 // and after a reset back to level 0, in bytes: what a reset gives back.

@@ -6,7 +6,6 @@
 // processes (for profiling); --no-processes skips the whole processes.
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,8 +33,9 @@ constexpr int kLargeMeshFaces = 50000;               // meshes from this size on
 constexpr int kProcessLevels = 3;                    // whole processes at L = 1 to this
 constexpr int kResetLevel = 4;                       // the level a reset comes back from
 constexpr unsigned kCreaseSeed = 13;                 // of the creased variants' sharp edges and corners
-constexpr double kCreasedCostGoal = 1.3;             // creased (or options) refinement against smooth, at most
-const std::string kOptionsSuffix = "-options";       // the label of the variants with scheme options and holes
+constexpr double kCreasedCostGoal = 1.3;             // creased refinement against smooth, at most
+constexpr double kOptionCostGoal = 1.3;              // refinement with scheme options against without, at most
+const std::string kOptionsSuffix = "-options";       // the label of the variants with boundary options and holes
 
 // What the command line asks for.
 struct Settings {
@@ -210,93 +210,155 @@ void printOrderAndResetChecks(const std::vector<BenchRow>& rows, FILE* out) {
                      ordered->buildAllThreads * 1e3, shuffled->buildAllThreads / ordered->buildAllThreads);
 }
 
-// A creased variant's refinement against its smooth mesh's at one level:
-// medians of runs taken in turn, smooth then creased, so that whatever else
-// the machine does weighs on both alike.
-struct CreasedCost {
-    std::string mesh;   // the smooth mesh's label
+// One way of refining a mesh against another at one level: medians of runs
+// taken in turn, the base then the other, so that whatever else the machine
+// does weighs on both alike. A creased variant against its smooth mesh, or a
+// mesh with scheme options against the same mesh without.
+struct InTurnCost {
+    std::string mesh;   // the base's label
+    std::string what;   // the options of the other, or "" for a creased variant
     int level = 0;      // Facetry's level
     int threads = 1;    // of the N figures
-    double smooth1 = 0, creased1 = 0, smoothN = 0, creasedN = 0;  // every subdivide() from 0 to L
-    double buildSmooth = 0, buildCreased = 0;                        // build on N threads
+    double base1 = 0, other1 = 0, baseN = 0, otherN = 0;  // every subdivide() from 0 to L
+    double buildBase = 0, buildOther = 0;                 // build on N threads
 };
 
 
-// The variants whose label ends in `suffix` against their smooth meshes.
-void measureCreasedCost(const std::vector<BenchMesh>& meshes, const Settings& settings, const std::string& suffix,
-                        std::vector<CreasedCost>& costs) {
+// A mesh's text and the options it is refined with.
+struct Refined {
+    const std::string* text;
+    SchemeOptions options;
+};
+
+void measureInTurn(const std::string& mesh, const std::string& what, const Refined& base, const Refined& other,
+                   const Settings& settings, std::vector<InTurnCost>& costs) {
     const int threads = machineThreads();
-    for (const BenchMesh& creased : meshes) {
-        if (!endsWith(creased.name, suffix)) continue;
-        const std::string smoothName = creased.name.substr(0, creased.name.size() - suffix.size());
-        const BenchMesh* smooth = nullptr;
-        for (const BenchMesh& m : meshes)
-            if (m.name == smoothName) smooth = &m;
-        if (!smooth) continue;
-        std::fprintf(stderr, "%s: %s against smooth, in turn...\n", smoothName.c_str(), suffix.c_str() + 1);
-        // per level: the samples of each of the six figures
-        std::vector<std::array<std::vector<double>, 6>> samples(settings.maxLevel);
-        for (int rep = 0; rep < settings.repetitions; ++rep) {
-            const FacetryFigures s1 = runFacetry(smooth->text, settings.maxLevel, 1, 1);
-            const FacetryFigures c1 = runFacetry(creased.text, settings.maxLevel, 1, 1);
-            const FacetryFigures sN = runFacetry(smooth->text, settings.maxLevel, 1, threads);
-            const FacetryFigures cN = runFacetry(creased.text, settings.maxLevel, 1, threads);
-            const std::size_t levels = std::min({s1.levels.size(), c1.levels.size(), sN.levels.size(), cN.levels.size()});
-            for (std::size_t k = 0; k < levels; ++k) {
-                samples[k][0].push_back(s1.levels[k].refineSeconds);
-                samples[k][1].push_back(c1.levels[k].refineSeconds);
-                samples[k][2].push_back(sN.levels[k].refineSeconds);
-                samples[k][3].push_back(cN.levels[k].refineSeconds);
-                samples[k][4].push_back(sN.buildSeconds);
-                samples[k][5].push_back(cN.buildSeconds);
-            }
+    // per level: the samples of each of the six figures
+    std::vector<std::array<std::vector<double>, 6>> samples(settings.maxLevel);
+    for (int rep = 0; rep < settings.repetitions; ++rep) {
+        const FacetryFigures b1 = runFacetry(*base.text, settings.maxLevel, 1, 1, base.options);
+        const FacetryFigures o1 = runFacetry(*other.text, settings.maxLevel, 1, 1, other.options);
+        const FacetryFigures bN = runFacetry(*base.text, settings.maxLevel, 1, threads, base.options);
+        const FacetryFigures oN = runFacetry(*other.text, settings.maxLevel, 1, threads, other.options);
+        const std::size_t levels = std::min({b1.levels.size(), o1.levels.size(), bN.levels.size(), oN.levels.size()});
+        for (std::size_t k = 0; k < levels; ++k) {
+            samples[k][0].push_back(b1.levels[k].refineSeconds);
+            samples[k][1].push_back(o1.levels[k].refineSeconds);
+            samples[k][2].push_back(bN.levels[k].refineSeconds);
+            samples[k][3].push_back(oN.levels[k].refineSeconds);
+            samples[k][4].push_back(bN.buildSeconds);
+            samples[k][5].push_back(oN.buildSeconds);
         }
-        for (int k = 0; k < settings.maxLevel; ++k) {
-            if (samples[k][0].size() != static_cast<std::size_t>(settings.repetitions)) break;
-            CreasedCost cost;
-            cost.mesh = smoothName;
-            cost.level = k + 1;
-            cost.threads = threads;
-            cost.smooth1 = median(samples[k][0]);
-            cost.creased1 = median(samples[k][1]);
-            cost.smoothN = median(samples[k][2]);
-            cost.creasedN = median(samples[k][3]);
-            cost.buildSmooth = median(samples[k][4]);
-            cost.buildCreased = median(samples[k][5]);
-            costs.push_back(cost);
-        }
+    }
+    for (int k = 0; k < settings.maxLevel; ++k) {
+        if (samples[k][0].size() != static_cast<std::size_t>(settings.repetitions)) break;
+        InTurnCost cost;
+        cost.mesh = mesh;
+        cost.what = what;
+        cost.level = k + 1;
+        cost.threads = threads;
+        cost.base1 = median(samples[k][0]);
+        cost.other1 = median(samples[k][1]);
+        cost.baseN = median(samples[k][2]);
+        cost.otherN = median(samples[k][3]);
+        cost.buildBase = median(samples[k][4]);
+        cost.buildOther = median(samples[k][5]);
+        costs.push_back(cost);
     }
 }
 
-// The cost table of the variants called `kind` ("creased", "options"), with
-// whether each variant's surface matched OpenSubdiv's where it was compared.
-// Returns whether every ratio met the goal.
-bool printCreasedCost(const std::vector<CreasedCost>& costs, const std::vector<BenchRow>& rows, const std::string& kind,
-                      FILE* out) {
+// The smooth mesh of each variant labelled `suffix` ("-creased", "-options").
+const BenchMesh* smoothMeshOf(const BenchMesh& variant, const std::vector<BenchMesh>& meshes,
+                              const std::string& suffix = "-creased") {
+    if (!endsWith(variant.name, suffix)) return nullptr;
+    const std::string smoothName = variant.name.substr(0, variant.name.size() - suffix.size());
+    for (const BenchMesh& m : meshes)
+        if (m.name == smoothName) return &m;
+    return nullptr;
+}
+
+void measureCreasedCost(const std::vector<BenchMesh>& meshes, const Settings& settings, std::vector<InTurnCost>& costs) {
+    for (const BenchMesh& creased : meshes) {
+        const BenchMesh* smooth = smoothMeshOf(creased, meshes);
+        if (!smooth) continue;
+        std::fprintf(stderr, "%s: creased against smooth, in turn...\n", smooth->name.c_str());
+        measureInTurn(smooth->name, "", {&smooth->text, {}}, {&creased.text, {}}, settings, costs);
+    }
+}
+
+// Each scheme option against none, in turn on the same mesh: Chaikin
+// creasing on the creased variants, smooth triangles on the smooth meshes,
+// both on the creased variants; and the options variants (edge and corner,
+// holes) against their smooth meshes.
+void measureOptionCost(const std::vector<BenchMesh>& meshes, const Settings& settings, std::vector<InTurnCost>& costs) {
+    SchemeOptions chaikin, triangles, both;
+    chaikin.creasing = both.creasing = CreasingMethod::Chaikin;
+    triangles.triangles = both.triangles = TriangleSubdivision::Smooth;
+    for (const BenchMesh& creased : meshes) {
+        const BenchMesh* smooth = smoothMeshOf(creased, meshes);
+        if (!smooth) continue;
+        std::fprintf(stderr, "%s: scheme options against none, in turn...\n", smooth->name.c_str());
+        measureInTurn(creased.name, "chaikin", {&creased.text, {}}, {&creased.text, chaikin}, settings, costs);
+        measureInTurn(smooth->name, "smooth-triangles", {&smooth->text, {}}, {&smooth->text, triangles}, settings, costs);
+        measureInTurn(creased.name, "both", {&creased.text, {}}, {&creased.text, both}, settings, costs);
+    }
+    // The variants tagged edge-and-corner with a fifth of their faces holes.
+    for (const BenchMesh& variant : meshes) {
+        const BenchMesh* smooth = smoothMeshOf(variant, meshes, kOptionsSuffix);
+        if (!smooth) continue;
+        std::fprintf(stderr, "%s: boundary options and holes against none, in turn...\n", smooth->name.c_str());
+        measureInTurn(smooth->name, "corners+holes", {&smooth->text, {}}, {&variant.text, {}}, settings, costs);
+    }
+}
+
+// The creased refinement's cost table, with whether each creased surface
+// matched OpenSubdiv's. Returns whether every ratio met the goal.
+bool printCreasedCost(const std::vector<InTurnCost>& costs, const std::vector<BenchRow>& rows, FILE* out) {
     if (costs.empty()) return true;
-    const std::string one1 = kind + "1", oneN = kind + "N", matchTitle = kind + " match (max dist/size)";
     std::fprintf(out,
-                 "\n%c%s refinement against smooth: ms of every subdivide() from 0 to L (medians of runs in turn), "
+                 "\nCreased refinement against smooth: ms of every subdivide() from 0 to L (medians of runs in turn), "
                  "build of level 0 on N threads:\n"
                  "%-22s %2s | %9s %9s %6s | %9s %9s %6s | %7s %7s %6s | %s\n",
-                 std::toupper(kind[0]), kind.c_str() + 1, "mesh", "L", "smooth1", one1.c_str(), "x", "smoothN",
-                 oneN.c_str(), "x", "build", kind.c_str(), "x", matchTitle.c_str());
+                 "mesh", "L", "smooth1", "creased1", "x", "smoothN", "creasedN", "x", "build", "creased", "x",
+                 "creased match (max dist/size)");
     bool met = true;
-    for (const CreasedCost& cost : costs) {
-        const double one = cost.creased1 / cost.smooth1, all = cost.creasedN / cost.smoothN;
+    for (const InTurnCost& cost : costs) {
+        const double one = cost.other1 / cost.base1, all = cost.otherN / cost.baseN;
         met = met && one <= kCreasedCostGoal && all <= kCreasedCostGoal;
         char match[128] = "-";
         for (const BenchRow& row : rows)
-            if (row.mesh == cost.mesh + "-" + kind && row.level == cost.level && row.comparedWithOsd)
+            if (row.mesh == cost.mesh + "-creased" && row.level == cost.level && row.comparedWithOsd)
                 std::snprintf(match, sizeof match, "%s (%.1e)", row.weld.summary().c_str(),
                               row.weld.largestDistance / row.tolerance * kWeldTolerance);
         std::fprintf(out, "%-22s %2d | %9.2f %9.2f %6.2f | %9.2f %9.2f %6.2f | %7.2f %7.2f %6.2f | %s\n",
-                     cost.mesh.c_str(), cost.level, cost.smooth1 * 1e3, cost.creased1 * 1e3, one, cost.smoothN * 1e3,
-                     cost.creasedN * 1e3, all, cost.buildSmooth * 1e3, cost.buildCreased * 1e3,
-                     cost.buildCreased / cost.buildSmooth, match);
+                     cost.mesh.c_str(), cost.level, cost.base1 * 1e3, cost.other1 * 1e3, one, cost.baseN * 1e3,
+                     cost.otherN * 1e3, all, cost.buildBase * 1e3, cost.buildOther * 1e3,
+                     cost.buildOther / cost.buildBase, match);
     }
-    std::fprintf(out, "%c%s refinement within %.1f x the smooth one on every mesh and level: %s\n",
-                 std::toupper(kind[0]), kind.c_str() + 1, kCreasedCostGoal, met ? "yes" : "no");
+    std::fprintf(out, "Creased refinement within %.1f x the smooth one on every mesh and level: %s\n", kCreasedCostGoal,
+                 met ? "yes" : "no");
+    return met;
+}
+
+// The scheme options' cost table. Returns whether every ratio met the goal.
+bool printOptionCost(const std::vector<InTurnCost>& costs, FILE* out) {
+    if (costs.empty()) return true;
+    std::fprintf(out,
+                 "\nScheme options against none on the same mesh: ms of every subdivide() from 0 to L (medians of runs "
+                 "in turn), build of level 0 on N threads:\n"
+                 "%-22s %-16s %2s | %9s %9s %6s | %9s %9s %6s | %7s %7s %6s\n",
+                 "mesh", "options", "L", "none1", "options1", "x", "noneN", "optionsN", "x", "build", "options", "x");
+    bool met = true;
+    for (const InTurnCost& cost : costs) {
+        const double one = cost.other1 / cost.base1, all = cost.otherN / cost.baseN;
+        met = met && one <= kOptionCostGoal && all <= kOptionCostGoal;
+        std::fprintf(out, "%-22s %-16s %2d | %9.2f %9.2f %6.2f | %9.2f %9.2f %6.2f | %7.2f %7.2f %6.2f\n",
+                     cost.mesh.c_str(), cost.what.c_str(), cost.level, cost.base1 * 1e3, cost.other1 * 1e3, one,
+                     cost.baseN * 1e3, cost.otherN * 1e3, all, cost.buildBase * 1e3, cost.buildOther * 1e3,
+                     cost.buildOther / cost.buildBase);
+    }
+    std::fprintf(out, "Refinement with options within %.1f x without on every mesh and level: %s\n", kOptionCostGoal,
+                 met ? "yes" : "no");
     return met;
 }
 
@@ -328,11 +390,11 @@ int main(int argc, char** argv) {
     printTable(rows, stdout);
     printProcessTable(processes, stdout);
     printOrderAndResetChecks(rows, stdout);
-    std::vector<CreasedCost> costs, optionCosts;
-    measureCreasedCost(meshes, settings, "-creased", costs);
-    printCreasedCost(costs, rows, "creased", stdout);
-    measureCreasedCost(meshes, settings, kOptionsSuffix, optionCosts);
-    printCreasedCost(optionCosts, rows, "options", stdout);
+    std::vector<InTurnCost> costs, optionCosts;
+    measureCreasedCost(meshes, settings, costs);
+    printCreasedCost(costs, rows, stdout);
+    measureOptionCost(meshes, settings, optionCosts);
+    printOptionCost(optionCosts, stdout);
     for (const BenchMesh& input : meshes)
         if (input.name.rfind("scan", 0) == 0) printResetCheck(input, stdout);
     bool allMatched = true;

@@ -10,7 +10,6 @@
 
 #include "stopwatch.h"
 
-
 namespace {
 
 // Runs the program once and returns its wall time.

@@ -108,7 +108,9 @@ void buildMesh(const MeshArrays& a, Mesh& mesh, const MessageSink& report) {
     }
 }
 
-void copyMesh(const Mesh& source, Mesh& copy) {
+void copyMesh(const Mesh& source, Mesh& copy) { copyMesh(source, copy, source.options()); }
+
+void copyMesh(const Mesh& source, Mesh& copy, const SchemeOptions& options) {
     const MeshTopology& t = source.topology();
     // The source was checked when it was built: nothing is dropped or reported.
     MeshBuilder builder([](const std::string&) {});
@@ -127,7 +129,7 @@ void copyMesh(const Mesh& source, Mesh& copy) {
     for (int v = 0; v < t.numV; ++v)
         if (source.vertex(v)->taggedSharpness() > 0) builder.setVertexSharpness(v, source.vertex(v)->taggedSharpness());
     // The tags, from which the copy derives what the options add, as the original did.
-    builder.setOptions(source.options());
+    builder.setOptions(options);
     for (int f = 0; f < t.numF; ++f)
         if (source.isTaggedHole(f)) builder.setHole(f);
     builder.finish(copy);

@@ -47,5 +47,7 @@ void buildMesh(const MeshArrays& arrays, Mesh& mesh, const MessageSink& report);
 // positions, faces in order, sharpness, scheme options, holes and texture coordinates (one per face
 // corner). The copy numbers its vertices, edges and faces as the source does.
 void copyMesh(const Mesh& source, Mesh& copy);
+// The same with `options` for its scheme options.
+void copyMesh(const Mesh& source, Mesh& copy, const SchemeOptions& options);
 
 }  // namespace facetry

@@ -8,6 +8,16 @@
 
 namespace facetry {
 
+namespace {
+
+// Vertex v as its rules see it: its ring edges' sharpness, infinite on the boundary.
+auto neighbourhoodOf(const MeshVertex* v, const SchemeOptions& options) {
+    return vertexNeighbourhood(v->edgeVal(), v->sharpness(), [v](int k) { return v->edge(k)->ruleSharpness(); },
+                               options.creasing);
+}
+
+}  // namespace
+
 // Two vertices share at most one edge, so it can be looked for in the
 // shorter of the two rings: a vertex of very high valence stays cheap to ask.
 const MeshEdge* MeshVertex::edgeTo(const MeshVertex* v) const {
@@ -46,8 +56,14 @@ Vector MeshVertex::vertexPoint() const {
     auto interiorSharpness = [this](int k) { return interiorEdgeSharpness(edge(k)->sharpness(), edge(k)->onBoundary()); };
     if (!takesCreaseRules(sharpness(), edgeVal(), interiorSharpness)) return smoothVertexPoint();
     return creasedVertexPoint(
-        pos, vertexNeighbourhood(edgeVal(), sharpness(), [this](int k) { return edge(k)->ruleSharpness(); }),
-        [this](int k) { return neighbour(k); }, [this] { return smoothVertexPoint(); });
+        pos, neighbourhoodOf(this, mesh->options()), [this](int k) { return neighbour(k); }, [this] { return smoothVertexPoint(); });
+}
+
+float MeshVertex::halfSharpnessAfterStep(const MeshEdge* e) const {
+    FACETRY_ASSERT(e && e->incident(this));
+    const float s = e->ruleSharpness();
+    if (mesh->options().creasing == CreasingMethod::Uniform || !isSemiSharp(s)) return nextSharpness(s);
+    return neighbourhoodOf(this, mesh->options()).halfSharpnessAfterStep(s);
 }
 
 // The vertex point without creases: the boundary curve on the boundary.
@@ -87,8 +103,18 @@ bool MeshEdge::incident(const MeshEdge* e) const {
 Vector MeshEdge::edgePoint() const {
     Vector a = vertex(0)->position(), b = vertex(1)->position();
     if (onBoundary()) return curveMidpoint(a, b);
-    const Vector smooth = smoothEdgePoint(a, b, face(0)->centroid(), face(1)->centroid());
-    return isSharp(sharpness()) ? creasedEdgePoint(curveMidpoint(a, b), smooth, sharpness()) : smooth;
+    const SchemeOptions& options = mesh->options();
+    const float triangleWeight = options.triangles == TriangleSubdivision::Smooth
+                                     ? smoothTriangleFaceWeight(face(0)->valence(), face(1)->valence())
+                                     : 0.0f;
+    const Vector smooth = triangleWeight > 0
+                              ? smoothTriangleEdgePoint(a, b, face(0)->centroid(), face(1)->centroid(), triangleWeight)
+                              : smoothEdgePoint(a, b, face(0)->centroid(), face(1)->centroid());
+    const float s = sharpness();
+    if (!isSharp(s)) return smooth;
+    if (options.creasing == CreasingMethod::Uniform) return creasedEdgePoint(curveMidpoint(a, b), smooth, s);
+    return creasedEdgePoint(curveMidpoint(a, b), smooth, s, vertex(0)->halfSharpnessAfterStep(this),
+                            vertex(1)->halfSharpnessAfterStep(this));
 }
 
 float MeshEdge::ruleSharpness() const { return edgeRuleSharpness(sharpness(), onBoundary()); }

@@ -57,6 +57,10 @@ public:
     float sharpness() const;
     // The sharpness the file tagged, whatever the options make of it.
     float taggedSharpness() const;
+    // The sharpness one level down of the half of ring edge e at this
+    // vertex: 1 less under uniform creasing, and under Chaikin creasing what
+    // the semi-sharp edges of the ring make of it.
+    float halfSharpnessAfterStep(const MeshEdge* e) const;
     // The surface vertex that stands for this vertex, which the surface's
     // build sets (mrvertexhost.h).
     MrVertex* mrVertex() const;
@@ -93,8 +97,9 @@ public:
     bool incident(const MeshEdge* e) const;
 
     // Catmull-Clark edge point: the midpoint on the boundary, otherwise the
-    // average of both ends and both face centroids, blended towards the
-    // midpoint on a sharp edge.
+    // average of both ends and both face centroids (beside a triangle, with
+    // smooth triangles, the weights rules/catmullclark.h gives them),
+    // blended towards the midpoint on a sharp edge.
     Vector edgePoint() const;
     // The edge's sharpness as tagged (0 unless tagged); a boundary edge is
     // infinitely sharp whatever its tag.

@@ -40,6 +40,7 @@ int MrMesh::levelOf(ElementLevels::Kind kind, int id) const {
 LevelPoints MrMesh::pointsForElement(int at) {
     if (static_cast<int>(levels.size()) <= at) levels.resize(at + 1);
     if (!levels[at]) levels[at] = allocateLevel(at);
+    topo.keepSegmentsTo(at);  // the step into `at` reads its segments' sharpness
     return points(at);
 }
 

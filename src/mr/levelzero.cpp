@@ -1,6 +1,7 @@
 #include "mr/levelzero.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "math/check.h"
 #include "mr/parallel.h"
@@ -247,20 +248,38 @@ void buildLevelZeroTopology(const Mesh& mesh, const LevelZeroNumbering& numberin
 }
 
 void takeSharpness(const Mesh& mesh, const LevelZeroNumbering& numbering, MrTopology& t) {
-    const int steps = numbering.refined() ? 1 : 0, halves = numbering.refined() ? 2 : 1;
+    if (!mesh.hasCreases()) return;
+    const bool refined = numbering.refined();
+    const int steps = refined ? 1 : 0;
+    const CreasingMethod creasing = mesh.options().creasing;
+    // Control edge e's sharpness on level 0: the edge's own on the quad path,
+    // on the refinement path its half at its vertex(h) (a boundary edge's
+    // halves keep its tag less 1, which only the export reads).
+    auto halfSharpness = [&](int e, int h) {
+        const MeshEdge* edge = mesh.edge(e);
+        if (!refined) return edge->sharpness();
+        if (creasing == CreasingMethod::Uniform || edge->onBoundary()) return sharpnessAfter(edge->sharpness(), steps);
+        return edge->vertex(h)->halfSharpnessAfterStep(edge);
+    };
+    const int halves = refined ? 2 : 1;
+    std::vector<float> edgeSharpness(static_cast<std::size_t>(mesh.numEdges()) * halves);
     bool sharp = false;
-    for (int e = 0; e < mesh.numEdges() && !sharp; ++e) sharp = isSharp(sharpnessAfter(mesh.edge(e)->sharpness(), steps));
+    for (int e = 0; e < mesh.numEdges(); ++e)
+        for (int h = 0; h < halves; ++h) {
+            edgeSharpness[static_cast<std::size_t>(e) * halves + h] = halfSharpness(e, h);
+            sharp = sharp || isSharp(edgeSharpness[static_cast<std::size_t>(e) * halves + h]);
+        }
     for (int v = 0; v < mesh.numVertices() && !sharp; ++v)
         sharp = isSharp(sharpnessAfter(mesh.vertex(v)->sharpness(), steps));
     if (!sharp) return;
+    t.creasing = creasing;
     t.edgeSharpness = Block<float>(t.numE);
     t.vertexSharpness = Block<float>(t.numV);
     t.vertexCreased = Block<unsigned char>(t.numV);
     // A control edge's halves on the refinement path, the edge itself on the quad path.
     for (int e = 0; e < mesh.numEdges(); ++e)
         for (int h = 0; h < halves; ++h)
-            t.edgeSharpness[numbering.refined() ? numbering.edgeHalf(e, h) : e] =
-                sharpnessAfter(mesh.edge(e)->sharpness(), steps);
+            t.edgeSharpness[refined ? numbering.edgeHalf(e, h) : e] = edgeSharpness[static_cast<std::size_t>(e) * halves + h];
     for (int v = 0; v < mesh.numVertices(); ++v)
         t.vertexSharpness[numbering.vertexVertex(v)] = sharpnessAfter(mesh.vertex(v)->sharpness(), steps);
     for (int v = 0; v < t.numV; ++v) {
@@ -269,6 +288,19 @@ void takeSharpness(const Mesh& mesh, const LevelZeroNumbering& numbering, MrTopo
             const int e = t.ringEdges[first + k];
             return interiorEdgeSharpness(t.edgeSharpness[e], t.edgeOnBoundary(e));
         });
+    }
+    if (creasing != CreasingMethod::Chaikin) return;
+    // Under Chaikin creasing the semi-sharp interior edges keep their segments' sharpness.
+    std::vector<int> segmented;
+    for (int e = 0; e < t.numE; ++e)
+        if (isSemiSharp(interiorEdgeSharpness(t.edgeSharpness[e], t.edgeOnBoundary(e)))) segmented.push_back(e);
+    if (segmented.empty()) return;
+    t.segmentSlot = Block<int>(t.numE);
+    std::fill(t.segmentSlot.data(), t.segmentSlot.data() + t.numE, -1);
+    t.segmentedEdges = Block<int>(segmented.size());
+    for (std::size_t place = 0; place < segmented.size(); ++place) {
+        t.segmentedEdges[place] = segmented[place];
+        t.segmentSlot[segmented[place]] = static_cast<int>(place);
     }
 }
 

@@ -139,10 +139,7 @@ public:
             if (normal) *normal = Vector();
             return;
         }
-        const VertexRule rule =
-            vertexNeighbourhood(n, t.vertexSharpnessAt(v, level), [&](int k) {
-                return t.edgeRuleSharpnessAt(t.ringEdges[first + k], level);
-            }).rule();
+        const VertexRule rule = t.vertexNeighbourhoodAt(v, level).rule();
         // Whether our ring runs as the faces wind: its first face leaves v by its first edge.
         const int f0 = t.ringFaces[first];
         const bool forward = t.faces[f0].edges[t.ringCorner(first)] == t.ringEdges[first];
@@ -154,7 +151,7 @@ public:
             const int slot = first + (forward ? (start + k) % n : (start - k + n) % n);
             const int edge = t.ringEdges[slot];
             e[k] = edgePointAt(t, edge, t.ringFromEnd(slot) ? m - 1 : 1, points);
-            sharp[k] = isSharp(t.edgeRuleSharpnessAt(edge, level));
+            sharp[k] = isSharp(t.ringEdgeRuleSharpnessAt(slot, level));
         }
         for (int k = 0; k < nf; ++k) {
             const int slot = first + (forward ? (start + k) % n : (start - k - 1 + 2 * n) % n);
@@ -219,10 +216,14 @@ void limitEdge(const MrTopology& t, int e, const LevelPoints& points, int level,
     const MrFaceTopology& face0 = t.faces[t.edges[e].faces[0]];
     const bool towardsEnd = face0.vertices[t.frameSide(e, 0)] == t.edges[e].vertices[0];
     const int toB = towardsEnd ? 1 : -1;
-    // A point inside the edge has the edge's halves for its sharp edges, when the edge is sharp.
-    const VertexRule rule = vertexRuleOf(0.0f, isSharp(t.edgeRuleSharpnessAt(e, level)) ? 2 : 0);
+    // A point inside the edge has the edge's segments for its sharp edges,
+    // when the edge is sharp: both at once, or (on a segmented edge) each by
+    // its own sharpness.
+    const VertexRule edgeRule = vertexRuleOf(0.0f, isSharp(t.edgeRuleSharpnessAt(e, level)) ? 2 : 0);
+    const bool segmented = t.segmented(e);
     const int edgeCount = boundary ? 3 : 4, faceCount = boundary ? 2 : 4;
     for (int k = 1; k < m; ++k) {
+        const VertexRule rule = segmented ? t.innerPointNeighbourhoodAt(e, k, level).rule() : edgeRule;
         const int b = k + toB, a = k - toB;
         const Vector ring[4] = {along[b], in0[k], along[a], boundary ? Vector() : in1[k]};
         const Vector diagonals[4] = {in0[b], in0[a], boundary ? Vector() : in1[a], boundary ? Vector() : in1[b]};

@@ -58,6 +58,7 @@ std::unique_ptr<MrMesh::LevelBlocks> MrMesh::allocateLevel(int level) const {
 void MrMesh::setAllLevels(int to) {
     elementLevels.reset();
     meshLevel = to;
+    topo.dropSegmentsAbove(to);
     for (std::size_t r = 1; r < levels.size(); ++r)
         if (static_cast<int>(r) != to) levels[r].reset();
     levels.resize(std::max<std::size_t>(to + 1, 1));
@@ -66,7 +67,7 @@ void MrMesh::setAllLevels(int to) {
 std::size_t MrMesh::bytesForNextLevel() const {
     const std::size_t inner = 2 * (std::size_t(1) << curRes()) - 1;
     const std::size_t points = sizeof(Vector) * (numV + numE * inner + numF * inner * inner);
-    return points + (companionBytes ? companionBytes(curRes() + 1) : 0);
+    return points + topo.segmentBytesAt(curRes() + 1) + (companionBytes ? companionBytes(curRes() + 1) : 0);
 }
 
 Status MrMesh::subdivide() {
@@ -98,6 +99,7 @@ Status MrMesh::refineAll() {
     std::unique_ptr<LevelBlocks> blocks;
     try {
         blocks = allocateLevel(next);
+        topo.keepSegmentsTo(next);  // the step reads the sharpness of the segments it makes
         const LevelPoints from = points(level);
         LevelPoints to;
         to.cells = 2 * from.cells;

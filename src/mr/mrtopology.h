@@ -13,6 +13,9 @@
 //   edges and has one face fewer than edges (its last face slot holds -1); a
 //   vertex no face uses has an empty ring.
 
+#include <cstddef>
+#include <vector>
+
 #include "rules/creases.h"
 #include "mr/block.h"
 
@@ -56,6 +59,17 @@ struct MrTopology {
     Block<float> edgeSharpness;         // per edge, its sharpness at level 0
     Block<float> vertexSharpness;       // per vertex, its sharpness at level 0
     Block<unsigned char> vertexCreased; // per vertex, 1 when it or an interior edge of its ring is sharp at level 0
+    CreasingMethod creasing = CreasingMethod::Uniform;  // how semi-sharp edges wear off
+
+    // Chaikin creasing, where the segments of an edge (the 2^level pieces
+    // between its points) wear off each at its own rate: the interior edges
+    // semi-sharp at level 0 ("segmented" edges) have their segments'
+    // sharpness kept level by level, for the levels some element stands at
+    // (keepSegmentsTo, dropSegmentsAbove), 4 bytes per segment; every other
+    // edge has one sharpness along it, edgeSharpnessAt. All empty otherwise.
+    Block<int> segmentSlot;                   // per edge, its place among the segmented edges, or -1
+    Block<int> segmentedEdges;                // per place, the edge
+    std::vector<Block<float>> segmentLevels;  // [r - 1]: level r's 2^r segments of each segmented edge, place by place
 
     // Holes: per face, 1 when it has no surface (a hole control face's quads).
     // Empty when no face is a hole. The rules do not look at it: a hole's
@@ -70,6 +84,45 @@ struct MrTopology {
     float vertexSharpnessAt(int v, int level) const { return creased() ? sharpnessAfter(vertexSharpness[v], level) : 0.0f; }
     // The sharpness edge e's rules take at `level`: infinite on the boundary.
     float edgeRuleSharpnessAt(int e, int level) const { return edgeRuleSharpness(edgeSharpnessAt(e, level), edgeOnBoundary(e)); }
+
+    // Whether edge e's segments have sharpness of their own (Chaikin).
+    bool segmented(int e) const { return segmentSlot.size() != 0 && segmentSlot[e] >= 0; }
+    // The sharpness of segment i (0 to 2^level - 1, counted from vertex(0))
+    // of edge e at `level`, as tagged: what the export writes.
+    float segmentSharpnessAt(int e, int i, int level) const {
+        if (level == 0 || !segmented(e)) return edgeSharpnessAt(e, level);
+        return segmentLevels[level - 1][(static_cast<std::size_t>(segmentSlot[e]) << level) + i];
+    }
+    // The sharpness the rules of ring entry `slot`'s vertex take for the
+    // segment of its edge that touches the vertex, at `level`.
+    float ringEdgeRuleSharpnessAt(int slot, int level) const {
+        const int e = ringEdges[slot];
+        if (!segmented(e)) return edgeRuleSharpnessAt(e, level);
+        return segmentSharpnessAt(e, ringFromEnd(slot) ? (1 << level) - 1 : 0, level);
+    }
+    // Vertex v as its rules see it at `level` (rules/creases.h).
+    auto vertexNeighbourhoodAt(int v, int level) const {
+        const int first = ringStart[v];
+        return vertexNeighbourhood(
+            edgeVal(v), vertexSharpnessAt(v, level),
+            [this, first, level](int k) { return ringEdgeRuleSharpnessAt(first + k, level); }, creasing);
+    }
+    // Inner point c (0 < c < 2^level) of segmented edge e as its rules see
+    // it: the segments before and after it for ring edges 0 and 1, and the
+    // two smooth edges into the faces.
+    auto innerPointNeighbourhoodAt(int e, int c, int level) const {
+        const float before = segmentSharpnessAt(e, c - 1, level), after = segmentSharpnessAt(e, c, level);
+        return vertexNeighbourhood(
+            4, 0.0f, [before, after](int k) { return k == 0 ? before : k == 1 ? after : 0.0f; }, creasing);
+    }
+    // Keeps the segments' sharpness of every level up to `level`, working
+    // out the missing ones level by level; lets go of those above `level`.
+    void keepSegmentsTo(int level);
+    void dropSegmentsAbove(int level);
+    // The bytes the segments of `level` take.
+    std::size_t segmentBytesAt(int level) const {
+        return level == 0 ? 0 : (segmentedEdges.size() << level) * sizeof(float);
+    }
 
     int edgeVal(int v) const { return ringStart[v + 1] - ringStart[v]; }
     int faceVal(int v) const {

@@ -173,11 +173,9 @@ Vector refinedVertex(const MrTopology& t, int v, const LevelPoints& from) {
     if (edgeCount == 0) return from.vertex(v);  // a control vertex no face uses keeps its place
     if (!t.creased() || !t.vertexCreased[v]) return smoothRefinedVertex(t, v, from);
     // The vertex or an edge of its ring is sharp: the rules of rules/creases.h.
-    const int first = t.ringStart[v], level = levelOf(from.cells);
+    const int first = t.ringStart[v];
     return creasedVertexPoint(
-        from.vertex(v),
-        vertexNeighbourhood(edgeCount, t.vertexSharpnessAt(v, level),
-                            [&](int k) { return t.edgeRuleSharpnessAt(t.ringEdges[first + k], level); }),
+        from.vertex(v), t.vertexNeighbourhoodAt(v, levelOf(from.cells)),
         [&](int k) { return alongEdge(t, first + k, from); }, [&] { return smoothRefinedVertex(t, v, from); });
 }
 
@@ -189,7 +187,8 @@ namespace {
 void refineLevelZeroEdge(const MrTopology& t, int e, const LevelPoints& from, Vector* to) {
     const Vector p0 = from.vertex(t.edges[e].vertices[0]), p1 = from.vertex(t.edges[e].vertices[1]);
     const float sharpness = t.edgeRuleSharpnessAt(e, 0);
-    if (sharpThroughStep(sharpness)) {
+    const bool segmented = t.segmented(e);
+    if (!segmented && sharpThroughStep(sharpness)) {
         to[0] = curveMidpoint(p0, p1);
         return;
     }
@@ -205,7 +204,32 @@ void refineLevelZeroEdge(const MrTopology& t, int e, const LevelPoints& from, Ve
         row[i][1] = from.vertex(face.vertices[(k + (forward ? 2 : 3)) % 4]);
     }
     to[0] = gridEdgePoint(p0 + p1, row[0][0] + row[0][1] + row[1][0] + row[1][1]);
-    if (isSharp(sharpness)) to[0] = creasedEdgePoint(curveMidpoint(p0, p1), to[0], sharpness);
+    if (segmented)
+        to[0] = creasedEdgePoint(curveMidpoint(p0, p1), to[0], sharpness, t.segmentSharpnessAt(e, 0, 1),
+                                 t.segmentSharpnessAt(e, 1, 1));
+    else if (isSharp(sharpness))
+        to[0] = creasedEdgePoint(curveMidpoint(p0, p1), to[0], sharpness);
+}
+
+// The sharp rules on a segmented edge (Chaikin creasing) over the smooth
+// points `odd` and `even` (refineEdge's): each segment's edge point by its
+// own sharpness and its halves', each inner point's vertex point by the
+// segments on its two sides.
+void segmentedEdgeRules(const MrTopology& t, int e, int level, const Vector* p, Vector* odd, Vector* even) {
+    const int m = 1 << level;
+    for (int c = 0; c < m; ++c) {
+        const float s = t.segmentSharpnessAt(e, c, level);
+        if (isSharp(s))
+            odd[c] = creasedEdgePoint(curveMidpoint(p[c], p[c + 1]), odd[c], s, t.segmentSharpnessAt(e, 2 * c, level + 1),
+                                      t.segmentSharpnessAt(e, 2 * c + 1, level + 1));
+    }
+    for (int c = 1; c < m; ++c) {
+        const auto point = t.innerPointNeighbourhoodAt(e, c, level);
+        if (point.rule() == VertexRule::Smooth && point.ruleAfterStep() == VertexRule::Smooth) continue;
+        const Vector smooth = even[c];
+        even[c] = creasedVertexPoint(
+            p[c], point, [&](int k) { return p[k == 0 ? c - 1 : c + 1]; }, [&] { return smooth; });
+    }
 }
 
 void refineLevelZeroFace(const MrTopology& t, int f, const LevelPoints& from, Vector* to) {
@@ -229,8 +253,10 @@ void refineEdge(const MrTopology& t, int e, const LevelPoints& from, Vector* to,
     const float *__restrict pp = floats(p), *__restrict pa = floats(a), *__restrict pb = floats(b);
     float *__restrict po = floats(odd), *__restrict pe = floats(even);
     const int k1 = kPoint;
-    const float sharpness = t.edgeRuleSharpnessAt(e, levelOf(m));
-    if (sharpThroughStep(sharpness)) {
+    const int level = levelOf(m);
+    const float sharpness = t.edgeRuleSharpnessAt(e, level);
+    const bool segmented = t.segmented(e);
+    if (!segmented && sharpThroughStep(sharpness)) {
         // Along the boundary and a sharp edge only the edge's own points count.
         for (int k = 0; k < kPoint * m; ++k) po[k] = curveMidpoint(pp[k], pp[k + k1]);
         for (int k = kPoint; k < kPoint * m; ++k) pe[k] = curveVertexPoint(pp[k], pp[k - k1] + pp[k + k1]);
@@ -245,7 +271,9 @@ void refineEdge(const MrTopology& t, int e, const LevelPoints& from, Vector* to,
         // A semi-sharp edge in its last sharp step: the sharp rules weigh its
         // sharpness, the smooth ones the rest. Its inner points are crease
         // vertices whose two sharp edges both turn smooth.
-        if (isSharp(sharpness))
+        if (segmented)
+            segmentedEdgeRules(t, e, level, p, odd, even);
+        else if (isSharp(sharpness))
             for (int c = 0; c < m; ++c) {
                 odd[c] = creasedEdgePoint(curveMidpoint(p[c], p[c + 1]), odd[c], sharpness);
                 if (c > 0) even[c] = blendRules(curveVertexPoint(p[c], p[c - 1] + p[c + 1]), even[c], sharpness);

@@ -268,13 +268,13 @@ void writeTags(FILE* out, const MrMesh& surface, const WeldedSurface& welded) {
     const MrTopology& t = surface.topology();
     if (!t.creased()) return;
     const int level = surface.curRes(), m = 1 << level;
-    for (int e = 0; e < t.numE; ++e) {
-        const float s = t.edgeSharpnessAt(e, level);
-        if (s > 0 && welded.keepsEdge(e))
-            for (int k = 0; k < m; ++k)
+    for (int e = 0; e < t.numE; ++e)
+        for (int k = 0; k < m && welded.keepsEdge(e); ++k) {
+            const float s = t.segmentSharpnessAt(e, k, level);
+            if (s > 0)
                 std::fprintf(out, "t crease 2/1/0 %lld %lld " FACETRY_FLOAT "\n", welded.edgePointIndex(e, k),
                              welded.edgePointIndex(e, k + 1), s);
-    }
+        }
     for (int v = 0; v < t.numV; ++v) {
         const float s = t.vertexSharpnessAt(v, level);
         if (s > 0 && welded.keepsVertex(v))

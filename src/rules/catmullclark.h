@@ -12,7 +12,7 @@
 // (one coordinate). Each states its order of summation; the arguments that
 // are sums are formed by the caller, left to right as it lists them. Every
 // weight of the refinement masks is a power-of-two fraction, exact in single
-// precision.
+// precision, but those of smooth triangles.
 
 #include "math/vector.h"
 
@@ -74,6 +74,33 @@ inline Vector facePoint(const Vector& corners, int n) { return corners / static_
 template <class T>
 T smoothEdgePoint(const T& a, const T& b, const T& f0, const T& f1) {
     return (((a + b) + f0) + f1) * kEdgePoint;
+}
+
+// Smooth triangles (TriangleSubdivision::Smooth): in the first step, the
+// edge point of an edge beside a triangle weighs each face point
+// (w0 + w1)/2 and each end (1 - (w0 + w1))/2, where a face's w is 0.470 for
+// a triangle and 1/4 for any other face, so that the surface over triangles
+// is smoother than Catmull-Clark's (0.470 is not a power of two: these
+// weights are rounded, as OpenSubdiv's are).
+constexpr float kSmoothTriangleShare = 0.470f;
+constexpr float kOtherFaceShare = 0.25f;  // 1/4
+
+// The face-point weight of the smooth-triangle edge point between faces of
+// n0 and n1 corners, or 0 when neither is a triangle (the ordinary mask holds).
+inline float smoothTriangleFaceWeight(int n0, int n1) {
+    if (n0 != 3 && n1 != 3) return 0.0f;
+    const float w0 = n0 == 3 ? kSmoothTriangleShare : kOtherFaceShare;
+    const float w1 = n1 == 3 ? kSmoothTriangleShare : kOtherFaceShare;
+    return 0.5f * (w0 + w1);
+}
+
+// The smooth-triangle edge point of an edge from a to b between the faces
+// whose face points are f0 and f1, each face point weighing `faceWeight`:
+// (a + b) (1 - 2 faceWeight)/2 + (f0 + f1) faceWeight.
+inline Vector smoothTriangleEdgePoint(const Vector& a, const Vector& b, const Vector& f0, const Vector& f1,
+                                      float faceWeight) {
+    const float endWeight = 0.5f * (1.0f - 2.0f * faceWeight);
+    return (a + b) * endWeight + (f0 + f1) * faceWeight;
 }
 
 // The same mask on a quad grid, with the face points written out: the edge's

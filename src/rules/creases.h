@@ -3,11 +3,16 @@
 // and the smooth Catmull-Clark rules hold; a sharpness s > 0 gives the sharp
 // rules for s levels, the fractional part of the last one blending sharp and
 // smooth; from 10 on an edge or vertex is infinitely sharp. Each level takes 1
-// from every sharpness (uniform creasing). A boundary edge is infinitely
-// sharp; a boundary vertex is only as sharp as its own tag.
+// from every vertex's sharpness, and from every edge's under uniform
+// creasing. Under Chaikin creasing each half of a semi-sharp edge (0 < s <
+// 10) takes its own: at the end vertex it touches, 3/4 of s and 1/4 of the
+// mean of the other semi-sharp edges there, less 1, so that sharpness runs
+// smoothly along a crease; the two halves of an edge then differ. A boundary
+// edge is infinitely sharp; a boundary vertex is only as sharp as its own tag.
 //
 // The edge rule of a sharp edge is its midpoint, blended with the smooth edge
-// point by the sharpness when that is below 1.
+// point by the sharpness when that is below 1 (under Chaikin creasing: unless
+// both halves stay sharp, by the sharpness whatever it is).
 //
 // A vertex's rule follows from its own sharpness and its sharp edges: a
 // smooth vertex (none or one sharp edge) takes the smooth rule, a crease
@@ -27,6 +32,7 @@
 
 #include "math/vector.h"
 #include "rules/catmullclark.h"
+#include "rules/options.h"
 
 namespace facetry {
 
@@ -48,6 +54,25 @@ inline float sharpnessAfter(float s, int levels) {
     if (s >= kInfinitelySharp) return s;
     const float left = s - static_cast<float>(levels);
     return left > 0 ? left : 0.0f;
+}
+
+// Whether an edge of sharpness s is semi-sharp: sharp, not infinitely.
+inline bool isSemiSharp(float s) { return s > 0 && s < kInfinitelySharp; }
+
+// Chaikin creasing: the sharpness one level down of the half of an edge of
+// sharpness s at a vertex of `edges` ring edges, `semiSharp` of them
+// semi-sharp with sharpness summing to `semiSharpSum` (s among them when it
+// is semi-sharp). Smooth and infinite edges stay so; a vertex of fewer than
+// two edges wears off uniformly.
+inline float chaikinSharpness(float s, int edges, int semiSharp, float semiSharpSum) {
+    if (edges < 2 || !isSemiSharp(s)) return nextSharpness(s);
+    float blended = s;
+    if (semiSharp > 1) {
+        const float othersMean = (semiSharpSum - s) / static_cast<float>(semiSharp - 1);
+        blended = 0.75f * s + 0.25f * othersMean;
+    }
+    blended -= 1.0f;
+    return isSharp(blended) ? blended : 0.0f;
 }
 
 // Whether an edge of sharpness s takes the sharp rule alone in this step,
@@ -79,10 +104,18 @@ struct VertexNeighbourhood {
     int edges;
     float sharpness;
     EdgeSharpness edgeSharpness;
+    CreasingMethod creasing;
+    int semiSharp;       // Chaikin only: the semi-sharp ring edges
+    float semiSharpSum;  // and the sum of their sharpness, in ring order
 
-    // The same one level down, after the step the rule makes.
+    // The same one level down, after the step the rule makes: the vertex's,
+    // ring edge k's half at the vertex, and that of a ring edge of sharpness s.
     float sharpnessAfterStep() const { return nextSharpness(sharpness); }
-    float edgeSharpnessAfterStep(int k) const { return nextSharpness(edgeSharpness(k)); }
+    float edgeSharpnessAfterStep(int k) const { return halfSharpnessAfterStep(edgeSharpness(k)); }
+    float halfSharpnessAfterStep(float s) const {
+        return creasing == CreasingMethod::Chaikin ? chaikinSharpness(s, edges, semiSharp, semiSharpSum)
+                                                   : nextSharpness(s);
+    }
 
     int sharpEdges() const {
         int count = 0;
@@ -119,8 +152,17 @@ struct VertexNeighbourhood {
 };
 
 template <class EdgeSharpness>
-VertexNeighbourhood<EdgeSharpness> vertexNeighbourhood(int edges, float sharpness, EdgeSharpness edgeSharpness) {
-    return {edges, sharpness, edgeSharpness};
+VertexNeighbourhood<EdgeSharpness> vertexNeighbourhood(int edges, float sharpness, EdgeSharpness edgeSharpness,
+                                                       CreasingMethod creasing) {
+    VertexNeighbourhood<EdgeSharpness> vertex{edges, sharpness, edgeSharpness, creasing, 0, 0.0f};
+    if (creasing == CreasingMethod::Chaikin)
+        for (int k = 0; k < edges; ++k) {
+            const float s = edgeSharpness(k);
+            if (!isSemiSharp(s)) continue;
+            ++vertex.semiSharp;
+            vertex.semiSharpSum += s;
+        }
+    return vertex;
 }
 
 // Whether a vertex can take other rules than the smooth ones (the boundary
@@ -151,6 +193,14 @@ inline Vector blendRules(const Vector& present, const Vector& next, float w) { r
 // smooth edge point, `s` the edge's sharpness (> 0).
 inline Vector creasedEdgePoint(const Vector& mid, const Vector& smooth, float s) {
     if (sharpThroughStep(s)) return mid;
+    return blendRules(mid, smooth, s);
+}
+
+// The same where each half has its own sharpness one level down (Chaikin
+// creasing): the sharp rule alone while both halves stay sharp, otherwise the
+// blend by s, which goes beyond the sharp rule when s is above 1.
+inline Vector creasedEdgePoint(const Vector& mid, const Vector& smooth, float s, float half0After, float half1After) {
+    if (isSharp(half0After) && isSharp(half1After)) return mid;
     return blendRules(mid, smooth, s);
 }
 

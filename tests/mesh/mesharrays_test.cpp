@@ -274,6 +274,17 @@ TEST(MeshArrays, ACopyIsTheMeshItWasMadeFrom) {
         Mesh copy;
         copyMesh(*source, copy);
         EXPECT_EQ("", difference(*source, copy));
+        // With other scheme options: those, and the rest the same.
+        SchemeOptions options;
+        options.creasing = CreasingMethod::Chaikin;
+        options.triangles = TriangleSubdivision::Smooth;
+        Mesh withOther;
+        copyMesh(*source, withOther, options);
+        EXPECT_EQ(withOther.options(), options);
+        EXPECT_EQ(source->options(), SchemeOptions());
+        Mesh back;
+        copyMesh(withOther, back, source->options());
+        EXPECT_EQ("", difference(*source, back));
     }
 }
 

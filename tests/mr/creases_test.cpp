@@ -1,12 +1,15 @@
 // Sharp and semi-sharp edges and corners in the surface: values worked out by
 // hand from the crease rules on a cube and on an open strip, sharpness that
-// counts down one level per step, and edits of a creased surface.
+// counts down one level per step (and by Chaikin's rule, segment by
+// segment), smooth-triangle edge points on a tetrahedron and a pyramid, and
+// edits of a creased surface under each scheme option.
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "support/loading.h"
+#include "support/meshcopy.h"
 #include "surface_probe.h"
 
 using namespace facetry;
@@ -160,6 +163,157 @@ TEST(Creases, AnEditEqualsARebuild) {
         std::string where;
         EXPECT_TRUE(sameBits(surfacePoints(*edited.surface), surfacePoints(*rebuilt), &where))
             << "vertex " << c.moved << " moved: " << where;
+    }
+}
+
+SchemeOptions optionsOf(CreasingMethod creasing, TriangleSubdivision triangles) {
+    SchemeOptions options;
+    options.creasing = creasing;
+    options.triangles = triangles;
+    return options;
+}
+
+// The edge point of control edge a-b, from the control mesh and from the
+// surface's level 0, which takes it from there.
+void expectEdgePoint(const std::string& obj, const SchemeOptions& options, int a, int b, const Vector& expected,
+                     const std::string& what) {
+    Loaded loaded = loadObjText(obj);
+    ASSERT_EQ("", loaded.fatal);
+    std::unique_ptr<Mesh> mesh = withOptions(*loaded.mesh, options);
+    const MeshEdge* edge = mesh->vertex(a)->edgeTo(mesh->vertex(b));
+    ASSERT_TRUE(edge);
+    const Vector got = edge->edgePoint();
+    EXPECT_NEAR(got.x, expected.x, 1e-5) << what;
+    EXPECT_NEAR(got.y, expected.y, 1e-5) << what;
+    EXPECT_NEAR(got.z, expected.z, 1e-5) << what;
+    std::unique_ptr<MrMesh> surface = buildSurface(*mesh);
+    const Vector onSurface = surface->points(0).vertices[surface->levelZeroNumbering().edgeVertex(edge->id)];
+    EXPECT_EQ(onSurface, got) << what;
+}
+
+// Smooth triangles, by hand: beside two triangles each face point weighs
+// (0.47 + 0.47)/2 = 0.47 and each end (1 - 0.94)/2 = 0.03; beside a triangle
+// and a quad, 0.36 and 0.14. The tetrahedron has corners 0 and 3 on the axes,
+// so its face points are whole; the pyramid stands on the square [0, 4]^2.
+TEST(SmoothTriangles, EdgePointsWeighTheFacePointsAsTrianglesWant) {
+    const std::string tetrahedron = "v 0 0 0\nv 3 0 0\nv 0 3 0\nv 0 0 3\nf 1 3 2\nf 1 2 4\nf 1 4 3\nf 2 3 4\n";
+    const std::string pyramid =
+        "v 0 0 0\nv 4 0 0\nv 4 4 0\nv 0 4 0\nv 2 2 3\nf 1 4 3 2\nf 1 2 5\nf 2 3 5\nf 3 4 5\nf 4 1 5\n";
+    const SchemeOptions smooth = optionsOf(CreasingMethod::Uniform, TriangleSubdivision::Smooth);
+    const struct {
+        std::string obj;
+        SchemeOptions options;
+        int a, b;
+        Vector expected;
+        const char* what;
+    } cases[] = {
+        // faces (1, 1, 0) and (1, 0, 1): 0.03 (3, 0, 0) + 0.47 (2, 1, 1)
+        {tetrahedron, smooth, 0, 1, Vector(1.03f, 0.47f, 0.47f), "tetrahedron, two triangles"},
+        {tetrahedron, SchemeOptions(), 0, 1, Vector(1.25f, 0.25f, 0.25f), "tetrahedron, Catmull-Clark"},
+        // quad (2, 2, 0), triangle (2, 2/3, 1): 0.14 (4, 0, 0) + 0.36 (4, 8/3, 1)
+        {pyramid, smooth, 0, 1, Vector(2, 0.96f, 0.36f), "pyramid, a triangle and the quad"},
+        // triangles (2, 2/3, 1) and (2/3, 2, 1): 0.03 (2, 2, 3) + 0.47 (8/3, 8/3, 2)
+        {pyramid, smooth, 0, 4, Vector(1.3133333f, 1.3133333f, 1.03f), "pyramid, two triangles"},
+        {pyramid + "t crease 2/1/0 0 1 0.5\n", smooth, 0, 1, Vector(2, 0.48f, 0.18f),
+         "pyramid, sharpness 0.5: half the midpoint (2, 0, 0), half the smooth-triangle point"},
+        {pyramid + "t crease 2/1/0 0 1 1.5\n", smooth, 0, 1, Vector(2, 0, 0), "pyramid, sharp: the midpoint"},
+    };
+    for (const auto& c : cases) expectEdgePoint(c.obj, c.options, c.a, c.b, c.expected, c.what);
+}
+
+// Chaikin creasing along a crease of two edges, A of sharpness 3 from vertex
+// 6 to 7 and B of 2 from 7 to 8, across a 4 x 4 grid of quads (the surface's
+// level 0 is the grid): by hand, A's halves take 3 - 1 = 2 at 6, where it is
+// alone, and 3/4 3 + 1/4 2 - 1 = 1.75 at 7, B's 3/4 2 + 1/4 3 - 1 = 1.25 at 7
+// and 1 at 8; a level on, the segments 2, 1.75 | 1.25, 1 give 1, 0.9375,
+// 0.8125, 0.625 | 0.375, 0.1875, 0.0625, 0.
+TEST(ChaikinCreasing, EachSegmentOfACreaseWearsOffByTheSegmentsBesideIt) {
+    std::string grid;
+    for (int j = 0; j < 5; ++j)
+        for (int i = 0; i < 5; ++i) grid += "v " + std::to_string(i) + " " + std::to_string(j) + " 0\n";
+    for (int j = 0; j < 4; ++j)
+        for (int i = 0; i < 4; ++i) {
+            const int v = 5 * j + i + 1;
+            grid += "f " + std::to_string(v) + " " + std::to_string(v + 1) + " " + std::to_string(v + 6) + " " +
+                    std::to_string(v + 5) + "\n";
+        }
+    Loaded loaded = loadObjText(grid + "t crease 2/1/0 6 7 3\nt crease 2/1/0 7 8 2\n");
+    ASSERT_EQ("", loaded.fatal);
+    std::unique_ptr<Mesh> mesh = withOptions(*loaded.mesh, optionsOf(CreasingMethod::Chaikin, TriangleSubdivision::CatmullClark));
+    std::unique_ptr<MrMesh> surface = buildSurface(*mesh);
+    ASSERT_TRUE(surface->isAllQuads());
+    const struct {
+        int from, to, level;
+        std::vector<float> segments;  // from `from` on
+    } cases[] = {
+        {6, 7, 0, {3}},
+        {7, 8, 0, {2}},
+        {6, 7, 1, {2, 1.75f}},
+        {7, 8, 1, {1.25f, 1}},
+        {6, 7, 2, {1, 0.9375f, 0.8125f, 0.625f}},
+        {7, 8, 2, {0.375f, 0.1875f, 0.0625f, 0}},
+        {7, 8, 3, {0, 0, 0, 0, 0, 0, 0, 0}},
+        {6, 11, 2, {0, 0, 0, 0}},  // a smooth edge stays smooth
+    };
+    for (const auto& c : cases) {
+        while (surface->curRes() < c.level) ASSERT_TRUE(surface->subdivide());
+        const MrTopology& t = surface->topology();
+        const int e = edgeBetween(*surface, c.from, c.to), m = 1 << c.level;
+        const bool forward = t.edges[e].vertices[0] == c.from;
+        for (int i = 0; i < m; ++i)
+            EXPECT_EQ(t.segmentSharpnessAt(e, forward ? i : m - 1 - i, c.level), c.segments[i])
+                << c.from << "-" << c.to << " at level " << c.level << ", segment " << i;
+    }
+    // Back down, the levels above are let go and worked out again on the way up.
+    surface->reset();
+    ASSERT_TRUE(surface->subdivide());
+    ASSERT_TRUE(surface->subdivide());
+    const int e = edgeBetween(*surface, 6, 7);
+    const bool forward = surface->topology().edges[e].vertices[0] == 6;
+    EXPECT_EQ(surface->topology().segmentSharpnessAt(e, forward ? 1 : 2, 2), 0.9375f);
+}
+
+// An edit under each scheme option gives the bits of a surface built anew
+// around the moved vertex.
+TEST(Creases, AnEditUnderEachSchemeOptionEqualsARebuild) {
+    const std::string pyramid =
+        "v -1 -1 0\nv 1 -1 0\nv 1 1 0\nv -1 1 0\nv 0 0 1.5\nf 1 4 3 2\nf 1 2 5\nf 2 3 5\nf 3 4 5\nf 4 1 5\n"
+        "t crease 3/1/0 0 4 2 2.3\nt crease 2/1/0 1 2 0.4\nt crease 2/1/0 3 4 1.6\nt corner 1/1/0 3 1.5\n";
+    const std::string cube = kCube + "t crease 5/1/0 4 5 6 7 4 1.7\nt crease 2/1/0 1 5 0.8\nt crease 2/1/0 1 2 2.6\n";
+    const SchemeOptions chaikin = optionsOf(CreasingMethod::Chaikin, TriangleSubdivision::CatmullClark);
+    const SchemeOptions both = optionsOf(CreasingMethod::Chaikin, TriangleSubdivision::Smooth);
+    const SchemeOptions triangles = optionsOf(CreasingMethod::Uniform, TriangleSubdivision::Smooth);
+    const struct {
+        std::string obj;
+        SchemeOptions options;
+        int moved;
+    } cases[] = {
+        {pyramid, both, 4}, {pyramid, both, 1}, {pyramid, triangles, 0}, {pyramid, chaikin, 2},
+        {cube, chaikin, 5}, {cube, chaikin, 0},
+    };
+    for (const auto& c : cases) {
+        Loaded loaded = loadObjText(c.obj);
+        ASSERT_EQ("", loaded.fatal);
+        std::unique_ptr<Mesh> edited = withOptions(*loaded.mesh, c.options);
+        std::unique_ptr<MrMesh> surface = buildSurface(*edited);
+        for (int k = 0; k < 3; ++k) ASSERT_TRUE(surface->subdivide());
+        const Vector to = edited->vertex(c.moved)->position() + Vector(0.3f, -0.2f, 0.45f);
+        edited->vertex(c.moved)->setPosition(to);
+        ASSERT_TRUE(surface->vertexMoved(edited->vertex(c.moved)));
+        // moved the same way, so that its face centroids follow by the same sums
+        std::unique_ptr<Mesh> moved = withOptions(*loaded.mesh, c.options);
+        moved->vertex(c.moved)->setPosition(to);
+        std::unique_ptr<MrMesh> rebuilt = buildSurface(*moved);
+        for (int k = 0; k < 3; ++k) ASSERT_TRUE(rebuilt->subdivide());
+        std::string where;
+        EXPECT_TRUE(sameBits(surfacePoints(*surface), surfacePoints(*rebuilt), &where))
+            << "vertex " << c.moved << " moved: " << where;
+        // and the options changed the surface
+        Loaded plain = loadObjText(c.obj);
+        plain.mesh->vertex(c.moved)->setPosition(to);
+        std::unique_ptr<MrMesh> untagged = buildSurface(*plain.mesh);
+        for (int k = 0; k < 3; ++k) ASSERT_TRUE(untagged->subdivide());
+        EXPECT_FALSE(sameBits(surfacePoints(*surface), surfacePoints(*untagged))) << "vertex " << c.moved;
     }
 }
 

@@ -9,6 +9,8 @@
 
 #include "support/capture.h"
 #include "support/catalogue.h"
+#include "support/loading.h"
+#include "support/meshcopy.h"
 #include "surface_probe.h"
 
 using namespace facetry;
@@ -165,6 +167,37 @@ TEST(MrElements, ElementByElementStepsGiveTheSurfaceOfSubdivide) {
     ASSERT_TRUE(byPasses.mr->subdivide());
     ASSERT_TRUE(bySubdivide.mr->subdivide());
     EXPECT_TRUE(sameBits(surfacePoints(*byPasses.mr), surfacePoints(*bySubdivide.mr), &where)) << where;
+}
+
+// Under Chaikin creasing the steps of single elements read the sharpness of
+// each segment as the level operations do: the same bits, on a pyramid (its
+// first step from the control mesh's triangles) and on a cube (its level 0
+// the control mesh itself), creased with sharpness that parts ways along the
+// edges.
+TEST(MrElements, ElementByElementStepsUnderChaikinCreasingGiveTheSurfaceOfSubdivide) {
+    const char* const meshes[] = {
+        "v -1 -1 0\nv 1 -1 0\nv 1 1 0\nv -1 1 0\nv 0 0 1.5\nf 1 4 3 2\nf 1 2 5\nf 2 3 5\nf 3 4 5\nf 4 1 5\n"
+        "t crease 3/1/0 0 4 2 2.3\nt crease 2/1/0 1 2 0.4\nt crease 2/1/0 3 4 1.6\n",
+        "v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\nv -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\n"
+        "f 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\nf 2 3 7 6\nf 3 4 8 7\nf 4 1 5 8\n"
+        "t crease 5/1/0 4 5 6 7 4 1.7\nt crease 2/1/0 1 5 0.8\nt crease 2/1/0 1 2 2.6\n",
+    };
+    SchemeOptions chaikin;
+    chaikin.creasing = CreasingMethod::Chaikin;
+    for (const char* obj : meshes) {
+        Loaded loadedA = loadObjText(obj), loadedB = loadObjText(obj);
+        ASSERT_EQ("", loadedA.fatal);
+        std::unique_ptr<Mesh> a = withOptions(*loadedA.mesh, chaikin), b = withOptions(*loadedB.mesh, chaikin);
+        std::unique_ptr<MrMesh> byElements = buildSurface(*a), bySubdivide = buildSurface(*b);
+        for (int level = 1; level <= 3; ++level) {
+            refineOwnedPoints(*byElements);
+            copySharedPoints(*byElements);
+            ASSERT_TRUE(bySubdivide->subdivide());
+            std::string where;
+            EXPECT_TRUE(sameBits(surfacePoints(*byElements), surfacePoints(*bySubdivide), &where))
+                << "level " << level << ": " << where;
+        }
+    }
 }
 
 TEST(MrElementsDeathTest, OutOfRangeReadsAndLevelChecksNameTheirExpressions) {

@@ -1,6 +1,6 @@
-// The sharpness rules: how sharpness wears off, the one classifier of vertex
-// rules, the weight of a transition, and the creased edge and vertex points,
-// as tables of hand-worked cases.
+// The sharpness rules: how sharpness wears off (uniformly and by Chaikin's
+// rule), the one classifier of vertex rules, the weight of a transition, and
+// the creased edge and vertex points, as tables of hand-worked cases.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -15,9 +15,11 @@ namespace {
 struct Ring {
     float vertex;
     std::vector<float> edges;
+    CreasingMethod creasing = CreasingMethod::Uniform;
     auto neighbourhood() const {
         const std::vector<float>* list = &edges;
-        return vertexNeighbourhood(static_cast<int>(edges.size()), vertex, [list](int k) { return (*list)[k]; });
+        return vertexNeighbourhood(static_cast<int>(edges.size()), vertex, [list](int k) { return (*list)[k]; },
+                                   creasing);
     }
 };
 
@@ -136,4 +138,70 @@ TEST(CreasedPoints, BlendSharpAndSmoothByTheFallingSharpness) {
         EXPECT_FLOAT_EQ(got.y, c.expected.y) << "vertex " << c.ring.vertex << ", case " << (&c - cases);
         EXPECT_FLOAT_EQ(got.z, c.expected.z) << "vertex " << c.ring.vertex << ", case " << (&c - cases);
     }
+}
+
+// Chaikin creasing at a vertex, worked by hand: each semi-sharp edge's half
+// takes 3/4 of its own sharpness and 1/4 of the mean of the other semi-sharp
+// edges', less 1; smooth and infinite edges count for nothing and stay.
+TEST(ChaikinSharpness, EachHalfBlendsWithTheOtherSemiSharpEdgesAtItsVertex) {
+    struct Case {
+        std::vector<float> ring;
+        std::vector<float> halves;  // one level down, edge by edge
+    };
+    const Case cases[] = {
+        {{2.5f, 0, 10, 0}, {1.5f, 0, 10, 0}},                   // one semi-sharp edge: s - 1
+        {{0.5f, 0, 0}, {0, 0, 0}},                              // 0.5 - 1 <= 0: smooth
+        {{2, 1, 0, 10}, {0.75f, 0.25f, 0, 10}},                 // two: 3/4 2 + 1/4 1 - 1, 3/4 1 + 1/4 2 - 1
+        {{1, 1, 0, 0}, {0, 0, 0, 0}},                           // two of 1: both end smooth
+        {{0.8f, 5, 0, 0}, {0.85f, 2.95f, 0, 0}},                // a weak edge beside a strong one stays sharp
+        {{3, 1, 0.5f, 0}, {1.4375f, 0.1875f, 0, 0}},            // three: 3/4 s + 1/4 (mean of the other two) - 1
+        {{3, 0, 1, 10, 0.5f}, {1.4375f, 0, 0.1875f, 10, 0}},    // the same with a smooth and an infinite edge between
+        {{9.5f, 9.5f, 9.5f}, {8.5f, 8.5f, 8.5f}},               // all alike: uniform
+    };
+    for (const Case& c : cases) {
+        const Ring ring{0, c.ring, CreasingMethod::Chaikin};
+        const auto v = ring.neighbourhood();
+        for (std::size_t k = 0; k < c.ring.size(); ++k) {
+            EXPECT_FLOAT_EQ(v.edgeSharpnessAfterStep(static_cast<int>(k)), c.halves[k])
+                << "case " << (&c - cases) << ", edge " << k;
+        }
+    }
+    // A vertex of one edge wears off uniformly.
+    EXPECT_EQ(chaikinSharpness(2, 1, 1, 2), 1);
+    EXPECT_EQ(chaikinSharpness(10, 3, 2, 3), 10);
+    EXPECT_EQ(chaikinSharpness(0, 3, 2, 3), 0);
+}
+
+// The vertex rules read the halves' sharpness: under Chaikin creasing an edge
+// below 1 can stay sharp, and a whole one can fall to 0.
+TEST(ChaikinSharpness, VertexRulesAfterTheStepFollowTheHalves) {
+    struct Case {
+        std::vector<float> ring;
+        VertexRule uniformNext, chaikinNext;
+        float chaikinWeight;  // of the present rule, where it differs from the next
+    };
+    const Case cases[] = {
+        {{0.8f, 5, 0, 0}, VertexRule::Smooth, VertexRule::Crease, 1},      // 0.8 stays at 0.85
+        {{1.1f, 0.5f, 0, 0}, VertexRule::Smooth, VertexRule::Smooth, 0.8f},  // both fall: (1.1 + 0.5)/2, not 0.5
+        {{2, 0.5f, 0}, VertexRule::Smooth, VertexRule::Smooth, 0.5f},      // 2 stays at 0.625, 0.5 falls
+    };
+    for (const Case& c : cases) {
+        const Ring uniformRing{0, c.ring, CreasingMethod::Uniform}, chaikinRing{0, c.ring, CreasingMethod::Chaikin};
+        const auto uniform = uniformRing.neighbourhood(), chaikin = chaikinRing.neighbourhood();
+        EXPECT_STREQ(nameOf(uniform.ruleAfterStep()), nameOf(c.uniformNext)) << "case " << (&c - cases);
+        EXPECT_STREQ(nameOf(chaikin.ruleAfterStep()), nameOf(c.chaikinNext)) << "case " << (&c - cases);
+        if (chaikin.rule() != chaikin.ruleAfterStep()) {
+            EXPECT_FLOAT_EQ(chaikin.transitionWeight(), c.chaikinWeight) << "case " << (&c - cases);
+        }
+    }
+}
+
+// The edge rule with halves of their own: the midpoint while both stay
+// sharp, otherwise the blend by the edge's sharpness, past the midpoint when
+// that is above 1.
+TEST(ChaikinSharpness, TheEdgePointIsTheMidpointOnlyWhileBothHalvesStaySharp) {
+    const Vector mid(2, 0, 0), smooth(2, 4, 0);
+    EXPECT_EQ(creasedEdgePoint(mid, smooth, 0.5f, 0.25f, 0.1f), mid);
+    EXPECT_EQ(creasedEdgePoint(mid, smooth, 0.5f, 0.25f, 0), Vector(2, 2, 0));
+    EXPECT_EQ(creasedEdgePoint(mid, smooth, 1.25f, 0, 0.25f), Vector(2, -1, 0));
 }

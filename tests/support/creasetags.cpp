@@ -68,6 +68,7 @@ std::unique_ptr<Mesh> withCreases(const Mesh& mesh, const CreaseTags& tags) {
     for (std::size_t k = 0; k < tags.edges.size(); ++k)
         builder.setEdgeSharpness(builder.findEdge(tags.edges[k][0], tags.edges[k][1]), tags.edgeSharpness[k]);
     for (std::size_t k = 0; k < tags.vertices.size(); ++k) builder.setVertexSharpness(tags.vertices[k], tags.vertexSharpness[k]);
+    builder.setOptions(mesh.options());
     auto copy = std::make_unique<Mesh>();
     builder.finish(*copy);
     return copy;

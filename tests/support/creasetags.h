@@ -23,6 +23,6 @@ struct CreaseTags {
 // of each where the mesh has any and the share is not 0.
 CreaseTags randomCreases(const facetry::Mesh& mesh, unsigned seed, double edgeShare, double vertexShare);
 
-// A copy of `mesh` (positions and faces) with `tags` as its sharpness, built
-// the way the readers build a mesh.
+// A copy of `mesh` (positions, faces and scheme options) with `tags` as its
+// sharpness, built the way the readers build a mesh.
 std::unique_ptr<facetry::Mesh> withCreases(const facetry::Mesh& mesh, const CreaseTags& tags);
