@@ -1,6 +1,7 @@
 // Boundary interpolation and holes against OpenSubdiv: every boundary rule
 // (edge only, edge and corner, none), with and without holes drawn at random,
-// smooth and with random sharp edges and corners (fixed seeds), on the
+// smooth and with random sharp edges and corners (fixed seeds), and with
+// holes, creases, Chaikin creasing and smooth triangles all at once, on the
 // catalogue's oriented meshes with boundaries, corners and triangles and on
 // generated ones; under "none" most boundary edges are tagged infinitely
 // sharp, so that some faces stay. At OpenSubdiv levels 1 to 4 every point we
@@ -36,6 +37,7 @@ struct BoundaryCase {
     BoundaryInterpolation boundary = BoundaryInterpolation::EdgeOnly;
     bool holes = false;        // a fifth of the faces, at random, tagged holes
     unsigned creaseSeed = 0;   // 0: smooth; otherwise random creases and corners
+    bool otherOptions = false; // Chaikin creasing and smooth triangles too
 };
 
 const char* boundaryName(BoundaryInterpolation b) {
@@ -55,9 +57,12 @@ const std::vector<BoundaryCase>& boundaryCases() {
             for (BoundaryInterpolation b :
                  {BoundaryInterpolation::EdgeOnly, BoundaryInterpolation::EdgeAndCorner, BoundaryInterpolation::None})
                 for (bool holes : {false, true})
-                    for (bool creased : {false, true})
-                        list.push_back({name + boundaryName(b) + (holes ? "Holes" : "") + (creased ? "Creased" : ""),
-                                        control, b, holes, creased ? ++seed : 0});
+                    for (bool creased : {false, true}) {
+                        const std::string caseName = name + boundaryName(b) + (holes ? "Holes" : "") + (creased ? "Creased" : "");
+                        list.push_back({caseName, control, b, holes, creased ? ++seed : 0});
+                        // Every option at once, where each has something to do.
+                        if (holes && creased) list.push_back({caseName + "ChaikinSmoothTriangles", control, b, holes, ++seed, true});
+                    }
         return list;
     }();
     return cases;
@@ -84,6 +89,10 @@ std::unique_ptr<Mesh> buildCase(const BoundaryCase& c) {
             if (share(random) < 0.2) builder.setHole(f);
     SchemeOptions options;
     options.boundary = c.boundary;
+    if (c.otherOptions) {
+        options.creasing = CreasingMethod::Chaikin;
+        options.triangles = TriangleSubdivision::Smooth;
+    }
     builder.setOptions(options);
     auto mesh = std::make_unique<Mesh>();
     builder.finish(*mesh);
