@@ -171,9 +171,30 @@ void faceArrays(const py::object& faces, IndexArray& sizes, IndexArray& indices)
     indices = IndexArray(static_cast<py::ssize_t>(all.size()), all.data());
 }
 
+// A scheme option by the name facetry-refine's flag takes.
+template <class Option>
+void schemeOption(const std::optional<std::string>& name, std::optional<Option> (*named)(const std::string&),
+                  const char* keyword, const char* choices, Option& option) {
+    if (!name) return;
+    const std::optional<Option> given = named(*name);
+    if (!given) throw py::value_error(std::string(keyword) + " must be one of " + choices + ", not '" + *name + "'");
+    option = *given;
+}
+
+lib::SchemeOptions schemeOptions(const std::optional<std::string>& boundary, const std::optional<std::string>& creasing,
+                                 const std::optional<std::string>& triangles) {
+    lib::SchemeOptions options;
+    schemeOption(boundary, lib::boundaryNamed, "boundary", "'edge-only', 'edge-and-corner', 'none'", options.boundary);
+    schemeOption(creasing, lib::creasingNamed, "creasing", "'uniform', 'chaikin'", options.creasing);
+    schemeOption(triangles, lib::trianglesNamed, "triangles", "'catmull-clark', 'smooth'", options.triangles);
+    return options;
+}
+
 ControlMesh makeControlMesh(const py::object& pointsIn, const py::object& facesIn, const py::object& creasesIn,
                             const py::object& creaseSharpnessIn, const py::object& cornersIn,
-                            const py::object& cornerSharpnessIn, const py::object& uvsIn) {
+                            const py::object& cornerSharpnessIn, const py::object& uvsIn, const py::object& holesIn,
+                            const std::optional<std::string>& boundary, const std::optional<std::string>& creasing,
+                            const std::optional<std::string>& triangles) {
     const FloatArray points = floatArray(pointsIn, "points", 3);
     IndexArray sizes, indices;
     faceArrays(facesIn, sizes, indices);
@@ -212,12 +233,27 @@ ControlMesh makeControlMesh(const py::object& pointsIn, const py::object& facesI
         arrays.cornerSharpness = cornerSharpness.data();
         arrays.cornerCount = corners.shape(0);
     }
+    IndexArray holes;
+    if (!holesIn.is_none()) {
+        holes = indexArray(holesIn, "holes");
+        if (holes.ndim() != 1) throw py::value_error("holes must have shape (h,)");
+        arrays.holes = holes.data();
+        arrays.holeCount = holes.size();
+    }
+    arrays.options = schemeOptions(boundary, creasing, triangles);
     auto mesh = std::make_shared<lib::Mesh>();
     makeMesh(*mesh, [&](lib::Mesh& m, const auto& report) { lib::buildMesh(arrays, m, report); });
     return {mesh};
 }
 
 // The control mesh's contents as new arrays.
+py::array_t<std::int64_t> controlHoles(const lib::Mesh& mesh) {
+    std::vector<std::int64_t> holes;
+    for (int f = 0; f < mesh.numFaces(); ++f)
+        if (mesh.isTaggedHole(f)) holes.push_back(f);
+    return py::array_t<std::int64_t>(static_cast<py::ssize_t>(holes.size()), holes.data());
+}
+
 py::array_t<float> controlPoints(const lib::Mesh& mesh) {
     py::array_t<float> out({static_cast<py::ssize_t>(mesh.numVertices()), py::ssize_t(3)});
     lib::Vector* p = reinterpret_cast<lib::Vector*>(out.mutable_data());
@@ -486,7 +522,8 @@ PYBIND11_MODULE(_facetry, m) {
     py::class_<ControlMesh>(m, "ControlMesh", "A control mesh: polygons with creases, corners and texture coordinates.")
         .def(py::init(&makeControlMesh), py::arg("points"), py::arg("faces"), py::kw_only(), py::arg("creases") = py::none(),
              py::arg("crease_sharpness") = py::none(), py::arg("corners") = py::none(),
-             py::arg("corner_sharpness") = py::none(), py::arg("uvs") = py::none())
+             py::arg("corner_sharpness") = py::none(), py::arg("uvs") = py::none(), py::arg("holes") = py::none(),
+             py::arg("boundary") = py::none(), py::arg("creasing") = py::none(), py::arg("triangles") = py::none())
         .def_property_readonly("num_vertices", [](const ControlMesh& c) { return c.mesh->numVertices(); })
         .def_property_readonly("num_edges", [](const ControlMesh& c) { return c.mesh->numEdges(); })
         .def_property_readonly("num_faces", [](const ControlMesh& c) { return c.mesh->numFaces(); })
@@ -494,7 +531,16 @@ PYBIND11_MODULE(_facetry, m) {
         .def_property_readonly("faces", [](const ControlMesh& c) { return controlFaces(*c.mesh); })
         .def_property_readonly("creases", [](const ControlMesh& c) { return controlCreases(*c.mesh); })
         .def_property_readonly("corners", [](const ControlMesh& c) { return controlCorners(*c.mesh); })
-        .def_property_readonly("uvs", [](const ControlMesh& c) { return controlUVs(*c.mesh); });
+        .def_property_readonly("uvs", [](const ControlMesh& c) { return controlUVs(*c.mesh); })
+        .def_property_readonly("holes", [](const ControlMesh& c) { return controlHoles(*c.mesh); })
+        .def_property_readonly("options", [](const ControlMesh& c) {
+            const lib::SchemeOptions& o = c.mesh->options();
+            py::dict options;
+            options["boundary"] = lib::schemeName(o.boundary);
+            options["creasing"] = lib::schemeName(o.creasing);
+            options["triangles"] = lib::schemeName(o.triangles);
+            return options;
+        });
 
     m.def("load", &load, py::arg("path"), "Reads a control mesh (.obj, .off, or the text format).");
 

@@ -126,3 +126,49 @@ def test_texture_coordinates_per_corner_are_what_vt_lines_give(tmp_path):
     surface.subdivide()
     assert np.array_equal(surface.uvs(), expected.uvs)
     assert facetry.ControlMesh(points, faces).uvs is None
+
+
+# Each scheme option as the keyword takes it and as the OBJ tag writes it.
+SCHEMES = [
+    ({"boundary": "edge-and-corner"}, "t interpolateboundary 1/0/0 1\n"),
+    ({"boundary": "none"}, "t interpolateboundary 1/0/0 0\n"),
+    ({"creasing": "chaikin"}, "t creasemethod 0/0/1 chaikin\n"),
+    ({"triangles": "smooth"}, "t smoothtriangles 0/0/1 smooth\n"),
+    ({"boundary": "edge-and-corner", "creasing": "chaikin", "triangles": "smooth"},
+     "t interpolateboundary 1/0/0 1\nt creasemethod 0/0/1 chaikin\nt smoothtriangles 0/0/1 smooth\n"),
+]
+
+
+@pytest.mark.parametrize("keywords, tags", SCHEMES)
+def test_options_and_holes_from_arrays_are_the_same_tags_in_an_obj_file(catalogue, tmp_path, keywords, tags):
+    for name, _, stem in catalogue:
+        mesh = facetry.load(f"{stem}.obj")
+        edges, sharpness, _, _ = chosen_tags(mesh)
+        holes = list(range(0, mesh.num_faces, 5))
+        text = open(f"{stem}.obj", encoding="ascii").read() + tags
+        text += "".join(f"t crease 2/1/0 {a} {b} {s}\n" for (a, b), s in zip(edges, sharpness))
+        text += f"t hole {len(holes)}/0/0 " + " ".join(map(str, holes)) + "\n"
+        tagged = tmp_path / f"{name}-options.obj"
+        tagged.write_text(text)
+        built = facetry.ControlMesh(mesh.points, mesh.faces, creases=edges, crease_sharpness=sharpness, holes=holes,
+                                    **keywords)
+        from_file = facetry.load(tagged)
+        assert built.options == from_file.options == {**{"boundary": "edge-only", "creasing": "uniform",
+                                                          "triangles": "catmull-clark"}, **keywords}, name
+        assert np.array_equal(built.holes, holes) and np.array_equal(from_file.holes, holes), name
+        expected = refined_obj(tmp_path, tagged, 2)
+        points, quads = surface_arrays(built, 2)
+        assert np.array_equal(points, expected.points) and np.array_equal(quads, expected.quads), name
+
+
+def test_option_names_and_hole_indices_are_checked():
+    points = [[0, 0, 0], [1, 0, 0], [1, 1, 0], [0, 1, 0]]
+    for keyword in ("boundary", "creasing", "triangles"):
+        with pytest.raises(ValueError, match=f"{keyword} must be one of"):
+            facetry.ControlMesh(points, [[0, 1, 2, 3]], **{keyword: "catmark"})
+    with pytest.raises(facetry.LoadError, match="hole 0: face index 1 out of range"):
+        facetry.ControlMesh(points, [[0, 1, 2, 3]], holes=[1])
+    # A hole naming a dropped face is passed over with a warning.
+    with pytest.warns(facetry.FacetryWarning, match="hole 0: face 1 was dropped"):
+        mesh = facetry.ControlMesh(points, [[0, 1, 2, 3], [0, 1, 1]], holes=[1])
+    assert len(mesh.holes) == 0

@@ -60,36 +60,17 @@ std::string optionName(const char* arg, const char*& value) {
     return equals ? std::string(arg, equals) : std::string(arg);
 }
 
-// `value` as one of `words`, setting `option` to the matching one of `values`.
-template <class T, std::size_t N>
-bool chooseWord(const char* value, const char* const (&words)[N], const T (&values)[N], std::optional<T>& option) {
-    for (std::size_t k = 0; k < N; ++k)
-        if (std::strcmp(value, words[k]) == 0) {
-            option = values[k];
-            return true;
-        }
-    return false;
-}
-
 // The scheme options; false when `name` is none of them.
 bool takeScheme(const std::string& name, const char* value, RefineOptions& options, std::string& error) {
     bool known = true;
-    if (name == "--boundary") {
-        static const char* const words[] = {"edge-only", "edge-and-corner", "none"};
-        static const BoundaryInterpolation values[] = {BoundaryInterpolation::EdgeOnly,
-                                                       BoundaryInterpolation::EdgeAndCorner, BoundaryInterpolation::None};
-        known = chooseWord(value, words, values, options.boundary);
-    } else if (name == "--creasing") {
-        static const char* const words[] = {"uniform", "chaikin"};
-        static const CreasingMethod values[] = {CreasingMethod::Uniform, CreasingMethod::Chaikin};
-        known = chooseWord(value, words, values, options.creasing);
-    } else if (name == "--triangles") {
-        static const char* const words[] = {"catmull-clark", "smooth"};
-        static const TriangleSubdivision values[] = {TriangleSubdivision::CatmullClark, TriangleSubdivision::Smooth};
-        known = chooseWord(value, words, values, options.triangles);
-    } else {
+    if (name == "--boundary")
+        known = (options.boundary = boundaryNamed(value)).has_value();
+    else if (name == "--creasing")
+        known = (options.creasing = creasingNamed(value)).has_value();
+    else if (name == "--triangles")
+        known = (options.triangles = trianglesNamed(value)).has_value();
+    else
         return false;
-    }
     if (!known) error = "invalid value '" + std::string(value) + "' for '" + name + "'";
     return true;
 }

@@ -59,7 +59,9 @@ void checkFaces(const MeshArrays& a) {
 }
 
 // The faces in order; corner k of the arrays has texture coordinate k.
-void addFaces(const MeshArrays& a, MeshBuilder& builder) {
+// Returns each face's slot among the accepted faces, -1 for a dropped one.
+std::vector<int> addFaces(const MeshArrays& a, MeshBuilder& builder) {
+    std::vector<int> slots(static_cast<std::size_t>(a.faceCount), -1);
     if (a.cornerUVs)
         for (std::int64_t k = 0; k < a.indexCount; ++k) builder.addTextureCoordinate(a.cornerUVs[2 * k], a.cornerUVs[2 * k + 1]);
     int indices[kMaxFaceValence], uvs[kMaxFaceValence];
@@ -72,7 +74,22 @@ void addFaces(const MeshArrays& a, MeshBuilder& builder) {
             indices[c] = static_cast<int>(a.faceIndices[k + c]);
             uvs[c] = static_cast<int>(k + c);
         }
-        builder.addFace(indices, count, a.cornerUVs ? uvs : nullptr);
+        const int slot = builder.faceCount();
+        if (builder.addFace(indices, count, a.cornerUVs ? uvs : nullptr)) slots[f] = slot;
+    }
+    return slots;
+}
+
+void addHoles(const MeshArrays& a, const std::vector<int>& slots, MeshBuilder& builder, const MessageSink& report) {
+    for (std::int64_t k = 0; k < a.holeCount; ++k) {
+        const std::int64_t f = a.holes[k];
+        if (f < 0 || f >= a.faceCount)
+            failAt("hole", k, format("face index %lld out of range (%lld faces)", static_cast<long long>(f),
+                                     static_cast<long long>(a.faceCount)));
+        if (slots[f] >= 0)
+            builder.setHole(slots[f]);
+        else
+            report(format("hole %lld: face %lld was dropped, hole ignored", static_cast<long long>(k), static_cast<long long>(f)));
     }
 }
 
@@ -100,8 +117,10 @@ void buildMesh(const MeshArrays& a, Mesh& mesh, const MessageSink& report) {
         MeshBuilder builder(report);
         checkFaces(a);
         addPoints(a, builder);
-        addFaces(a, builder);
+        const std::vector<int> slots = addFaces(a, builder);
         addTags(a, builder);
+        addHoles(a, slots, builder, report);
+        builder.setOptions(a.options);
         builder.finish(mesh);
     } catch (const std::bad_alloc&) {
         throw LoadError("ERROR: not enough memory for the mesh");

@@ -32,6 +32,9 @@ struct MeshArrays {
     const std::int64_t* corners = nullptr;  // one vertex index per sharp vertex
     const float* cornerSharpness = nullptr; // one per sharp vertex
     std::int64_t cornerCount = 0;           // number of sharp vertices
+    const std::int64_t* holes = nullptr;    // faces that are holes, by their index in the arrays
+    std::int64_t holeCount = 0;             // number of hole indices
+    SchemeOptions options;                  // the scheme options, as a file's tags give them
 };
 
 // Builds the mesh the arrays describe into an empty Mesh; warnings (dropped
@@ -40,7 +43,9 @@ struct MeshArrays {
 // line): a coordinate or texture coordinate that is not finite, a negative
 // face size or sizes that do not add up to the indices, an index out of
 // range, a crease whose vertices share no edge, a sharpness that is negative
-// or not finite, or what the builder finds fatal.
+// or not finite, or what the builder finds fatal. Holes count the faces as
+// given: one that names a dropped face is passed over with a warning ("hole
+// K: face F was dropped, hole ignored"), one out of range is an error.
 void buildMesh(const MeshArrays& arrays, Mesh& mesh, const MessageSink& report);
 
 // Builds into an empty Mesh the same control mesh as `source` holds now: its

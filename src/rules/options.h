@@ -6,6 +6,9 @@
 // kernels, edits, the limit, export) asks them of it. The defaults are the
 // rules a file without tags gets.
 
+#include <optional>
+#include <string>
+
 namespace facetry {
 
 // Tag `t interpolateboundary 1/0/0 N`; the enumerators carry the file's N.
@@ -41,5 +44,16 @@ struct SchemeOptions {
     }
     friend bool operator!=(const SchemeOptions& a, const SchemeOptions& b) { return !(a == b); }
 };
+
+// The names programs give the options (facetry-refine's --boundary,
+// --creasing and --triangles, the Python module's keywords): "edge-only",
+// "edge-and-corner", "none"; "uniform", "chaikin"; "catmull-clark",
+// "smooth". Each parser gives nothing for any other name.
+const char* schemeName(BoundaryInterpolation boundary);
+const char* schemeName(CreasingMethod creasing);
+const char* schemeName(TriangleSubdivision triangles);
+std::optional<BoundaryInterpolation> boundaryNamed(const std::string& name);
+std::optional<CreasingMethod> creasingNamed(const std::string& name);
+std::optional<TriangleSubdivision> trianglesNamed(const std::string& name);
 
 }  // namespace facetry
