@@ -45,7 +45,7 @@ def test_refine_is_the_surface_at_the_level_on_any_number_of_threads(tmp_path):
 
 
 # The creases, the limit surface and its normals, as --limit --normals write them.
-@pytest.mark.parametrize("example", ["creased-cubes.obj", "antiprism.mesh", "patch.mesh", "torus.mesh"])
+@pytest.mark.parametrize("example", ["creased-cubes.obj", "antiprism.mesh", "patch.mesh", "torus.mesh", "patch-options.obj"])
 def test_limit_positions_and_normals_are_facetry_refines(tmp_path, example):
     path = os.path.join(EXAMPLES, example)
     for level in range(3):
