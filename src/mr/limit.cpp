@@ -314,3 +314,11 @@ void limitPointsAndNormals(const MrMesh& surface, Vector* outP, Vector* outN) {
 }
 
 }  // namespace facetry
+
+namespace facetry {
+
+void limitTextureCoordinateAt(const MrMesh& surface, int f, int i, int j, float uv[2]) {
+    surface.textureCoordinateAt(f, i, j, uv);
+}
+
+}  // namespace facetry

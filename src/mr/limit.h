@@ -39,4 +39,9 @@ void limitPointsAndNormals(const MrMesh& surface, std::vector<Vector>* positions
 // WeldedSurface(surface).storedPointCount() entries.
 void limitPointsAndNormals(const MrMesh& surface, Vector* positions, Vector* normals);
 
+// The limit of the texture coordinates at grid point (i, j) of face f at
+// the current level, on face f's side of a UV seam; the surface has texture
+// coordinates.
+void limitTextureCoordinateAt(const MrMesh& surface, int f, int i, int j, float uv[2]);
+
 }  // namespace facetry

@@ -133,8 +133,13 @@ public:
     // linearly within every control face, so each face's grid takes them
     // bilinearly from its four corners.
     bool hasTextureCoordinates() const { return cornerUVs.size() != 0; }
-    // (u, v) of grid point (i, j) of face f at the current level (0 <= i, j <= 2^level).
+    // (u, v) of grid point (i, j) of face f at the current level (0 <= i, j <= 2^level),
+    // on face f's side of a UV seam.
     void textureCoordinateAt(int f, int i, int j, float uv[2]) const;
+    // Which value of the UV layout grid point (i, j) of face f takes: two grid
+    // points of the level have the same number exactly when they share their
+    // (u, v), a point on a seam having one value per side.
+    long long textureValueAt(int f, int i, int j) const;
 
     // The index arrays of the surface, for code that works on all of it.
     const MrTopology& topology() const { return topo; }

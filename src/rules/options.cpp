@@ -29,6 +29,18 @@ const char* schemeName(TriangleSubdivision triangles) {
     return triangles == TriangleSubdivision::Smooth ? "smooth" : "catmull-clark";
 }
 
+const char* schemeName(FaceVaryingInterpolation faceVarying) {
+    switch (faceVarying) {
+    case FaceVaryingInterpolation::None: return "none";
+    case FaceVaryingInterpolation::CornersOnly: return "corners-only";
+    case FaceVaryingInterpolation::CornersPlus1: return "corners-plus1";
+    case FaceVaryingInterpolation::CornersPlus2: return "corners-plus2";
+    case FaceVaryingInterpolation::Boundaries: return "boundaries";
+    case FaceVaryingInterpolation::All: break;
+    }
+    return "all";
+}
+
 std::optional<BoundaryInterpolation> boundaryNamed(const std::string& name) {
     static const BoundaryInterpolation values[] = {BoundaryInterpolation::EdgeOnly, BoundaryInterpolation::EdgeAndCorner,
                                                    BoundaryInterpolation::None};
@@ -42,6 +54,13 @@ std::optional<CreasingMethod> creasingNamed(const std::string& name) {
 
 std::optional<TriangleSubdivision> trianglesNamed(const std::string& name) {
     static const TriangleSubdivision values[] = {TriangleSubdivision::CatmullClark, TriangleSubdivision::Smooth};
+    return named(name, values);
+}
+
+std::optional<FaceVaryingInterpolation> faceVaryingNamed(const std::string& name) {
+    static const FaceVaryingInterpolation values[] = {
+        FaceVaryingInterpolation::None,         FaceVaryingInterpolation::CornersOnly, FaceVaryingInterpolation::CornersPlus1,
+        FaceVaryingInterpolation::CornersPlus2, FaceVaryingInterpolation::Boundaries,  FaceVaryingInterpolation::All};
     return named(name, values);
 }
 

@@ -30,30 +30,51 @@ enum class TriangleSubdivision {
     Smooth,        // edge points next to triangles weigh the face points as a triangle wants
 };
 
+// Tag `t facevaryinginterpolateboundary 1/0/0 N`: where the texture
+// coordinates stay linear as they are refined; the enumerators carry the
+// file's N. The texture coordinates are refined with the rules of the points,
+// every UV seam (an edge whose two faces name different coordinates at an
+// end) being a boundary of the UV layout; the rules say which vertices of
+// that layout keep their value and which seams stay straight.
+enum class FaceVaryingInterpolation {
+    None = 0,          // smooth everywhere, seams as smooth boundaries
+    CornersOnly = 1,   // as None, but a UV corner (a value of one face) keeps its value
+    CornersPlus1 = 2,  // as CornersOnly, and a vertex where three or more values meet
+    CornersPlus2 = 3,  // as CornersPlus1, and darts and a corner's partner value
+    Boundaries = 4,    // the seams and the boundary stay linear
+    All = 5,           // linear everywhere: bilinear within each control face (the default)
+};
+
 struct SchemeOptions {
     BoundaryInterpolation boundary = BoundaryInterpolation::EdgeOnly;
     CreasingMethod creasing = CreasingMethod::Uniform;
     TriangleSubdivision triangles = TriangleSubdivision::CatmullClark;
+    FaceVaryingInterpolation faceVarying = FaceVaryingInterpolation::All;
 
     bool isDefault() const {
         return boundary == BoundaryInterpolation::EdgeOnly && creasing == CreasingMethod::Uniform &&
-               triangles == TriangleSubdivision::CatmullClark;
+               triangles == TriangleSubdivision::CatmullClark && faceVarying == FaceVaryingInterpolation::All;
     }
     friend bool operator==(const SchemeOptions& a, const SchemeOptions& b) {
-        return a.boundary == b.boundary && a.creasing == b.creasing && a.triangles == b.triangles;
+        return a.boundary == b.boundary && a.creasing == b.creasing && a.triangles == b.triangles &&
+               a.faceVarying == b.faceVarying;
     }
     friend bool operator!=(const SchemeOptions& a, const SchemeOptions& b) { return !(a == b); }
 };
 
 // The names programs give the options (facetry-refine's --boundary,
-// --creasing and --triangles, the Python module's keywords): "edge-only",
-// "edge-and-corner", "none"; "uniform", "chaikin"; "catmull-clark",
-// "smooth". Each parser gives nothing for any other name.
+// --creasing, --triangles and --uv-interpolation, the Python module's
+// keywords): "edge-only", "edge-and-corner", "none"; "uniform", "chaikin";
+// "catmull-clark", "smooth"; "none", "corners-only", "corners-plus1",
+// "corners-plus2", "boundaries", "all". Each parser gives nothing for any
+// other name.
 const char* schemeName(BoundaryInterpolation boundary);
 const char* schemeName(CreasingMethod creasing);
 const char* schemeName(TriangleSubdivision triangles);
+const char* schemeName(FaceVaryingInterpolation faceVarying);
 std::optional<BoundaryInterpolation> boundaryNamed(const std::string& name);
 std::optional<CreasingMethod> creasingNamed(const std::string& name);
 std::optional<TriangleSubdivision> trianglesNamed(const std::string& name);
+std::optional<FaceVaryingInterpolation> faceVaryingNamed(const std::string& name);
 
 }  // namespace facetry
