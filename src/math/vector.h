@@ -1,5 +1,6 @@
 #pragma once
-// Vector: three single-precision coordinates, the value type of every point.
+// Vector: three single-precision coordinates, the value type of every point;
+// TexCoord: two, the value type of every texture coordinate.
 // Operators return new values; every result is rounded to float as it is formed.
 
 #include "math/check.h"
@@ -44,6 +45,30 @@ struct Vector {
     float lengthSquared() const { return x * x + y * y + z * z; }
     bool operator==(const Vector& b) const { return x == b.x && y == b.y && z == b.z; }
     bool operator!=(const Vector& b) const { return !(*this == b); }
+};
+
+// TexCoord: a texture coordinate (u, v), refined with the same masks as the
+// points, and with the same rounding.
+struct TexCoord {
+    float u = 0, v = 0;
+
+    TexCoord() = default;
+    TexCoord(float u_, float v_) : u(u_), v(v_) {}
+
+    TexCoord operator+(const TexCoord& b) const { return TexCoord(u + b.u, v + b.v); }
+    TexCoord operator-(const TexCoord& b) const { return TexCoord(u - b.u, v - b.v); }
+    TexCoord operator*(float s) const { return TexCoord(s * u, s * v); }
+    TexCoord operator/(float s) const {
+        FACETRY_ASSERT(s);
+        return *this * (1 / s);
+    }
+    TexCoord& operator+=(const TexCoord& b) {
+        u += b.u;
+        v += b.v;
+        return *this;
+    }
+    bool operator==(const TexCoord& b) const { return u == b.u && v == b.v; }
+    bool operator!=(const TexCoord& b) const { return !(*this == b); }
 };
 
 inline Vector cross(const Vector& a, const Vector& b) {

@@ -8,8 +8,8 @@
 // grids (mr/refinement.cpp), whose row loops call them on floats, one
 // coordinate at a time, so that they stay vector instructions.
 //
-// The masks are templates over the value they combine: a Vector, or a float
-// (one coordinate). Each states its order of summation; the arguments that
+// The masks are templates over the value they combine: a Vector, a TexCoord
+// or a float (one coordinate). Each states its order of summation; the arguments that
 // are sums are formed by the caller, left to right as it lists them. Every
 // weight of the refinement masks is a power-of-two fraction, exact in single
 // precision, but those of smooth triangles.
@@ -67,7 +67,10 @@ T quadFacePoint(const T& a, const T& b, const T& c, const T& d) {
 }
 
 // The face point of a face of n corners that sum to `corners`: their average.
-inline Vector facePoint(const Vector& corners, int n) { return corners / static_cast<float>(n); }
+template <class T>
+T facePoint(const T& corners, int n) {
+    return corners / static_cast<float>(n);
+}
 
 // The smooth edge point of an edge from a to b between the faces whose face
 // points are f0 and f1: (((a + b) + f0) + f1) 1/4.
@@ -97,8 +100,8 @@ inline float smoothTriangleFaceWeight(int n0, int n1) {
 // The smooth-triangle edge point of an edge from a to b between the faces
 // whose face points are f0 and f1, each face point weighing `faceWeight`:
 // (a + b) (1 - 2 faceWeight)/2 + (f0 + f1) faceWeight.
-inline Vector smoothTriangleEdgePoint(const Vector& a, const Vector& b, const Vector& f0, const Vector& f1,
-                                      float faceWeight) {
+template <class T>
+T smoothTriangleEdgePoint(const T& a, const T& b, const T& f0, const T& f1, float faceWeight) {
     const float endWeight = 0.5f * (1.0f - 2.0f * faceWeight);
     return (a + b) * endWeight + (f0 + f1) * faceWeight;
 }
@@ -128,12 +131,14 @@ T regularVertexPoint(const T& p, const T& diagonals, const T& neighbours) {
 // - over a quad grid (the surface's levels, where the face points are not
 //   formed): with each quad's face point written out, 1.5/n^2 of the edge
 //   neighbours, 0.25/n^2 of the diagonal neighbours, the rest on p.
-inline Vector vertexPointOverFacePoints(const Vector& p, const Vector& facesAndNeighbours, int n) {
+template <class T>
+T vertexPointOverFacePoints(const T& p, const T& facesAndNeighbours, int n) {
     const float selfWeight = static_cast<float>(1.0 - 2.0 / n);
     return facesAndNeighbours / static_cast<float>(n * n) + p * selfWeight;
 }
 
-inline Vector vertexPointOverGrid(const Vector& p, const Vector& neighbours, const Vector& diagonals, int valence) {
+template <class T>
+T vertexPointOverGrid(const T& p, const T& neighbours, const T& diagonals, int valence) {
     const float n = static_cast<float>(valence);
     const float b = kExtraordinaryEdgeShare / n, g = kExtraordinaryDiagonalShare / n, a = 1 - b - g;
     return (neighbours * (b / n) + diagonals * (g / n)) + p * a;

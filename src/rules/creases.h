@@ -187,11 +187,15 @@ void creaseEnds(int edges, Sharp sharp, int& first, int& last) {
 }
 
 // Two rules blended: `present` weighs w, `next` the rest.
-inline Vector blendRules(const Vector& present, const Vector& next, float w) { return present * w + next * (1 - w); }
+template <class T>
+T blendRules(const T& present, const T& next, float w) {
+    return present * w + next * (1 - w);
+}
 
 // The edge rule: `mid` is the midpoint of the edge's ends, `smooth` the
 // smooth edge point, `s` the edge's sharpness (> 0).
-inline Vector creasedEdgePoint(const Vector& mid, const Vector& smooth, float s) {
+template <class T>
+T creasedEdgePoint(const T& mid, const T& smooth, float s) {
     if (sharpThroughStep(s)) return mid;
     return blendRules(mid, smooth, s);
 }
@@ -199,7 +203,8 @@ inline Vector creasedEdgePoint(const Vector& mid, const Vector& smooth, float s)
 // The same where each half has its own sharpness one level down (Chaikin
 // creasing): the sharp rule alone while both halves stay sharp, otherwise the
 // blend by s, which goes beyond the sharp rule when s is above 1.
-inline Vector creasedEdgePoint(const Vector& mid, const Vector& smooth, float s, float half0After, float half1After) {
+template <class T>
+T creasedEdgePoint(const T& mid, const T& smooth, float s, float half0After, float half1After) {
     if (isSharp(half0After) && isSharp(half1After)) return mid;
     return blendRules(mid, smooth, s);
 }
@@ -207,21 +212,20 @@ inline Vector creasedEdgePoint(const Vector& mid, const Vector& smooth, float s,
 // The vertex rule at a vertex p with the neighbourhood `vertex`:
 // neighbour(k) gives ring edge k's far end, smooth() the point of the smooth
 // rule, which is asked for only when needed.
-template <class EdgeSharpness, class Neighbour, class Smooth>
-Vector creasedVertexPoint(const Vector& p, const VertexNeighbourhood<EdgeSharpness>& vertex, Neighbour neighbour,
-                          Smooth smooth) {
+template <class T, class EdgeSharpness, class Neighbour, class Smooth>
+T creasedVertexPoint(const T& p, const VertexNeighbourhood<EdgeSharpness>& vertex, Neighbour neighbour, Smooth smooth) {
     const VertexRule now = vertex.rule(), next = vertex.ruleAfterStep();
     // The rule at p: for a crease, the curve along the edges sharp now or,
     // afterStep, along those still sharp after the step.
-    auto apply = [&](VertexRule rule, bool afterStep) -> Vector {
+    auto apply = [&](VertexRule rule, bool afterStep) -> T {
         if (rule == VertexRule::Corner) return p;
         if (rule == VertexRule::Smooth) return smooth();
-        Vector ends;
+        T ends;
         for (int k = 0; k < vertex.edges; ++k)
             if (isSharp(afterStep ? vertex.edgeSharpnessAfterStep(k) : vertex.edgeSharpness(k))) ends += neighbour(k);
         return curveVertexPoint(p, ends);
     };
-    const Vector present = apply(now, false);
+    const T present = apply(now, false);
     if (now == next) return present;
     return blendRules(present, apply(next, true), vertex.transitionWeight());
 }

@@ -58,13 +58,15 @@ T regularLimitPoint(const T& p, const T& neighbours, const T& diagonals) {
 }
 
 // The limit position of a smooth point p of n faces (any n but 2).
-inline Vector smoothLimitPoint(const Vector& p, const Vector& neighbours, const Vector& diagonals, int faces) {
+template <class T>
+T smoothLimitPoint(const T& p, const T& neighbours, const T& diagonals, int faces) {
     const float n = static_cast<float>(faces), fw = 1.0f / (n * (n + 5.0f)), ew = 4.0f * fw;
     return (diagonals * fw + neighbours * ew) + p * (1.0f - n * (ew + fw));
 }
 
 // The limit position of a crease point p whose two sharp edges' ends sum to `ends`.
-inline Vector creaseLimitPoint(const Vector& p, const Vector& ends) {
+template <class T>
+T creaseLimitPoint(const T& p, const T& ends) {
     return ends * kLimitCreaseEnd + p * kLimitCreaseSelf;
 }
 
