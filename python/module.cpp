@@ -182,11 +182,14 @@ void schemeOption(const std::optional<std::string>& name, std::optional<Option> 
 }
 
 lib::SchemeOptions schemeOptions(const std::optional<std::string>& boundary, const std::optional<std::string>& creasing,
-                                 const std::optional<std::string>& triangles) {
+                                 const std::optional<std::string>& triangles,
+                                 const std::optional<std::string>& uvInterpolation) {
     lib::SchemeOptions options;
     schemeOption(boundary, lib::boundaryNamed, "boundary", "'edge-only', 'edge-and-corner', 'none'", options.boundary);
     schemeOption(creasing, lib::creasingNamed, "creasing", "'uniform', 'chaikin'", options.creasing);
     schemeOption(triangles, lib::trianglesNamed, "triangles", "'catmull-clark', 'smooth'", options.triangles);
+    schemeOption(uvInterpolation, lib::faceVaryingNamed, "uv_interpolation",
+                 "'none', 'corners-only', 'corners-plus1', 'corners-plus2', 'boundaries', 'all'", options.faceVarying);
     return options;
 }
 
@@ -194,7 +197,8 @@ ControlMesh makeControlMesh(const py::object& pointsIn, const py::object& facesI
                             const py::object& creaseSharpnessIn, const py::object& cornersIn,
                             const py::object& cornerSharpnessIn, const py::object& uvsIn, const py::object& holesIn,
                             const std::optional<std::string>& boundary, const std::optional<std::string>& creasing,
-                            const std::optional<std::string>& triangles) {
+                            const std::optional<std::string>& triangles,
+                            const std::optional<std::string>& uvInterpolation) {
     const FloatArray points = floatArray(pointsIn, "points", 3);
     IndexArray sizes, indices;
     faceArrays(facesIn, sizes, indices);
@@ -240,7 +244,7 @@ ControlMesh makeControlMesh(const py::object& pointsIn, const py::object& facesI
         arrays.holes = holes.data();
         arrays.holeCount = holes.size();
     }
-    arrays.options = schemeOptions(boundary, creasing, triangles);
+    arrays.options = schemeOptions(boundary, creasing, triangles, uvInterpolation);
     auto mesh = std::make_shared<lib::Mesh>();
     makeMesh(*mesh, [&](lib::Mesh& m, const auto& report) { lib::buildMesh(arrays, m, report); });
     return {mesh};
@@ -523,7 +527,8 @@ PYBIND11_MODULE(_facetry, m) {
         .def(py::init(&makeControlMesh), py::arg("points"), py::arg("faces"), py::kw_only(), py::arg("creases") = py::none(),
              py::arg("crease_sharpness") = py::none(), py::arg("corners") = py::none(),
              py::arg("corner_sharpness") = py::none(), py::arg("uvs") = py::none(), py::arg("holes") = py::none(),
-             py::arg("boundary") = py::none(), py::arg("creasing") = py::none(), py::arg("triangles") = py::none())
+             py::arg("boundary") = py::none(), py::arg("creasing") = py::none(), py::arg("triangles") = py::none(),
+             py::arg("uv_interpolation") = py::none())
         .def_property_readonly("num_vertices", [](const ControlMesh& c) { return c.mesh->numVertices(); })
         .def_property_readonly("num_edges", [](const ControlMesh& c) { return c.mesh->numEdges(); })
         .def_property_readonly("num_faces", [](const ControlMesh& c) { return c.mesh->numFaces(); })
@@ -539,6 +544,7 @@ PYBIND11_MODULE(_facetry, m) {
             options["boundary"] = lib::schemeName(o.boundary);
             options["creasing"] = lib::schemeName(o.creasing);
             options["triangles"] = lib::schemeName(o.triangles);
+            options["uv_interpolation"] = lib::schemeName(o.faceVarying);
             return options;
         });
 

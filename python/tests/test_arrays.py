@@ -128,6 +128,52 @@ def test_texture_coordinates_per_corner_are_what_vt_lines_give(tmp_path):
     assert facetry.ControlMesh(points, faces).uvs is None
 
 
+# The texture coordinates' rules by their keyword and the tag's number.
+UV_RULES = ["none", "corners-only", "corners-plus1", "corners-plus2", "boundaries", "all"]
+
+
+@pytest.mark.parametrize("number, rule", list(enumerate(UV_RULES)))
+def test_the_uv_rule_from_arrays_is_the_same_tag_in_an_obj_file(tmp_path, number, rule):
+    """A 3 x 2 grid whose right column is a UV island of its own, so that the
+    rule has a seam, corners and a boundary to act on: the keyword gives the
+    options and texture coordinates the tag gives, and the flag over a plain
+    file gives the same surface."""
+    points = np.array([[x, y, 0.25 * x * y] for y in range(3) for x in range(4)], dtype=np.float64)
+    faces = [[r * 4 + c, r * 4 + c + 1, r * 4 + c + 5, r * 4 + c + 4] for r in range(2) for c in range(3)]
+    # A value per vertex, the right side moved to 3.5, and the island's left
+    # side at 2.5 as values 12 to 14, which the right column's faces name.
+    values = [[x + (x == 3) * 0.5, y] for y in range(3) for x in range(4)] + [[2.5, y] for y in range(3)]
+    corner_uv = [list(f) for f in faces]
+    for r in range(2):
+        corner_uv[r * 3 + 2][0], corner_uv[r * 3 + 2][3] = 12 + r, 13 + r
+    uv_values = np.array(values, dtype=np.float32) / 4
+    uvs = uv_values[np.array(corner_uv).reshape(-1)]
+    text = "".join(f"v {x!r} {y!r} {z!r}\n" for x, y, z in points)
+    text += "".join(f"vt {u:.9g} {v:.9g}\n" for u, v in uv_values)
+    text += "".join("f " + " ".join(f"{v + 1}/{t + 1}" for v, t in zip(f, c)) + "\n" for f, c in zip(faces, corner_uv))
+    plain = tmp_path / "plain.obj"
+    plain.write_text(text)
+    tagged = tmp_path / "tagged.obj"
+    tagged.write_text(text + f"t facevaryinginterpolateboundary 1/0/0 {number}\n")
+    built = facetry.ControlMesh(points, faces, uvs=uvs, uv_interpolation=rule)
+    from_file = facetry.load(tagged)
+    assert built.options == from_file.options == {"boundary": "edge-only", "creasing": "uniform",
+                                                  "triangles": "catmull-clark", "uv_interpolation": rule}
+    assert facetry.load(plain).options["uv_interpolation"] == "all"
+    assert np.array_equal(built.uvs, from_file.uvs) and np.array_equal(built.uvs, uvs)
+    expected = refined_obj(tmp_path, tagged, 2)
+    assert np.array_equal(refined_obj(tmp_path, plain, 2, "--uv-interpolation", rule).uvs, expected.uvs)
+    surface = facetry.Surface(built)
+    surface.subdivide()
+    surface.subdivide()
+    assert np.array_equal(surface.uvs(), expected.uvs)
+    assert np.array_equal(surface.points(), expected.points)
+    # The rule goes with the mesh into the file a Surface writes.
+    written = tmp_path / "written.obj"
+    surface.write(written)
+    assert facetry.load(written).options["uv_interpolation"] == rule
+
+
 # Each scheme option as the keyword takes it and as the OBJ tag writes it.
 SCHEMES = [
     ({"boundary": "edge-and-corner"}, "t interpolateboundary 1/0/0 1\n"),
@@ -136,6 +182,8 @@ SCHEMES = [
     ({"triangles": "smooth"}, "t smoothtriangles 0/0/1 smooth\n"),
     ({"boundary": "edge-and-corner", "creasing": "chaikin", "triangles": "smooth"},
      "t interpolateboundary 1/0/0 1\nt creasemethod 0/0/1 chaikin\nt smoothtriangles 0/0/1 smooth\n"),
+    ({"boundary": "none", "uv_interpolation": "corners-plus1"},
+     "t interpolateboundary 1/0/0 0\nt facevaryinginterpolateboundary 1/0/0 2\n"),
 ]
 
 
@@ -154,7 +202,8 @@ def test_options_and_holes_from_arrays_are_the_same_tags_in_an_obj_file(catalogu
                                     **keywords)
         from_file = facetry.load(tagged)
         assert built.options == from_file.options == {**{"boundary": "edge-only", "creasing": "uniform",
-                                                          "triangles": "catmull-clark"}, **keywords}, name
+                                                          "triangles": "catmull-clark", "uv_interpolation": "all"},
+                                                       **keywords}, name
         assert np.array_equal(built.holes, holes) and np.array_equal(from_file.holes, holes), name
         expected = refined_obj(tmp_path, tagged, 2)
         points, quads = surface_arrays(built, 2)
@@ -163,7 +212,7 @@ def test_options_and_holes_from_arrays_are_the_same_tags_in_an_obj_file(catalogu
 
 def test_option_names_and_hole_indices_are_checked():
     points = [[0, 0, 0], [1, 0, 0], [1, 1, 0], [0, 1, 0]]
-    for keyword in ("boundary", "creasing", "triangles"):
+    for keyword in ("boundary", "creasing", "triangles", "uv_interpolation"):
         with pytest.raises(ValueError, match=f"{keyword} must be one of"):
             facetry.ControlMesh(points, [[0, 1, 2, 3]], **{keyword: "catmark"})
     with pytest.raises(facetry.LoadError, match="hole 0: face index 1 out of range"):

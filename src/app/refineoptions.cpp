@@ -27,6 +27,11 @@ const char* const kRefineUsage =
     "      --triangles catmull-clark|smooth\n"
     "                       the first step's rule next to triangles (default: the\n"
     "                       input's)\n"
+    "      --uv-interpolation none|corners-only|corners-plus1|corners-plus2|\n"
+    "                         boundaries|all\n"
+    "                       where the texture coordinates stay linear as they refine\n"
+    "                       (default: as the input's facevaryinginterpolateboundary\n"
+    "                       tag says, else all: bilinear in each control face)\n"
     "      --normals        write the limit surface's normal at every point (OBJ only)\n"
     "      --dump           print the control mesh and the surface, element by element\n"
     "      --progress       report every level on standard error, even when it is not\n"
@@ -69,6 +74,8 @@ bool takeScheme(const std::string& name, const char* value, RefineOptions& optio
         known = (options.creasing = creasingNamed(value)).has_value();
     else if (name == "--triangles")
         known = (options.triangles = trianglesNamed(value)).has_value();
+    else if (name == "--uv-interpolation")
+        known = (options.faceVarying = faceVaryingNamed(value)).has_value();
     else
         return false;
     if (!known) error = "invalid value '" + std::string(value) + "' for '" + name + "'";
@@ -109,7 +116,8 @@ std::string takeValue(const std::string& name, const char* value, RefineOptions&
 
 bool takesValue(const std::string& name) {
     return name == "--level" || name == "-l" || name == "--output" || name == "-o" || name == "--memory-limit" ||
-           name == "--threads" || name == "-j" || name == "--boundary" || name == "--creasing" || name == "--triangles";
+           name == "--threads" || name == "-j" || name == "--boundary" || name == "--creasing" || name == "--triangles" ||
+           name == "--uv-interpolation";
 }
 
 }  // namespace
@@ -119,6 +127,7 @@ SchemeOptions RefineOptions::schemeOver(const SchemeOptions& file) const {
     if (boundary) result.boundary = *boundary;
     if (creasing) result.creasing = *creasing;
     if (triangles) result.triangles = *triangles;
+    if (faceVarying) result.faceVarying = *faceVarying;
     return result;
 }
 

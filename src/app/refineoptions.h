@@ -29,6 +29,7 @@ struct RefineOptions {
     std::optional<BoundaryInterpolation> boundary;  // --boundary
     std::optional<CreasingMethod> creasing;         // --creasing
     std::optional<TriangleSubdivision> triangles;   // --triangles
+    std::optional<FaceVaryingInterpolation> faceVarying;  // --uv-interpolation
 
     // The file's options with those of the command line put over them.
     SchemeOptions schemeOver(const SchemeOptions& file) const;

@@ -61,6 +61,8 @@ void writeOptionTags(FILE* out, const SchemeOptions& options) {
         std::fprintf(out, "t interpolateboundary 1/0/0 %d\n", static_cast<int>(options.boundary));
     if (options.creasing == CreasingMethod::Chaikin) std::fputs("t creasemethod 0/0/1 chaikin\n", out);
     if (options.triangles == TriangleSubdivision::Smooth) std::fputs("t smoothtriangles 0/0/1 smooth\n", out);
+    if (options.faceVarying != FaceVaryingInterpolation::All)
+        std::fprintf(out, "t facevaryinginterpolateboundary 1/0/0 %d\n", static_cast<int>(options.faceVarying));
 }
 
 void writeMeshTags(FILE* out, const Mesh& mesh) {

@@ -36,7 +36,7 @@ void writeMeshTags(FILE* out, const Mesh& mesh);
 
 // The scheme options that differ from the defaults as tags:
 // `t interpolateboundary 1/0/0 N`, `t creasemethod 0/0/1 chaikin`,
-// `t smoothtriangles 0/0/1 smooth`.
+// `t smoothtriangles 0/0/1 smooth`, `t facevaryinginterpolateboundary 1/0/0 N`.
 void writeOptionTags(FILE* out, const SchemeOptions& options);
 
 // The faces among `count` for which isHole(f) holds as one `t hole n/0/0

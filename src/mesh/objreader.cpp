@@ -398,7 +398,8 @@ void ObjState::readTag() {
     const std::string& tag = words[0];
     const bool crease = tag == "crease";
     if (!crease && tag != "corner") {
-        if (tag == "interpolateboundary" || tag == "creasemethod" || tag == "smoothtriangles" || tag == "hole") {
+        if (tag == "interpolateboundary" || tag == "creasemethod" || tag == "smoothtriangles" || tag == "hole" ||
+            tag == "facevaryinginterpolateboundary" || tag == "facevaryingpropagatecorners") {
             readOptionTag();
             return;
         }
@@ -459,6 +460,9 @@ void ObjState::tagValues(long long values) const {
 // The scheme options and holes:
 // interpolateboundary 1/0/0 N: N 0 none, 1 edge and corner, 2 edge only;
 // creasemethod 0/0/1 normal|chaikin; smoothtriangles 0/0/1 catmark|smooth;
+// facevaryinginterpolateboundary 1/0/0 N: N 0 none to 5 all, the rule of the
+// texture coordinates; facevaryingpropagatecorners 1/0/0 N: N 0 or 1, checked
+// and without effect, as OpenSubdiv's refiner leaves it;
 // hole n/0/0 f...: n >= 1 faces by their 0-based index among the file's
 // faces, dropped ones counted (checked once every face is read). A later
 // option tag replaces an earlier one; holes add up.
@@ -467,10 +471,12 @@ void ObjState::readOptionTag() {
     const std::string malformed = "malformed " + tag + " tag";
     long long counts[3];
     tagCounts(counts);
-    const bool hole = tag == "hole", boundary = tag == "interpolateboundary";
-    const std::string expected = hole ? "n/0/0" : boundary ? "1/0/0" : "0/0/1";
+    const bool hole = tag == "hole", faceVarying = tag == "facevaryinginterpolateboundary",
+               propagate = tag == "facevaryingpropagatecorners";
+    const bool boundary = tag == "interpolateboundary", integer = boundary || faceVarying || propagate;
+    const std::string expected = hole ? "n/0/0" : integer ? "1/0/0" : "0/0/1";
     const bool fits = hole ? counts[0] >= 1 && counts[1] == 0 && counts[2] == 0
-                           : counts[0] == (boundary ? 1 : 0) && counts[1] == 0 && counts[2] == (boundary ? 0 : 1);
+                           : counts[0] == (integer ? 1 : 0) && counts[1] == 0 && counts[2] == (integer ? 0 : 1);
     if (!fits) fail(malformed + ": counts " + words[1] + ", expected " + expected + (hole ? " with n >= 1" : ""));
     tagValues(counts[0] + counts[2]);
     if (hole) {
@@ -487,6 +493,16 @@ void ObjState::readOptionTag() {
         if (!readInt32(word, rule) || rule < 0 || rule > 2)
             fail(malformed + ": \"" + word + "\", expected 0 (none), 1 (edge and corner) or 2 (edge only)");
         options.boundary = static_cast<BoundaryInterpolation>(rule);
+    } else if (faceVarying) {
+        int rule = -1;
+        if (!readInt32(word, rule) || rule < 0 || rule > 5)
+            fail(malformed + ": \"" + word +
+                 "\", expected 0 (none), 1 (corners only), 2 (corners plus one), 3 (corners plus two), "
+                 "4 (boundaries) or 5 (all)");
+        options.faceVarying = static_cast<FaceVaryingInterpolation>(rule);
+    } else if (propagate) {
+        int value = -1;
+        if (!readInt32(word, value) || value < 0 || value > 1) fail(malformed + ": \"" + word + "\", expected 0 or 1");
     } else if (tag == "creasemethod") {
         if (word != "normal" && word != "chaikin") fail(malformed + ": \"" + word + "\", expected normal or chaikin");
         options.creasing = word == "chaikin" ? CreasingMethod::Chaikin : CreasingMethod::Uniform;

@@ -1,5 +1,5 @@
-// facetry-refine and the scheme options: --boundary, --creasing and
-// --triangles parsed and refused, put over the file's tags, written into the
+// facetry-refine and the scheme options: --boundary, --creasing,
+// --triangles and --uv-interpolation parsed and refused, put over the file's tags, written into the
 // export so that refining the written file goes on to the same surface, and
 // a mesh of holes only, which loads, says so and gives an empty surface.
 
@@ -35,6 +35,12 @@ void expectSamePoints(const Mesh& a, const Mesh& b) {
     EXPECT_EQ(a.numFaces(), b.numFaces());
 }
 
+SchemeOptions uvRule(FaceVaryingInterpolation rule) {
+    SchemeOptions options;
+    options.faceVarying = rule;
+    return options;
+}
+
 }  // namespace
 
 TEST(RefineSchemeOptions, EachFlagTakesItsWords) {
@@ -49,18 +55,30 @@ TEST(RefineSchemeOptions, EachFlagTakesItsWords) {
         {{"a.obj", "--creasing", "chaikin"}, {BoundaryInterpolation::EdgeOnly, CreasingMethod::Chaikin}},
         {{"a.obj", "--triangles=smooth", "--creasing=uniform"},
          {BoundaryInterpolation::EdgeOnly, CreasingMethod::Uniform, TriangleSubdivision::Smooth}},
+        {{"a.obj", "--uv-interpolation", "none"}, uvRule(FaceVaryingInterpolation::None)},
+        {{"a.obj", "--uv-interpolation=corners-only"}, uvRule(FaceVaryingInterpolation::CornersOnly)},
+        {{"a.obj", "--uv-interpolation", "corners-plus1"}, uvRule(FaceVaryingInterpolation::CornersPlus1)},
+        {{"a.obj", "--uv-interpolation", "corners-plus2"}, uvRule(FaceVaryingInterpolation::CornersPlus2)},
+        {{"a.obj", "--uv-interpolation", "boundaries", "--boundary", "none"},
+         {BoundaryInterpolation::None, CreasingMethod::Uniform, TriangleSubdivision::CatmullClark,
+          FaceVaryingInterpolation::Boundaries}},
     };
     for (const auto& c : cases) {
         RefineOptions o;
         ASSERT_EQ("", parse(c.args, o));
-        EXPECT_TRUE(c.over == o.schemeOver(SchemeOptions{})) << c.args.size();
+        EXPECT_TRUE(c.over == o.schemeOver(SchemeOptions{})) << c.args.size() << " " << c.args[1];
     }
+    // "all" replaces a file's rule.
+    RefineOptions all;
+    ASSERT_EQ("", parse({"a.obj", "--uv-interpolation=all"}, all));
+    EXPECT_TRUE(SchemeOptions{} == all.schemeOver(uvRule(FaceVaryingInterpolation::None)));
     // Only what is given replaces the file's.
     RefineOptions o;
     ASSERT_EQ("", parse({"a.obj", "--triangles", "catmull-clark"}, o));
-    const SchemeOptions file{BoundaryInterpolation::None, CreasingMethod::Chaikin, TriangleSubdivision::Smooth};
-    EXPECT_TRUE((SchemeOptions{BoundaryInterpolation::None, CreasingMethod::Chaikin, TriangleSubdivision::CatmullClark}) ==
-                o.schemeOver(file));
+    const SchemeOptions file{BoundaryInterpolation::None, CreasingMethod::Chaikin, TriangleSubdivision::Smooth,
+                             FaceVaryingInterpolation::CornersPlus1};
+    EXPECT_TRUE((SchemeOptions{BoundaryInterpolation::None, CreasingMethod::Chaikin, TriangleSubdivision::CatmullClark,
+                               FaceVaryingInterpolation::CornersPlus1}) == o.schemeOver(file));
 }
 
 TEST(RefineSchemeOptions, BadValuesAreUsageErrors) {
@@ -74,6 +92,9 @@ TEST(RefineSchemeOptions, BadValuesAreUsageErrors) {
         {{"a.obj", "--creasing", "normal"}, "invalid value 'normal' for '--creasing'"},
         {{"a.obj", "--triangles", "catmark"}, "invalid value 'catmark' for '--triangles'"},
         {{"a.obj", "--triangles="}, "invalid value '' for '--triangles'"},
+        {{"a.obj", "--uv-interpolation"}, "option '--uv-interpolation' needs a value"},
+        {{"a.obj", "--uv-interpolation", "bilinear"}, "invalid value 'bilinear' for '--uv-interpolation'"},
+        {{"a.obj", "--uv-interpolation=5"}, "invalid value '5' for '--uv-interpolation'"},
     };
     for (const auto& c : cases) {
         RefineOptions o;
@@ -84,6 +105,14 @@ TEST(RefineSchemeOptions, BadValuesAreUsageErrors) {
     EXPECT_EQ("facetry-refine: invalid value 'all' for '--boundary'\nTry 'facetry-refine --help' for more information.\n",
               run.errorOutput);
     EXPECT_NE(std::string::npos, std::string(kRefineUsage).find("--boundary edge-only|edge-and-corner|none"));
+    const ProgramRun uv = refine({"a.obj", "--uv-interpolation", "edge-only"});
+    EXPECT_EQ(2, uv.exitStatus);
+    EXPECT_EQ("facetry-refine: invalid value 'edge-only' for '--uv-interpolation'\n"
+              "Try 'facetry-refine --help' for more information.\n",
+              uv.errorOutput);
+    EXPECT_NE(std::string::npos, std::string(kRefineUsage)
+                                     .find("--uv-interpolation none|corners-only|corners-plus1|corners-plus2|\n"
+                                           "                         boundaries|all\n"));
 }
 
 // A malformed option tag ends the load with its file and line, status 255.
@@ -94,6 +123,12 @@ TEST(RefineSchemeOptions, AMalformedOptionTagIsFatal) {
     EXPECT_EQ(255, run.exitStatus);
     EXPECT_EQ(bad + ":5: malformed interpolateboundary tag: \"7\", expected 0 (none), 1 (edge and corner) or 2 (edge only)\n",
               run.errorOutput);
+    const std::string uv = dir.write("uv.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nt facevaryinginterpolateboundary 1/0/0 6\nf 1 2 3\n");
+    const ProgramRun uvRun = refine({uv, "--uv-interpolation", "all"});
+    EXPECT_EQ(255, uvRun.exitStatus);
+    EXPECT_EQ(uv + ":4: malformed facevaryinginterpolateboundary tag: \"6\", expected 0 (none), 1 (corners only), "
+                   "2 (corners plus one), 3 (corners plus two), 4 (boundaries) or 5 (all)\n",
+              uvRun.errorOutput);
 }
 
 // Refining the level-1 export once more gives the original's level 2: the
@@ -111,6 +146,10 @@ TEST(RefineSchemeOptions, TheExportRefinesOnToTheSameSurface) {
         {"", {"--boundary", "edge-and-corner"}, "t interpolateboundary 1/0/0 1\n"},
         {"t interpolateboundary 1/0/0 1\n", {"--boundary", "edge-only"}, ""},
         {"", {"--creasing", "chaikin", "--triangles", "smooth"}, "t creasemethod 0/0/1 chaikin\nt smoothtriangles 0/0/1 smooth\n"},
+        {"t facevaryinginterpolateboundary 1/0/0 1\n", {}, "t facevaryinginterpolateboundary 1/0/0 1\n"},
+        {"t facevaryinginterpolateboundary 1/0/0 0\n", {"--uv-interpolation", "corners-plus2"},
+         "t facevaryinginterpolateboundary 1/0/0 3\n"},
+        {"t facevaryinginterpolateboundary 1/0/0 2\n", {"--uv-interpolation", "all"}, ""},
     };
     int k = 0;
     for (const auto& c : cases) {

@@ -278,6 +278,7 @@ TEST(MeshArrays, ACopyIsTheMeshItWasMadeFrom) {
         SchemeOptions options;
         options.creasing = CreasingMethod::Chaikin;
         options.triangles = TriangleSubdivision::Smooth;
+        options.faceVarying = FaceVaryingInterpolation::CornersPlus2;
         Mesh withOther;
         copyMesh(*source, withOther, options);
         EXPECT_EQ(withOther.options(), options);

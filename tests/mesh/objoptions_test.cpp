@@ -38,15 +38,28 @@ std::vector<int> holes(const Mesh& mesh, bool tagged) {
     return faces;
 }
 
-std::string tagsWritten(const Mesh& mesh) {
+SchemeOptions uv(FaceVaryingInterpolation rule) {
+    SchemeOptions options;
+    options.faceVarying = rule;
+    return options;
+}
+
+// What `write` puts out for `mesh`: the tags alone, or the whole OBJ file.
+std::string writtenBy(const Mesh& mesh, void (*write)(FILE*, const Mesh&)) {
     char* text = nullptr;
     std::size_t size = 0;
     FILE* out = open_memstream(&text, &size);
-    writeMeshTags(out, mesh);
+    write(out, mesh);
     std::fclose(out);
     std::string tags(text, size);
     std::free(text);
     return tags;
+}
+
+std::string tagsWritten(const Mesh& mesh) { return writtenBy(mesh, writeMeshTags); }
+
+std::string objWritten(const Mesh& mesh) {
+    return writtenBy(mesh, [](FILE* out, const Mesh& m) { writeMesh(out, m, MeshFormat::Obj); });
 }
 
 }  // namespace
@@ -68,6 +81,20 @@ TEST(ObjOptions, EachTagSetsItsOption) {
         {"t smoothtriangles 0/0/1 catmark\n", {}},
         {"t interpolateboundary 1/0/0 1\nt creasemethod 0/0/1 chaikin\nt smoothtriangles 0/0/1 smooth\n",
          {BoundaryInterpolation::EdgeAndCorner, CreasingMethod::Chaikin, TriangleSubdivision::Smooth}},
+        {"t facevaryinginterpolateboundary 1/0/0 0\n", uv(FaceVaryingInterpolation::None)},
+        {"t facevaryinginterpolateboundary 1/0/0 1\n", uv(FaceVaryingInterpolation::CornersOnly)},
+        {"t facevaryinginterpolateboundary 1/0/0 2\n", uv(FaceVaryingInterpolation::CornersPlus1)},
+        {"t facevaryinginterpolateboundary 1/0/0 3\n", uv(FaceVaryingInterpolation::CornersPlus2)},
+        {"t facevaryinginterpolateboundary 1/0/0 4\n", uv(FaceVaryingInterpolation::Boundaries)},
+        {"t facevaryinginterpolateboundary 1/0/0 5\n", {}},
+        {"t facevaryinginterpolateboundary 1/0/0 0\nt facevaryinginterpolateboundary 1/0/0 5\n", {}},
+        {"t facevaryinginterpolateboundary 1/0/0 4\nt interpolateboundary 1/0/0 1\n",
+         {BoundaryInterpolation::EdgeAndCorner, CreasingMethod::Uniform, TriangleSubdivision::CatmullClark,
+          FaceVaryingInterpolation::Boundaries}},
+        // Corners propagate or not, the rules are the same.
+        {"t facevaryingpropagatecorners 1/0/0 1\n", {}},
+        {"t facevaryingpropagatecorners 1/0/0 0\nt facevaryinginterpolateboundary 1/0/0 1\n",
+         uv(FaceVaryingInterpolation::CornersOnly)},
     };
     for (const auto& c : cases) {
         Loaded result = loadObjText(c.tags + grid());
@@ -75,6 +102,45 @@ TEST(ObjOptions, EachTagSetsItsOption) {
         EXPECT_TRUE(result.messages.empty()) << c.tags;
         EXPECT_TRUE(c.options == result.mesh->options()) << c.tags;
     }
+}
+
+// Every rule of the texture coordinates is written as the tag that gives it
+// (none for the default), after the other options, and the whole OBJ file
+// reads back with the same options and seams. The grid's two columns of
+// faces on the left and the one on the right are separate UV islands.
+TEST(ObjOptions, TheUvRuleIsWrittenAndReadsBack) {
+    std::string textured;
+    for (int r = 0; r <= 2; ++r)
+        for (int c = 0; c <= 4; ++c) textured += "vt " + std::to_string(c) + " " + std::to_string(r) + "\n";
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 3; ++c) {
+            const int a = r * 4 + c + 1, t = r * 5 + c + (c == 2 ? 2 : 1);
+            textured += "f " + std::to_string(a) + "/" + std::to_string(t) + " " + std::to_string(a + 1) + "/" +
+                        std::to_string(t + 1) + " " + std::to_string(a + 5) + "/" + std::to_string(t + 6) + " " +
+                        std::to_string(a + 4) + "/" + std::to_string(t + 5) + "\n";
+        }
+    const std::string points = grid().substr(0, grid().find("f "));
+    for (int rule = 0; rule <= 5; ++rule) {
+        for (const std::string other : {"", "t interpolateboundary 1/0/0 1\n"}) {
+            const std::string tag = "t facevaryinginterpolateboundary 1/0/0 " + std::to_string(rule) + "\n";
+            SCOPED_TRACE(other + tag);
+            Loaded original = loadObjText(points + textured + tag + other);
+            ASSERT_EQ("", original.fatal);
+            ASSERT_EQ(static_cast<FaceVaryingInterpolation>(rule), original.mesh->options().faceVarying);
+            EXPECT_EQ(other + (rule == 5 ? "" : tag), tagsWritten(*original.mesh));
+            Loaded back = loadObjText(objWritten(*original.mesh));
+            ASSERT_EQ("", back.fatal);
+            EXPECT_TRUE(original.mesh->options() == back.mesh->options());
+            ASSERT_TRUE(back.mesh->hasTextureCoordinates());
+            for (int f = 0; f < 6; ++f)
+                for (int k = 0; k < 4; ++k)
+                    EXPECT_EQ(original.mesh->cornerTextureCoordinate(f, k), back.mesh->cornerTextureCoordinate(f, k));
+        }
+    }
+    // Set on a mesh, as a command line does.
+    Loaded set = loadObjText(grid());
+    set.mesh->setOptions(uv(FaceVaryingInterpolation::CornersPlus2));
+    EXPECT_EQ("t facevaryinginterpolateboundary 1/0/0 3\n", tagsWritten(*set.mesh));
 }
 
 // Hole indices count the file's faces, dropped ones too: the face line after
@@ -161,6 +227,8 @@ TEST(ObjOptions, SetOptionsRederivesFromTheTags) {
 
 // The grid with one tag line, line 1 or (where shown) line 19.
 TEST(ObjOptions, MalformedOptionTagsAreFatalWithTheirLine) {
+    const std::string uvRules = "expected 0 (none), 1 (corners only), 2 (corners plus one), 3 (corners plus two), "
+                                 "4 (boundaries) or 5 (all)";
     const struct {
         std::string text, message;
     } cases[] = {
@@ -183,6 +251,22 @@ TEST(ObjOptions, MalformedOptionTagsAreFatalWithTheirLine) {
          "t.obj:1: malformed smoothtriangles tag: counts 0/0/2, expected 0/0/1"},
         {"t smoothtriangles 0/0/1 Smooth\n" + grid(),
          "t.obj:1: malformed smoothtriangles tag: \"Smooth\", expected catmark or smooth"},
+        {"t facevaryinginterpolateboundary 0/0/1 all\n" + grid(),
+         "t.obj:1: malformed facevaryinginterpolateboundary tag: counts 0/0/1, expected 1/0/0"},
+        {"t facevaryinginterpolateboundary 1/0/0 1 2\n" + grid(),
+         "t.obj:1: malformed facevaryinginterpolateboundary tag: counts 1/0/0 call for 1 values, 2 given"},
+        {"t facevaryinginterpolateboundary 1/0/0 6\n" + grid(),
+         "t.obj:1: malformed facevaryinginterpolateboundary tag: \"6\", " + uvRules},
+        {"t facevaryinginterpolateboundary 1/0/0 -1\n" + grid(),
+         "t.obj:1: malformed facevaryinginterpolateboundary tag: \"-1\", " + uvRules},
+        {grid() + "t facevaryinginterpolateboundary 1/0/0 4.0\n",
+         "t.obj:19: malformed facevaryinginterpolateboundary tag: \"4.0\", " + uvRules},
+        {"t facevaryingpropagatecorners 1/0/1 1 x\n" + grid(),
+         "t.obj:1: malformed facevaryingpropagatecorners tag: counts 1/0/1, expected 1/0/0"},
+        {grid() + "t facevaryingpropagatecorners 1/0/0 2\n",
+         "t.obj:19: malformed facevaryingpropagatecorners tag: \"2\", expected 0 or 1"},
+        {"t facevaryingpropagatecorners 1/0/0 yes\n" + grid(),
+         "t.obj:1: malformed facevaryingpropagatecorners tag: \"yes\", expected 0 or 1"},
         {"t hole 0/0/0\n" + grid(), "t.obj:1: malformed hole tag: counts 0/0/0, expected n/0/0 with n >= 1"},
         {"t hole 1/1/0 0 1\n" + grid(), "t.obj:1: malformed hole tag: counts 1/1/0, expected n/0/0 with n >= 1"},
         {"t hole 2/0/0 1\n" + grid(), "t.obj:1: malformed hole tag: counts 2/0/0 call for 2 values, 1 given"},

@@ -70,12 +70,12 @@ TEST(ObjTags, UntaggedAndZeroTaggedFilesAreSmoothEverywhere) {
 }
 
 TEST(ObjTags, UnknownTagsAreReportedOncePerNameAndIgnored) {
-    Loaded result = loadObjText("t facevaryingpropagatecorners 1/0/0 1\n" + kCube +
-                                "t facevaryingpropagatecorners 1/0/0 1\nt interpolateboundary 1/0/0 1\n"
+    Loaded result = loadObjText("t vertexweight 1/0/0 1\n" + kCube +
+                                "t vertexweight 1/0/0 1\nt interpolateboundary 1/0/0 1\n"
                                 "t holes 1/0/0 0\nt corner 1/1/0 0 2\n");
     ASSERT_EQ("", result.fatal);
     const std::vector<std::string> expected = {
-        "PARSE WARNING: t.obj:1: unknown tag \"facevaryingpropagatecorners\" ignored",
+        "PARSE WARNING: t.obj:1: unknown tag \"vertexweight\" ignored",
         "PARSE WARNING: t.obj:18: unknown tag \"holes\" ignored"};
     EXPECT_EQ(expected, result.messages);
     EXPECT_EQ(std::vector<float>({2, 0, 0, 0, 0, 0, 0, 0}), vertexSharpness(*result.mesh));
