@@ -313,7 +313,8 @@ const std::vector<UvCase>& uvCases() {
         for (std::size_t l = 0; l < layouts().size(); ++l) {
             const UvLayout& layout = layouts()[l];
             std::vector<BoundaryInterpolation> boundaries{BoundaryInterpolation::EdgeOnly};
-            if (layout.open) boundaries.insert(boundaries.end(), {BoundaryInterpolation::EdgeAndCorner, BoundaryInterpolation::None});
+            if (layout.open)
+                boundaries.insert(boundaries.end(), {BoundaryInterpolation::EdgeAndCorner, BoundaryInterpolation::None});
             const bool otherOptions = layout.name == "uvSphere8x6" || layout.name == "mixedGrid9x7" ||
                                       layout.name.rfind("octahedronSeams", 0) == 0;
             for (BoundaryInterpolation b : boundaries)
@@ -403,23 +404,45 @@ struct UvAgreement {
     std::string firstRefinedOff, firstLimitOff;  // the first corner beyond the tolerance
 };
 
-// The face corners of OpenSubdiv's level by their point and the next point
-// around the face: directed edges, one face each on an oriented mesh.
+// A directed edge of OpenSubdiv's level: a face corner's point and the next.
+std::uint64_t edgeKey(int from, int to) { return std::uint64_t(std::uint32_t(from)) << 32 | std::uint32_t(to); }
+
+// OpenSubdiv's face corners by their directed edge: one face each on an
+// oriented mesh.
 std::unordered_map<std::uint64_t, int> cornersByEdge(const OsdFaceVarying& osd) {
     std::unordered_map<std::uint64_t, int> corners;
     for (int f = 0; f < osd.numFaces(); ++f) {
         const int start = osd.faceStart[f], n = osd.faceStart[f + 1] - start;
-        for (int k = 0; k < n; ++k) {
-            const std::uint64_t key = std::uint64_t(osd.faceVertices[start + k]) << 32 | std::uint32_t(osd.faceVertices[start + (k + 1) % n]);
-            if (!corners.emplace(key, start + k).second) ADD_FAILURE() << "harness: OpenSubdiv's edge " << key << " runs the same way in two faces";
-        }
+        for (int k = 0; k < n; ++k)
+            if (!corners.emplace(edgeKey(osd.faceVertices[start + k], osd.faceVertices[start + (k + 1) % n]), start + k).second)
+                ADD_FAILURE() << "harness: an edge of OpenSubdiv's face " << f << " runs the same way in another face";
     }
     return corners;
 }
 
+// Our UV and limit UV at grid point (i, j) of face f against OpenSubdiv's
+// face-varying value `value`.
+void compareCorner(const MrMesh& surface, int f, int i, int j, const OsdFaceVarying& osd, int value, UvAgreement& a) {
+    float ours[2], limit[2];
+    surface.textureCoordinateAt(f, i, j, ours);
+    limitTextureCoordinateAt(surface, f, i, j, limit);
+    const double* theirs = &osd.values[2 * value];
+    const double* theirLimit = &osd.limits[2 * value];
+    const double dr = uvDistance(ours, theirs), dl = uvDistance(limit, theirLimit);
+    ++a.corners;
+    a.refined = std::max(a.refined, dr);
+    a.limit = std::max(a.limit, dl);
+    const std::string where = "face " + std::to_string(f) + ", grid point (" + std::to_string(i) + ", " + std::to_string(j) +
+                              ") of " + std::to_string(1 << surface.curRes()) + " cells: ";
+    if (dr > kUvTolerance && !a.refinedOff++)
+        a.firstRefinedOff = where + "ours " + uvText(ours) + ", OpenSubdiv's " + uvText(theirs);
+    if (dl > kUvTolerance && !a.limitOff++)
+        a.firstLimitOff = where + "our limit " + uvText(limit) + ", OpenSubdiv's " + uvText(theirLimit);
+}
+
 // Our UVs and their limits at every kept quad corner of `surface`, at its
 // current level, against OpenSubdiv's at `level`; harness faults (points or
-// faces that find no partner) fail fatally.
+// faces without a partner, faces that differ) fail fatally.
 void compareLevel(const MrMesh& surface, const Mesh& control, int level, double size, UvAgreement& a) {
     const WeldedSurface welded(surface);
     std::vector<Vector> points;
@@ -434,49 +457,32 @@ void compareLevel(const MrMesh& surface, const Mesh& control, int level, double 
         ASSERT_EQ(0, taken[partner[k]]++) << "harness: point " << k << " shares its partner";
     }
     const std::unordered_map<std::uint64_t, int> corners = cornersByEdge(osd);
+    std::vector<int> faceOfCorner(osd.faceVertices.size());
+    for (int face = 0; face < osd.numFaces(); ++face)
+        std::fill(faceOfCorner.begin() + osd.faceStart[face], faceOfCorner.begin() + osd.faceStart[face + 1], face);
     std::vector<char> faceSeen(osd.numFaces(), 0);
     const int m = 1 << surface.curRes();
-    static const int kCorner[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    static const int kCorner[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};  // cell (i, j)'s corners in order
     for (int f = 0; f < surface.numFaces(); ++f) {
         if (!welded.keepsFace(f)) continue;
         for (int i = 0; i < m; ++i)
             for (int j = 0; j < m; ++j) {
                 int p[4];
                 for (int q = 0; q < 4; ++q) p[q] = partner[welded.index(f, i + kCorner[q][0], j + kCorner[q][1])];
-                const auto found = corners.find(std::uint64_t(p[0]) << 32 | std::uint32_t(p[1]));
-                if (found == corners.end()) {
-                    const bool reversed = corners.count(std::uint64_t(p[1]) << 32 | std::uint32_t(p[0])) > 0;
+                const auto found = corners.find(edgeKey(p[0], p[1]));
+                if (found == corners.end())
                     FAIL() << "harness: no OpenSubdiv face runs from the partner of corner (" << i << ", " << j << ") of face " << f
-                           << " to the next" << (reversed ? " (one runs the other way)" : "");
-                }
-                const int start = found->second;
-                const int face = static_cast<int>(std::upper_bound(osd.faceStart.begin(), osd.faceStart.end(), start) - osd.faceStart.begin()) - 1;
-                const int first = osd.faceStart[face], n = osd.faceStart[face + 1] - first;
-                ASSERT_EQ(4, n) << "harness: OpenSubdiv's face " << face << " is not a quad";
+                           << " to the next" << (corners.count(edgeKey(p[1], p[0])) ? " (one runs the other way)" : "");
+                const int face = faceOfCorner[found->second];
+                const int first = osd.faceStart[face], k = found->second - first;
+                ASSERT_EQ(4, osd.faceStart[face + 1] - first) << "harness: OpenSubdiv's face " << face << " is not a quad";
                 ASSERT_FALSE(osd.holes[face]) << "harness: face " << f << " is a hole to OpenSubdiv";
                 ASSERT_EQ(0, faceSeen[face]++) << "harness: two cells on OpenSubdiv's face " << face;
                 for (int q = 0; q < 4; ++q) {
-                    const int corner = first + (start - first + q) % 4;
-                    ASSERT_EQ(p[q], osd.faceVertices[corner]) << "harness: OpenSubdiv's face " << face << " differs from cell (" << i << ", " << j
-                                                             << ") of face " << f;
-                    const int gi = i + kCorner[q][0], gj = j + kCorner[q][1];
-                    const int value = osd.faceValues[corner];
-                    float ours[2], limit[2];
-                    surface.textureCoordinateAt(f, gi, gj, ours);
-                    limitTextureCoordinateAt(surface, f, gi, gj, limit);
-                    const double* theirs = &osd.values[2 * value];
-                    const double* theirLimit = &osd.limits[2 * value];
-                    const double dr = uvDistance(ours, theirs), dl = uvDistance(limit, theirLimit);
-                    ++a.corners;
-                    a.refined = std::max(a.refined, dr);
-                    a.limit = std::max(a.limit, dl);
-                    auto where = [&] {
-                        return "face " + std::to_string(f) + ", grid point (" + std::to_string(gi) + ", " + std::to_string(gj) + ") of " +
-                               std::to_string(m) + " cells: ";
-                    };
-                    if (dr > kUvTolerance && !a.refinedOff++) a.firstRefinedOff = where() + "ours " + uvText(ours) + ", OpenSubdiv's " + uvText(theirs);
-                    if (dl > kUvTolerance && !a.limitOff++)
-                        a.firstLimitOff = where() + "our limit " + uvText(limit) + ", OpenSubdiv's " + uvText(theirLimit);
+                    const int corner = first + (k + q) % 4;
+                    ASSERT_EQ(p[q], osd.faceVertices[corner])
+                        << "harness: OpenSubdiv's face " << face << " differs from cell (" << i << ", " << j << ") of face " << f;
+                    compareCorner(surface, f, i + kCorner[q][0], j + kCorner[q][1], osd, osd.faceValues[corner], a);
                 }
             }
     }
