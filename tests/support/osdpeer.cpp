@@ -18,7 +18,10 @@ OsdControl osdControl(const Mesh& control) {
         arrays.valences.push_back(face->valence());
         if (control.isHole(f)) arrays.holes.push_back(f);
         for (int k = 0; k < face->valence(); ++k) arrays.indices.push_back(face->vertex(k)->id);
+        if (control.hasTextureCoordinates())
+            for (int k = 0; k < face->valence(); ++k) arrays.uvIndices.push_back(control.cornerTextureCoordinate(f, k));
     }
+    if (control.hasTextureCoordinates()) arrays.uvs = control.textureCoordinates();
     for (int v = 0; v < control.numVertices(); ++v) {
         const MeshVertex* vertex = control.vertex(v);
         const Vector p = vertex->position();
@@ -57,6 +60,8 @@ Sdc::Options sdcOptions(const SchemeOptions& ours) {
                                                                        : Sdc::Options::CREASE_UNIFORM);
     options.SetTriangleSubdivision(ours.triangles == TriangleSubdivision::Smooth ? Sdc::Options::TRI_SUB_SMOOTH
                                                                                  : Sdc::Options::TRI_SUB_CATMARK);
+    // The enumerators carry OpenSubdiv's numbers.
+    options.SetFVarLinearInterpolation(static_cast<Sdc::Options::FVarLinearInterpolation>(ours.faceVarying));
     return options;
 }
 
@@ -77,6 +82,13 @@ std::unique_ptr<Far::TopologyRefiner> osdRefine(const OsdControl& control, int l
     descriptor.cornerWeights = control.cornerWeights.data();
     descriptor.numHoles = static_cast<int>(control.holes.size());
     descriptor.holeIndices = control.holes.data();
+    Far::TopologyDescriptor::FVarChannel uvChannel;
+    if (!control.uvIndices.empty()) {
+        uvChannel.numValues = static_cast<int>(control.uvs.size() / 2);
+        uvChannel.valueIndices = control.uvIndices.data();
+        descriptor.numFVarChannels = 1;
+        descriptor.fvarChannels = &uvChannel;
+    }
     using Factory = Far::TopologyRefinerFactory<Far::TopologyDescriptor>;
     std::unique_ptr<Far::TopologyRefiner> refiner(
         Factory::Create(descriptor, Factory::Options(Sdc::SCHEME_CATMARK, options)));
@@ -166,4 +178,60 @@ void osdLimitOf(const Mesh& control, int level, const std::vector<Vector>& point
         const double length = std::sqrt(x * x + y * y + z * z);
         normals.push_back(length > 0 ? Vector(float(x / length), float(y / length), float(z / length)) : Vector());
     }
+}
+
+namespace {
+
+// A texture coordinate in double precision, for the face-varying refinement.
+struct OsdUV {
+    double u, v;
+    void Clear(void* = nullptr) { u = v = 0; }
+    void AddWithWeight(const OsdUV& p, double weight) {
+        u += weight * p.u;
+        v += weight * p.v;
+    }
+};
+
+}  // namespace
+
+OsdFaceVarying osdFaceVarying(const Mesh& control, int level) { return osdFaceVarying(osdControl(control), level); }
+
+OsdFaceVarying osdFaceVarying(const OsdControl& arrays, int level) {
+    std::unique_ptr<Far::TopologyRefiner> refiner = osdRefine(arrays, level, true);
+    OsdFaceVarying result;
+    std::vector<OsdPoint> all(refiner->GetNumVerticesTotal());
+    std::copy(arrays.positions.begin(), arrays.positions.end(), all.begin());
+    osdInterpolate(*refiner, all);
+    const Far::TopologyLevel& last = refiner->GetLevel(level);
+    const OsdPoint* points = all.data() + all.size() - last.GetNumVertices();
+    for (int k = 0; k < last.GetNumVertices(); ++k) result.points.push_back(vectorOf(points[k]));
+    if (arrays.uvIndices.empty()) return result;
+
+    // Level by level, each level's values from the one before.
+    std::vector<OsdUV> values(arrays.uvs.size() / 2);
+    for (std::size_t k = 0; k < values.size(); ++k) values[k] = {arrays.uvs[2 * k], arrays.uvs[2 * k + 1]};
+    Far::PrimvarRefinerReal<double> primvar(*refiner);
+    for (int l = 1; l <= level; ++l) {
+        std::vector<OsdUV> refined(refiner->GetLevel(l).GetNumFVarValues(0));
+        primvar.InterpolateFaceVarying(l, values, refined, 0);
+        values.swap(refined);
+    }
+    std::vector<OsdUV> limits(values.size());
+    primvar.LimitFaceVarying(values, limits, 0);
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        result.values.insert(result.values.end(), {values[k].u, values[k].v});
+        result.limits.insert(result.limits.end(), {limits[k].u, limits[k].v});
+    }
+
+    result.faceStart.push_back(0);
+    for (int f = 0; f < last.GetNumFaces(); ++f) {
+        const Far::ConstIndexArray vertices = last.GetFaceVertices(f), fvar = last.GetFaceFVarValues(f, 0);
+        for (int k = 0; k < vertices.size(); ++k) {
+            result.faceVertices.push_back(vertices[k]);
+            result.faceValues.push_back(fvar[k]);
+        }
+        result.faceStart.push_back(static_cast<int>(result.faceVertices.size()));
+        result.holes.push_back(last.IsFaceHole(f) ? 1 : 0);
+    }
+    return result;
 }

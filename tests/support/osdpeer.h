@@ -4,7 +4,9 @@
 // the same rules as Facetry's surface (Catmull-Clark with the mesh's scheme
 // options: boundary interpolation, creasing method, triangle subdivision),
 // its sharp edges, corners and holes included; uniform refinement; the
-// points of a level and their limit positions and normals.
+// points of a level and their limit positions and normals; the texture
+// coordinates as face-varying channel 0, refined under the mesh's
+// face-varying rule, and their limits.
 // Points are matched with OpenSubdiv's by support/pointmatch.h.
 
 #include <opensubdiv/far/topologyRefiner.h>
@@ -37,15 +39,18 @@ struct OsdControl {
     std::vector<int> corners;          // sharp vertices
     std::vector<float> cornerWeights;  // their sharpness
     std::vector<int> holes;            // faces that are holes
+    std::vector<float> uvs;            // u, v per texture coordinate; empty for none
+    std::vector<int> uvIndices;        // per face corner (as `indices`), its texture coordinate; empty for none
     facetry::SchemeOptions options;    // the scheme options to refine with
 };
 
 // `control` at its current positions, with the sharpness of its edges and
-// of its vertices, its holes and its scheme options.
+// of its vertices, its holes, its texture coordinates and its scheme options.
 OsdControl osdControl(const facetry::Mesh& control);
 
 // The level-0 topology refined uniformly to `level`; with `fullLastLevel`
-// the last level keeps every relation, which the limit needs.
+// the last level keeps every relation, which the limit needs. The texture
+// coordinates' indices, when there are any, are face-varying channel 0.
 std::unique_ptr<OpenSubdiv::Far::TopologyRefiner> osdRefine(const OsdControl& control, int level, bool fullLastLevel);
 
 // Interpolates the positions of every level into `all`, which holds every
@@ -68,3 +73,23 @@ OsdSurface osdLimitSurface(const OsdControl& control, int level);
 // OpenSubdiv's own refinement and single-precision masks.
 void osdLimitOf(const facetry::Mesh& control, int level, const std::vector<facetry::Vector>& points, std::vector<facetry::Vector>& positions,
                 std::vector<facetry::Vector>& normals);
+
+// OpenSubdiv's texture coordinates at `level` (the control mesh has them):
+// the values of face-varying channel 0 refined level by level and their
+// limits, both in double precision from the control mesh's floats; and the
+// level's faces, each with its vertices and, corner by corner, the value it
+// names, so that the UV at a face corner is values[faceValues[c]] with c
+// found through faceVertices. Points are the level's points (single
+// precision, as osdLimitSurface's), to match ours with.
+struct OsdFaceVarying {
+    std::vector<facetry::Vector> points;  // the level's points
+    std::vector<double> values;           // u, v per face-varying value of the level
+    std::vector<double> limits;           // u, v: the limit of each value
+    std::vector<int> faceStart;           // face k's corners are faceStart[k] .. faceStart[k+1]-1
+    std::vector<int> faceVertices;        // per corner, its point
+    std::vector<int> faceValues;          // per corner, its face-varying value
+    std::vector<char> holes;              // per face, 1 for a hole
+    int numFaces() const { return static_cast<int>(faceStart.size()) - 1; }
+};
+OsdFaceVarying osdFaceVarying(const facetry::Mesh& control, int level);
+OsdFaceVarying osdFaceVarying(const OsdControl& control, int level);
