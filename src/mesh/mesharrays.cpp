@@ -1,7 +1,11 @@
 #include "mesh/mesharrays.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <functional>
 #include <new>
+#include <unordered_map>
 #include <vector>
 
 #include "math/format.h"
@@ -58,12 +62,40 @@ void checkFaces(const MeshArrays& a) {
         }
 }
 
-// The faces in order; corner k of the arrays has texture coordinate k.
+// The texture coordinate of every corner of the arrays: the corners of one
+// vertex with the same (u, v) share one, so that the UV layout runs on
+// across their edges; where the values differ the layout has a seam.
+std::vector<int> cornerTextureCoordinates(const MeshArrays& a, MeshBuilder& builder) {
+    struct Key {
+        std::int64_t vertex;
+        std::uint64_t uv;
+        bool operator==(const Key& b) const { return vertex == b.vertex && uv == b.uv; }
+    };
+    struct Hash {
+        std::size_t operator()(const Key& k) const {
+            return std::hash<std::uint64_t>()(k.uv ^ (static_cast<std::uint64_t>(k.vertex) * 0x9e3779b97f4a7c15ull));
+        }
+    };
+    std::unordered_map<Key, int, Hash> shared;
+    std::vector<int> index(static_cast<std::size_t>(a.indexCount));
+    for (std::int64_t k = 0; k < a.indexCount; ++k) {
+        const float u = a.cornerUVs[2 * k] + 0.0f, v = a.cornerUVs[2 * k + 1] + 0.0f;  // -0 as 0
+        std::uint32_t ub, vb;
+        std::memcpy(&ub, &u, 4);
+        std::memcpy(&vb, &v, 4);
+        const Key key{a.faceIndices[k], static_cast<std::uint64_t>(ub) << 32 | vb};
+        const auto found = shared.emplace(key, static_cast<int>(shared.size()));
+        if (found.second) builder.addTextureCoordinate(u, v);
+        index[k] = found.first->second;
+    }
+    return index;
+}
+
+// The faces in order, with their corners' texture coordinates.
 // Returns each face's slot among the accepted faces, -1 for a dropped one.
 std::vector<int> addFaces(const MeshArrays& a, MeshBuilder& builder) {
     std::vector<int> slots(static_cast<std::size_t>(a.faceCount), -1);
-    if (a.cornerUVs)
-        for (std::int64_t k = 0; k < a.indexCount; ++k) builder.addTextureCoordinate(a.cornerUVs[2 * k], a.cornerUVs[2 * k + 1]);
+    const std::vector<int> coordinates = a.cornerUVs ? cornerTextureCoordinates(a, builder) : std::vector<int>();
     int indices[kMaxFaceValence], uvs[kMaxFaceValence];
     std::int64_t k = 0;
     for (std::int64_t f = 0; f < a.faceCount; k += a.faceSizes[f], ++f) {
@@ -72,7 +104,7 @@ std::vector<int> addFaces(const MeshArrays& a, MeshBuilder& builder) {
         const int count = size > kMaxFaceValence ? kMaxFaceValence + 1 : static_cast<int>(size);
         for (int c = 0; c < count && c < kMaxFaceValence; ++c) {
             indices[c] = static_cast<int>(a.faceIndices[k + c]);
-            uvs[c] = static_cast<int>(k + c);
+            if (a.cornerUVs) uvs[c] = coordinates[k + c];
         }
         const int slot = builder.faceCount();
         if (builder.addFace(indices, count, a.cornerUVs ? uvs : nullptr)) slots[f] = slot;

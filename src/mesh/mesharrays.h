@@ -25,7 +25,9 @@ struct MeshArrays {
     std::int64_t faceCount = 0;             // number of faces
     const std::int64_t* faceIndices = nullptr;  // every face's vertex indices in turn
     std::int64_t indexCount = 0;            // their number: the sum of faceSizes
-    const float* cornerUVs = nullptr;       // u, v per face corner in the same order, or null for none
+    const float* cornerUVs = nullptr;       // u, v per face corner in the same order, or null for none; the
+                                            // corners of a vertex with equal (u, v) share one value of the
+                                            // UV layout, unequal ones part it by a seam
     const std::int64_t* creases = nullptr;  // two vertex indices per sharp edge
     const float* creaseSharpness = nullptr; // one per sharp edge
     std::int64_t creaseCount = 0;           // number of sharp edges

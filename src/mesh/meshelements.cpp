@@ -3,20 +3,11 @@
 #include <cstdio>
 
 #include "mesh/mesh.h"
+#include "mesh/pointrules.h"
 #include "rules/catmullclark.h"
 #include "rules/creases.h"
 
 namespace facetry {
-
-namespace {
-
-// Vertex v as its rules see it: its ring edges' sharpness, infinite on the boundary.
-auto neighbourhoodOf(const MeshVertex* v, const SchemeOptions& options) {
-    return vertexNeighbourhood(v->edgeVal(), v->sharpness(), [v](int k) { return v->edge(k)->ruleSharpness(); },
-                               options.creasing);
-}
-
-}  // namespace
 
 // Two vertices share at most one edge, so it can be looked for in the
 // shorter of the two rings: a vertex of very high valence stays cheap to ask.
@@ -49,32 +40,16 @@ Vector MeshVertex::neighbour(int k) const {
 }
 
 Vector MeshVertex::vertexPoint() const {
-    const Vector pos = position();
-    if (edgeVal() == 0) return pos;  // a vertex no face uses is not part of the surface
-    // Without a sharp edge or vertex anywhere, the rules are the smooth ones.
-    if (!mesh->hasCreases()) return smoothVertexPoint();
-    auto interiorSharpness = [this](int k) { return interiorEdgeSharpness(edge(k)->sharpness(), edge(k)->onBoundary()); };
-    if (!takesCreaseRules(sharpness(), edgeVal(), interiorSharpness)) return smoothVertexPoint();
-    return creasedVertexPoint(
-        pos, neighbourhoodOf(this, mesh->options()), [this](int k) { return neighbour(k); }, [this] { return smoothVertexPoint(); });
+    const int* ringFaces = mesh->topo.ringFaces.data() + mesh->topo.ringStart[id];
+    return vertexPointOf(
+        position(), [this](int k) { return neighbour(k); }, [this, ringFaces](int i) { return mesh->centroids[ringFaces[i]]; });
 }
 
 float MeshVertex::halfSharpnessAfterStep(const MeshEdge* e) const {
     FACETRY_ASSERT(e && e->incident(this));
     const float s = e->ruleSharpness();
     if (mesh->options().creasing == CreasingMethod::Uniform || !isSemiSharp(s)) return nextSharpness(s);
-    return neighbourhoodOf(this, mesh->options()).halfSharpnessAfterStep(s);
-}
-
-// The vertex point without creases: the boundary curve on the boundary.
-Vector MeshVertex::smoothVertexPoint() const {
-    const Vector pos = position();
-    const int n = edgeVal();
-    if (onBoundary()) return curveVertexPoint(pos, neighbour(0) + neighbour(n - 1));
-    const int* ringFaces = &mesh->topo.ringFaces[mesh->topo.ringStart[id]];
-    Vector s;
-    for (int i = 0; i < n; ++i) s += mesh->centroids[ringFaces[i]] + neighbour(i);
-    return vertexPointOverFacePoints(pos, s, n);
+    return controlNeighbourhood(this, mesh->options()).halfSharpnessAfterStep(s);
 }
 
 MrVertex* MeshVertex::mrVertex() const { return mesh->vertexLinks[id].mrVertex(); }
@@ -101,20 +76,8 @@ bool MeshEdge::incident(const MeshEdge* e) const {
 }
 
 Vector MeshEdge::edgePoint() const {
-    Vector a = vertex(0)->position(), b = vertex(1)->position();
-    if (onBoundary()) return curveMidpoint(a, b);
-    const SchemeOptions& options = mesh->options();
-    const float triangleWeight = options.triangles == TriangleSubdivision::Smooth
-                                     ? smoothTriangleFaceWeight(face(0)->valence(), face(1)->valence())
-                                     : 0.0f;
-    const Vector smooth = triangleWeight > 0
-                              ? smoothTriangleEdgePoint(a, b, face(0)->centroid(), face(1)->centroid(), triangleWeight)
-                              : smoothEdgePoint(a, b, face(0)->centroid(), face(1)->centroid());
-    const float s = sharpness();
-    if (!isSharp(s)) return smooth;
-    if (options.creasing == CreasingMethod::Uniform) return creasedEdgePoint(curveMidpoint(a, b), smooth, s);
-    return creasedEdgePoint(curveMidpoint(a, b), smooth, s, vertex(0)->halfSharpnessAfterStep(this),
-                            vertex(1)->halfSharpnessAfterStep(this));
+    return edgePointOf(vertex(0)->position(), vertex(1)->position(), face(0)->centroid(),
+                       onBoundary() ? Vector() : face(1)->centroid());
 }
 
 float MeshEdge::ruleSharpness() const { return edgeRuleSharpness(sharpness(), onBoundary()); }

@@ -51,6 +51,12 @@ public:
     // rules where the vertex or one of its edges is sharp. A vertex that no
     // face uses keeps its own position.
     Vector vertexPoint() const;
+    // The same rules over any value the masks combine (a Vector or a
+    // TexCoord): the vertex's own `self`, neighbour(k) at the far end of
+    // ring edge k and facePoint(i) of ring face i. Defined in
+    // mesh/pointrules.h, for the surface's texture coordinates.
+    template <class T, class Neighbour, class FacePoint>
+    T vertexPointOf(const T& self, Neighbour neighbour, FacePoint facePoint) const;
     // The vertex's own sharpness as the rules take it: its corner tag (0
     // unless tagged), infinite at a corner that boundary interpolation
     // "edge and corner" sharpens.
@@ -72,7 +78,8 @@ public:
 private:
     RingSizes rings() const { return {edgeVal(), faceVal()}; }
     Vector neighbour(int k) const;
-    Vector smoothVertexPoint() const;
+    template <class T, class Neighbour, class FacePoint>
+    T smoothVertexPointOf(const T& self, Neighbour neighbour, FacePoint facePoint) const;
 
     Mesh* mesh;  // the mesh the vertex belongs to
 };
@@ -101,6 +108,10 @@ public:
     // smooth triangles, the weights rules/catmullclark.h gives them),
     // blended towards the midpoint on a sharp edge.
     Vector edgePoint() const;
+    // The same rules over any value: ends a and b, the face points f0 and f1
+    // of face(0) and face(1) (f1 unused on the boundary). In mesh/pointrules.h.
+    template <class T>
+    T edgePointOf(const T& a, const T& b, const T& f0, const T& f1) const;
     // The edge's sharpness as tagged (0 unless tagged); a boundary edge is
     // infinitely sharp whatever its tag.
     float sharpness() const;

@@ -48,7 +48,10 @@ void MrMesh::moveElement(ElementLevels::Kind kind, int id, int to) {
     if (levelOf(kind, id) == to) return;
     if (!elementLevels) elementLevels = std::make_unique<ElementLevels>(numV, numE, numF, meshLevel);
     elementLevels->move(kind, id, to);
-    if (kind == ElementLevels::kVertex && id == 0) meshLevel = to;
+    if (kind == ElementLevels::kVertex && id == 0) {
+        meshLevel = to;
+        if (uvLayout) uvLayout->keepLevel(to, threadCount);  // the texture coordinates follow the surface's level
+    }
     for (std::size_t r = 1; r < levels.size(); ++r)
         if (!elementLevels->holds(static_cast<int>(r))) levels[r].reset();
     if (elementLevels->commonLevel() >= 0) elementLevels.reset();

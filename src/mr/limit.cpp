@@ -317,8 +317,14 @@ void limitPointsAndNormals(const MrMesh& surface, Vector* outP, Vector* outN) {
 
 namespace facetry {
 
+// Under the rule "all" the texture coordinates are linear: their limit is
+// their value.
 void limitTextureCoordinateAt(const MrMesh& surface, int f, int i, int j, float uv[2]) {
-    surface.textureCoordinateAt(f, i, j, uv);
+    const FaceVaryingLayout* layout = surface.faceVaryingLayout();
+    if (!layout) return surface.textureCoordinateAt(f, i, j, uv);
+    const TexCoord limit = layout->limitAt(surface.curRes(), f, i, j);
+    uv[0] = limit.u;
+    uv[1] = limit.v;
 }
 
 }  // namespace facetry

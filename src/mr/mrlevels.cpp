@@ -62,12 +62,14 @@ void MrMesh::setAllLevels(int to) {
     for (std::size_t r = 1; r < levels.size(); ++r)
         if (static_cast<int>(r) != to) levels[r].reset();
     levels.resize(std::max<std::size_t>(to + 1, 1));
+    if (uvLayout && uvLayout->hasLevel(to)) uvLayout->keepLevel(to, threadCount);  // lets go of the others
 }
 
 std::size_t MrMesh::bytesForNextLevel() const {
     const std::size_t inner = 2 * (std::size_t(1) << curRes()) - 1;
     const std::size_t points = sizeof(Vector) * (numV + numE * inner + numF * inner * inner);
-    return points + topo.segmentBytesAt(curRes() + 1) + (companionBytes ? companionBytes(curRes() + 1) : 0);
+    return points + topo.segmentBytesAt(curRes() + 1) + (uvLayout ? uvLayout->bytesAt(curRes() + 1) : 0) +
+           (companionBytes ? companionBytes(curRes() + 1) : 0);
 }
 
 Status MrMesh::subdivide() {
@@ -107,6 +109,7 @@ Status MrMesh::refineAll() {
         to.edges = blocks->edges.data();
         to.faces = blocks->faces.data();
         refineStep(topo, from, to, StepElements{}, threadCount);
+        if (uvLayout) uvLayout->keepLevel(next, threadCount);
     } catch (const std::bad_alloc&) {
         return {false, format("Not subdivided to level %d: not enough memory", next)};
     }

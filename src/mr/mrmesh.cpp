@@ -29,7 +29,10 @@ Status MrMesh::build(Mesh& mesh) {
         takeSharpness(mesh, numbering, topo);
         takeHoles(mesh, numbering, topo);
         levelZeroPositions(mesh, numbering, points(0).vertices, threadCount);
-        cornerUVs = levelZeroTextureCoordinates(mesh, numbering);
+        if (mesh.hasTextureCoordinates() && mesh.options().faceVarying != FaceVaryingInterpolation::All)
+            uvLayout = std::make_unique<FaceVaryingLayout>(mesh, numbering, topo);
+        else
+            cornerUVs = levelZeroTextureCoordinates(mesh, numbering);
     } catch (const std::bad_alloc&) {
         return {false, "ERROR: not enough memory to build the surface"};
     }
@@ -38,6 +41,12 @@ Status MrMesh::build(Mesh& mesh) {
 
 void MrMesh::textureCoordinateAt(int f, int i, int j, float uv[2]) const {
     FACETRY_ASSERT(hasTextureCoordinates() && 0 <= f && f < numF);
+    if (uvLayout) {
+        const TexCoord value = uvLayout->valueAt(curRes(), f, i, j);
+        uv[0] = value.u;
+        uv[1] = value.v;
+        return;
+    }
     bilinearTextureCoordinate(cornerUVs.data() + 8 * static_cast<std::size_t>(f), 1 << curRes(), i, j, uv);
 }
 

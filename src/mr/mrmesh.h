@@ -33,6 +33,7 @@
 #include "mesh/mesh.h"
 #include "mr/MrFace.h"
 #include "mr/elementlevels.h"
+#include "mr/facevarying.h"
 #include "mr/levelzero.h"
 #include "mr/mredge.h"
 #include "mr/mraccess.h"
@@ -129,17 +130,17 @@ public:
     // are still refined, since they shape the faces around it.
     bool isHole(int f) const { return topo.isHole(f); }
 
-    // Texture coordinates, when the control mesh has them: they refine
-    // linearly within every control face, so each face's grid takes them
-    // bilinearly from its four corners.
-    bool hasTextureCoordinates() const { return cornerUVs.size() != 0; }
+    // Texture coordinates, when the control mesh has them, refined as its
+    // face-varying rule says (SchemeOptions::faceVarying): under "all"
+    // linearly within every control face, so that each face's grid takes them
+    // bilinearly from its four corners; under the others with the surface's
+    // rules, UV seams as boundaries (facevarying.h).
+    bool hasTextureCoordinates() const { return cornerUVs.size() != 0 || uvLayout; }
     // (u, v) of grid point (i, j) of face f at the current level (0 <= i, j <= 2^level),
     // on face f's side of a UV seam.
     void textureCoordinateAt(int f, int i, int j, float uv[2]) const;
-    // Which value of the UV layout grid point (i, j) of face f takes: two grid
-    // points of the level have the same number exactly when they share their
-    // (u, v), a point on a seam having one value per side.
-    long long textureValueAt(int f, int i, int j) const;
+    // The smooth layout, or null (no texture coordinates, or the rule "all").
+    const FaceVaryingLayout* faceVaryingLayout() const { return uvLayout.get(); }
 
     // The index arrays of the surface, for code that works on all of it.
     const MrTopology& topology() const { return topo; }
@@ -207,7 +208,8 @@ private:
 
     LevelZeroNumbering numbering;                      // what level 0 made of each control element
     MrTopology topo;                                   // the elements and how they meet
-    Block<float> cornerUVs;                            // per face, (u, v) at corners 0 to 3; empty without texture coordinates
+    Block<float> cornerUVs;                            // per face, (u, v) at corners 0 to 3, under the rule "all"; else empty
+    std::unique_ptr<FaceVaryingLayout> uvLayout;       // the texture coordinates under any other rule
     std::vector<std::unique_ptr<LevelBlocks>> levels;  // level r's points while some element is at r; level 0 always (its vertex block holds the level-0 positions)
     int meshLevel = 0;                                 // the surface's level (vertex 0's)
     std::unique_ptr<ElementLevels> elementLevels;      // each element's level, only while they differ
