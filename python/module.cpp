@@ -438,14 +438,14 @@ public:
         return out;
     }
 
-    py::object uvs() {
+    py::object uvs(bool limit) {
         Hold hold(*this);
         if (!surface.hasTextureCoordinates()) return py::none();
         py::array_t<float> out = emptyArray<float>({static_cast<py::ssize_t>(surface.quadCount()), 4, 2});
         float* data = out.mutable_data();
         {
             py::gil_scoped_release released;
-            surface.copyTextureCoordinates(data);
+            surface.copyTextureCoordinates(data, limit);
         }
         return std::move(out);
     }
@@ -476,7 +476,7 @@ public:
             std::vector<lib::Vector> positions, normalsAt;
             if (limit || normals) surface.limit(limit ? &positions : nullptr, normals ? &normalsAt : nullptr);
             written = lib::replaceFile(path, [&](FILE* out) {
-                return surface.write(out, format, limit ? &positions : nullptr, normals ? &normalsAt : nullptr);
+                return surface.write(out, format, limit ? &positions : nullptr, normals ? &normalsAt : nullptr, limit);
             });
         }
         if (!written) {
@@ -565,7 +565,7 @@ PYBIND11_MODULE(_facetry, m) {
         .def("control_points", &Surface::controlPositions)
         .def("points", &Surface::points)
         .def("quads", &Surface::quads)
-        .def("uvs", &Surface::uvs)
+        .def("uvs", &Surface::uvs, py::kw_only(), py::arg("limit") = false)
         .def("limit", &Surface::limit)
         .def("write", &Surface::write, py::arg("path"), py::kw_only(), py::arg("limit") = false, py::arg("normals") = false);
 }

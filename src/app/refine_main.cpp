@@ -57,7 +57,10 @@ bool writeOutput(const MrMesh& surface, const RefineOptions& options) {
             std::fprintf(stderr, "facetry-refine: not enough memory for the limit surface\n");
             return false;
         }
-        if (options.limit) extras.positions = &limitPositions;
+        if (options.limit) {
+            extras.positions = &limitPositions;
+            extras.limitTextureCoordinates = true;
+        }
         if (options.normals) extras.normals = &limitNormals;
     }
     const Status written = replaceFile(

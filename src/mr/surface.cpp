@@ -33,7 +33,7 @@ long long Surface::quadCount() const { return WeldedSurface(*mr).quadCount(); }
 bool Surface::hasTextureCoordinates() const { return mr->hasTextureCoordinates(); }
 void Surface::copyPoints(float* xyz) const { WeldedSurface(*mr).copyPoints(xyz); }
 void Surface::copyQuads(std::int32_t* corners) const { WeldedSurface(*mr).copyQuads(corners); }
-void Surface::copyTextureCoordinates(float* uv) const { WeldedSurface(*mr).copyTextureCoordinates(uv); }
+void Surface::copyTextureCoordinates(float* uv, bool limit) const { WeldedSurface(*mr).copyTextureCoordinates(uv, limit); }
 
 // With holes the limit is worked out at every stored point and handed on at
 // the points the welded surface keeps.
@@ -59,10 +59,11 @@ void Surface::limit(std::vector<Vector>* positions, std::vector<Vector>* normals
 }
 
 bool Surface::write(FILE* out, MeshFormat format, const std::vector<Vector>* positions,
-                    const std::vector<Vector>* normals) const {
+                    const std::vector<Vector>* normals, bool limitTextureCoordinates) const {
     SurfaceExtras extras;
     extras.positions = positions;
     extras.normals = normals;
+    extras.limitTextureCoordinates = limitTextureCoordinates;
     return writeSurface(out, *mr, format, extras);
 }
 

@@ -70,10 +70,11 @@ public:
     // Into the caller's memory: x, y, z of every point (3 pointCount()
     // floats); the four corners of every quad (4 quadCount() indices; needs
     // pointCount() < 2^31); u, v at the four corners of every quad
-    // (8 quadCount() floats; needs texture coordinates).
+    // (8 quadCount() floats; needs texture coordinates), or with `limit`
+    // their limits.
     void copyPoints(float* xyz) const;
     void copyQuads(std::int32_t* corners) const;
-    void copyTextureCoordinates(float* uv) const;
+    void copyTextureCoordinates(float* uv, bool limit = false) const;
     // The limit position and unit normal at every point (pointCount()
     // entries each); either output may be null.
     void limit(Vector* positions, Vector* normals) const;
@@ -83,9 +84,11 @@ public:
     // facetry-refine does: nine significant digits, and in OBJ the texture
     // coordinates and the sharp edges and vertices of this level as tags.
     // `positions` replace the points and `normals` go beside them (OBJ
-    // only), one per point, when not null. Returns false when writing failed.
+    // only), one per point, when not null; with `limitTextureCoordinates`
+    // the texture coordinates' limits replace their values. Returns false
+    // when writing failed.
     bool write(FILE* out, MeshFormat format, const std::vector<Vector>* positions = nullptr,
-               const std::vector<Vector>* normals = nullptr) const;
+               const std::vector<Vector>* normals = nullptr, bool limitTextureCoordinates = false) const;
 
     // The engine, for the programs built with the library's own headers.
     MrMesh& engine() { return *mr; }

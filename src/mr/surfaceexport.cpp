@@ -9,6 +9,7 @@
 
 #include "mesh/filewriting.h"
 #include "mesh/meshwriter.h"
+#include "mr/limit.h"
 #include "mr/parallel.h"
 
 namespace facetry {
@@ -195,7 +196,7 @@ void WeldedSurface::copyQuads(std::int32_t* out) const {
     });
 }
 
-void WeldedSurface::copyTextureCoordinates(float* out) const {
+void WeldedSurface::copyTextureCoordinates(float* out, bool limit) const {
     FACETRY_ASSERT(surface.hasTextureCoordinates());
     const int m = cells;
     const std::size_t perFace = 8 * static_cast<std::size_t>(m) * m;
@@ -205,7 +206,13 @@ void WeldedSurface::copyTextureCoordinates(float* out) const {
         for (std::size_t f = begin; f < end; ++f) {
             if (!keepsFace(static_cast<int>(f))) continue;
             for (int i = 0; i <= m; ++i)
-                for (int j = 0; j <= m; ++j) surface.textureCoordinateAt(static_cast<int>(f), i, j, &grid[2 * (i * (m + 1) + j)]);
+                for (int j = 0; j <= m; ++j) {
+                    float* uv = &grid[2 * (i * (m + 1) + j)];
+                    if (limit)
+                        limitTextureCoordinateAt(surface, static_cast<int>(f), i, j, uv);
+                    else
+                        surface.textureCoordinateAt(static_cast<int>(f), i, j, uv);
+                }
             float* corner = out + (slots.empty() ? f : slots[f]) * perFace;
             for (int i = 0; i < m; ++i)
                 for (int j = 0; j < m; ++j) {
@@ -222,32 +229,37 @@ void WeldedSurface::copyTextureCoordinates(float* out) const {
 
 namespace {
 
-// The texture coordinates of the surface's grids, one index per distinct
-// (u, v): a table from the bits of the pair to its index.
+// The texture coordinates of the surface's grids, one index per value: under
+// the rule "all" per distinct (u, v), a table from the bits of the pair to
+// its index; under the others per value of the UV layout, so that the two
+// sides of a seam stay two values even where they agree.
 class TextureCoordinates {
 public:
-    explicit TextureCoordinates(const MrMesh& surface_) : surface(surface_), m(1 << surface_.curRes()) {}
+    TextureCoordinates(const MrMesh& surface_, bool limit_)
+        : surface(surface_), layout(surface_.faceVaryingLayout()), m(1 << surface_.curRes()), limit(limit_) {}
 
-    // Writes every distinct (u, v) as a vt line, in order of first use.
+    // Writes every value as a vt line, in order of first use.
     void write(FILE* out, const WeldedSurface& welded) {
         float uv[2];
         for (int f = 0; f < surface.numFaces(); ++f)
             for (int i = 0; i <= m && welded.keepsFace(f); ++i)
                 for (int j = 0; j <= m; ++j) {
-                    surface.textureCoordinateAt(f, i, j, uv);
-                    if (indices.emplace(key(uv), static_cast<long long>(indices.size())).second)
-                        std::fprintf(out, "vt " FACETRY_FLOAT " " FACETRY_FLOAT "\n", uv[0], uv[1]);
+                    if (!indices.emplace(key(f, i, j), static_cast<long long>(indices.size())).second) continue;
+                    if (limit)
+                        limitTextureCoordinateAt(surface, f, i, j, uv);
+                    else
+                        surface.textureCoordinateAt(f, i, j, uv);
+                    std::fprintf(out, "vt " FACETRY_FLOAT " " FACETRY_FLOAT "\n", uv[0], uv[1]);
                 }
     }
-    // The index of grid point (i, j) of face f's (u, v).
-    long long index(int f, int i, int j) const {
-        float uv[2];
-        surface.textureCoordinateAt(f, i, j, uv);
-        return indices.at(key(uv));
-    }
+    // The index of grid point (i, j) of face f's value.
+    long long index(int f, int i, int j) const { return indices.at(key(f, i, j)); }
 
 private:
-    static std::uint64_t key(const float uv[2]) {
+    std::uint64_t key(int f, int i, int j) const {
+        if (layout) return static_cast<std::uint64_t>(layout->valueIndexAt(surface.curRes(), f, i, j));
+        float uv[2];
+        surface.textureCoordinateAt(f, i, j, uv);
         std::uint32_t u, v;
         const float a = uv[0] + 0.0f, b = uv[1] + 0.0f;  // -0 and 0 alike
         std::memcpy(&u, &a, 4);
@@ -256,7 +268,9 @@ private:
     }
 
     const MrMesh& surface;
-    int m;  // cells along a face side
+    const FaceVaryingLayout* layout;
+    int m;       // cells along a face side
+    bool limit;  // write the limits
     std::unordered_map<std::uint64_t, long long> indices;
 };
 
@@ -321,7 +335,7 @@ bool writeSurface(FILE* out, const MrMesh& surface, MeshFormat format, const Sur
     if (extras.normals) writeEach(*extras.normals, "vn ");
     std::unique_ptr<TextureCoordinates> uvs;
     if (surface.hasTextureCoordinates()) {
-        uvs = std::make_unique<TextureCoordinates>(surface);
+        uvs = std::make_unique<TextureCoordinates>(surface, extras.limitTextureCoordinates);
         uvs->write(out, welded);
     }
     if (!uvs && !extras.normals) {

@@ -67,10 +67,11 @@ public:
     // (3 pointCount() floats); the four corners of every quad (4 quadCount()
     // indices, which needs pointCount() <= 2^31 - 1); u, v at the four corners
     // of every quad (8 quadCount() floats; the surface must have texture
-    // coordinates). For programs that hand the surface on as arrays.
+    // coordinates), or their limits. For programs that hand the surface on
+    // as arrays.
     void copyPoints(float* xyz) const;
     void copyQuads(std::int32_t* corners) const;
-    void copyTextureCoordinates(float* uv) const;
+    void copyTextureCoordinates(float* uv, bool limit = false) const;
 
 private:
     long long sidePoint(int face, int side, int k) const;
@@ -102,12 +103,14 @@ private:
 struct SurfaceExtras {
     const std::vector<Vector>* positions = nullptr;  // written instead of the points
     const std::vector<Vector>* normals = nullptr;    // a normal per point (OBJ only)
+    bool limitTextureCoordinates = false;            // the texture coordinates' limits instead of their values
 };
 
 // Writes the welded surface as OBJ or OFF (`format` is one of the two);
 // coordinates with nine significant digits, which bring every float back
 // unchanged. OBJ also gets the surface's texture coordinates (`vt`, one per
-// distinct value, each quad corner naming its own) and its sharp edges and
+// value of the UV layout, so that a seam stays one, each quad corner naming
+// its own) and its sharp edges and
 // vertices at this level as crease and corner tags on the quad sides and
 // points (0-based), so that reading the file back continues the same
 // surface, the options in effect and the holes left too (the writer of the
