@@ -560,16 +560,34 @@ void FaceVaryingLayout::faceRow(const Level& l, int e, int i, TexCoord* row) con
     case 2: i0 = fromStart ? 0 : m, j0 = m - 1, di = fromStart ? 1 : -1, dj = 0; break;
     default: i0 = 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
     }
-    for (int c = 0; c <= m; ++c) row[c] = valueOf(l, f, i0 + c * di, j0 + c * dj);
+    // The ends lie on the face's two sides across the edge's ends, one step in.
+    auto onSide = [&](int side, int k) {
+        return sideValues(l, f, side)[(topo.sideFromStart(f, side) ? k : m - k) - 1];
+    };
+    if (m == 1) {
+        row[0] = valueOf(l, f, i0, j0);
+        row[1] = valueOf(l, f, i0 + di, j0 + dj);
+    } else if (dj == 0) {  // along a row: the ends on columns i = 0 (side 3) and i = m (side 1)
+        row[0] = onSide(i0 == 0 ? 3 : 1, j0);
+        row[m] = onSide(i0 == 0 ? 1 : 3, j0);
+    } else {  // along a column: the ends on rows j = 0 (side 0) and j = m (side 2)
+        row[0] = onSide(j0 == 0 ? 0 : 2, i0);
+        row[m] = onSide(j0 == 0 ? 2 : 0, i0);
+    }
+    // the rest lies strictly inside the grid
+    const int inner = m - 1, base = (i0 - 1) * inner + (j0 - 1), step = di * inner + dj;
+    const TexCoord* values = l.faces.data() + f * l.inner() * l.inner();
+    for (int c = 1; c < m; ++c) row[c] = values[base + c * step];
 }
 
 TexCoord FaceVaryingLayout::along(const Level& l, int slot, int faceSlot) const {
     const int e = topo.ringEdges[slot], f = topo.ringFaces[faceSlot], m = l.cells;
     const bool fromEnd = topo.ringFromEnd(slot);
     if (m == 1) {
-        const int w = topo.edges[e].vertices[fromEnd ? 0 : 1];
-        const int corner = cornerIn(topo, f, w);
-        return vertexValue(l, w, siblingAt(f, corner));
+        // The vertex's corner in the face, and the corner along the edge from it.
+        const int c = topo.ringCorner(faceSlot);
+        const int corner = topo.faces[f].edges[c] == e ? (c + 1) % 4 : (c + 3) % 4;
+        return vertexValue(l, topo.faces[f].vertices[corner], siblingAt(f, corner));
     }
     const std::size_t k = fromEnd ? m - 2 : 0;
     if (seam(e) && sideOf(e, f) == 1) return l.seams[seamSlots[e] * l.inner() + k];
@@ -654,10 +672,27 @@ TexCoord FaceVaryingLayout::refinedVertexValue(const Level& l, int level, int v,
     const TexCoord p = vertexValue(l, v, s);
     if (topo.edgeVal(v) == 0) return p;
     const int first = topo.ringStart[v], nf = topo.faceVal(v);
-    if (!mismatched[v])
+    if (!mismatched[v]) {
+        if (l.cells == 1)
+            return vertexRule(
+                topo, v, level, p, [&](int k) { return along(l, first + k, first + (k < nf ? k : k - 1)); },
+                [&](int k) { return diagonal(l, first + k); });
+        // The layout runs on across every edge of the ring: each edge's
+        // values are its face(0) side's, as for the points.
+        const int m = l.cells, far = m - 2, row = m - 1;
+        const std::size_t inner = l.inner();
+        const int offset[4] = {0, far * row, far * row + far, far};
         return vertexRule(
-            topo, v, level, p, [&](int k) { return along(l, first + k, first + (k < nf ? k : k - 1)); },
-            [&](int k) { return diagonal(l, first + k); });
+            topo, v, level, p,
+            [&](int k) {
+                const int slot = first + k;
+                return l.edges[topo.ringEdges[slot] * inner + (topo.ringFromEnd(slot) ? m - 2 : 0)];
+            },
+            [&](int k) {
+                const int slot = first + k;
+                return l.faces[topo.ringFaces[slot] * inner * inner + offset[topo.ringCorner(slot)]];
+            });
+    }
     const int value = valueStart[v] + s;
     if (!(kindAt(level + 1, value) & kCreaseKind)) return p;
     const Ends& e = ends[value];
@@ -667,7 +702,7 @@ TexCoord FaceVaryingLayout::refinedVertexValue(const Level& l, int level, int v,
 }
 
 void FaceVaryingLayout::refineLevel(const Level& from, Level& to, int level, int threads) const {
-    const int m = from.cells, w = 2 * m - 1;
+    const int m = from.cells;
     const std::size_t inner = from.inner(), newInner = to.inner();
     parallelFor(topo.numV, threads, grainFor(8), [&](std::size_t begin, std::size_t end) {
         for (std::size_t v = begin; v < end; ++v)
@@ -682,13 +717,21 @@ void FaceVaryingLayout::refineLevel(const Level& from, Level& to, int level, int
             const MrEdgeTopology& edge = topo.edges[e];
             // The edge's values on face(side)'s side, from its vertex(0).
             auto gatherSide = [&](int side) {
-                const int f = edge.faces[side];
-                p[0] = vertexValue(from, edge.vertices[0], siblingAt(f, cornerIn(topo, f, edge.vertices[0])));
-                p[m] = vertexValue(from, edge.vertices[1], siblingAt(f, cornerIn(topo, f, edge.vertices[1])));
+                const int f = edge.faces[side], k = topo.frameSide(e, side);
+                const bool forward = topo.faces[f].vertices[k] == edge.vertices[0];
+                p[0] = vertexValue(from, edge.vertices[0], siblingAt(f, forward ? k : (k + 1) % 4));
+                p[m] = vertexValue(from, edge.vertices[1], siblingAt(f, forward ? (k + 1) % 4 : k));
                 const TexCoord* values =
                     side == 1 && seam(e) ? from.seams.data() + seamSlots[e] * inner : from.edges.data() + e * inner;
                 std::copy(values, values + inner, p + 1);
             };
+            if (!seam(e) && !linear(e) && m == 1) {
+                to.edges[e] = levelZeroEdgeRule<TexCoord>(topo, e, [&](int i, int c) {
+                    const int f = edge.faces[i];
+                    return vertexValue(from, topo.faces[f].vertices[c], siblingAt(f, c));
+                });
+                continue;
+            }
             if (!seam(e) && !linear(e)) {
                 gatherSide(0);
                 faceRow(from, e, 0, a);
@@ -710,11 +753,16 @@ void FaceVaryingLayout::refineLevel(const Level& from, Level& to, int level, int
         const std::size_t n = static_cast<std::size_t>(m + 1);
         std::vector<TexCoord> scratch(n * n + static_cast<std::size_t>(m) * m + 2 * static_cast<std::size_t>(m));
         for (std::size_t f = begin; f < end; ++f) {
+            if (m == 1) {  // the face point of four corners
+                const int* corners = topo.faces[f].vertices;
+                auto corner = [&](int k) { return vertexValue(from, corners[k], siblingAt(static_cast<int>(f), k)); };
+                to.faces[f] = quadFacePoint(corner(0), corner(3), corner(1), corner(2));
+                continue;
+            }
             gatherGrid(from, static_cast<int>(f), scratch.data());
             refineGrid(scratch.data(), m, to.faces.data() + f * newInner * newInner, scratch.data() + n * n);
         }
     });
-    (void)w;
 }
 
 bool FaceVaryingLayout::hasLevel(int level) const {

@@ -167,6 +167,36 @@ void refineEdgeRows(const MrTopology& t, int e, int m, const T* p, const T* a, c
     interleave(odd, even + 1, m, to);
 }
 
+// The edge rule of the first step, from level 0, where every value read is a
+// corner's: corner(i, c) is the value at corner c of the edge's face(i). The
+// one new value inside edge e.
+template <class T, class Corner>
+T levelZeroEdgeRule(const MrTopology& t, int e, Corner corner) {
+    const MrEdgeTopology& edge = t.edges[e];
+    const int k0 = t.frameSide(e, 0);
+    const bool forward0 = t.faces[edge.faces[0]].vertices[k0] == edge.vertices[0];
+    const T p0 = corner(0, forward0 ? k0 : (k0 + 1) % 4), p1 = corner(0, forward0 ? (k0 + 1) % 4 : k0);
+    const float sharpness = t.edgeRuleSharpnessAt(e, 0);
+    const bool segmented = t.segmented(e);
+    if (!segmented && sharpThroughStep(sharpness)) return curveMidpoint(p0, p1);
+    // Row c = 0, 1 one step into face(i): the corners across from the edge's
+    // vertex(0) and vertex(1). The edge is side k of the face, from corner k
+    // to corner k+1 or the other way.
+    T row[2][2];
+    for (int i = 0; i < 2; ++i) {
+        const int k = t.frameSide(e, i);
+        const bool forward = t.faces[edge.faces[i]].vertices[k] == edge.vertices[0];
+        row[i][0] = corner(i, (k + (forward ? 3 : 2)) % 4);
+        row[i][1] = corner(i, (k + (forward ? 2 : 3)) % 4);
+    }
+    const T smooth = gridEdgePoint(p0 + p1, row[0][0] + row[0][1] + row[1][0] + row[1][1]);
+    if (segmented)
+        return creasedEdgePoint(curveMidpoint(p0, p1), smooth, sharpness, t.segmentSharpnessAt(e, 0, 1),
+                                t.segmentSharpnessAt(e, 1, 1));
+    if (isSharp(sharpness)) return creasedEdgePoint(curveMidpoint(p0, p1), smooth, sharpness);
+    return smooth;
+}
+
 // The vertex rule of vertex v at `level`, its value p: along(k) gives the
 // value one step along ring edge k, diagonal(k) the one diagonally next to
 // it in ring face k. The vertex has a ring (edgeVal(v) > 0).

@@ -111,30 +111,8 @@ Vector refinedVertex(const MrTopology& t, int v, const LevelPoints& from) {
 namespace {
 
 void refineLevelZeroEdge(const MrTopology& t, int e, const LevelPoints& from, Vector* to) {
-    const Vector p0 = from.vertex(t.edges[e].vertices[0]), p1 = from.vertex(t.edges[e].vertices[1]);
-    const float sharpness = t.edgeRuleSharpnessAt(e, 0);
-    const bool segmented = t.segmented(e);
-    if (!segmented && sharpThroughStep(sharpness)) {
-        to[0] = curveMidpoint(p0, p1);
-        return;
-    }
-    // Row c = 0, 1 one step into face(i): the corners across from the edge's
-    // vertex(0) and vertex(1). The edge is side k of the face, from corner k
-    // to corner k+1 or the other way.
-    Vector row[2][2];
-    for (int i = 0; i < 2; ++i) {
-        const MrFaceTopology& face = t.faces[t.edges[e].faces[i]];
-        const int k = t.frameSide(e, i);
-        const bool forward = face.vertices[k] == t.edges[e].vertices[0];
-        row[i][0] = from.vertex(face.vertices[(k + (forward ? 3 : 2)) % 4]);
-        row[i][1] = from.vertex(face.vertices[(k + (forward ? 2 : 3)) % 4]);
-    }
-    to[0] = gridEdgePoint(p0 + p1, row[0][0] + row[0][1] + row[1][0] + row[1][1]);
-    if (segmented)
-        to[0] = creasedEdgePoint(curveMidpoint(p0, p1), to[0], sharpness, t.segmentSharpnessAt(e, 0, 1),
-                                 t.segmentSharpnessAt(e, 1, 1));
-    else if (isSharp(sharpness))
-        to[0] = creasedEdgePoint(curveMidpoint(p0, p1), to[0], sharpness);
+    to[0] = levelZeroEdgeRule<Vector>(
+        t, e, [&](int i, int c) { return from.vertex(t.faces[t.edges[e].faces[i]].vertices[c]); });
 }
 
 void refineLevelZeroFace(const MrTopology& t, int f, const LevelPoints& from, Vector* to) {
