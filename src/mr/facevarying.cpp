@@ -406,6 +406,7 @@ void FaceVaryingLayout::buildLevelZero(const Mesh& mesh, const LevelZeroNumberin
             }
         }
     }
+    findPlainElements();
     // Level 0's values.
     levels.clear();
     levels.push_back(allocate(0));
@@ -490,14 +491,31 @@ void FaceVaryingLayout::buildLevelZero(const Mesh& mesh, const LevelZeroNumberin
     }
 }
 
-TexCoord& FaceVaryingLayout::vertexValue(Level& l, int v, int s) const {
+void FaceVaryingLayout::findPlainElements() {
+    if (numExtras == 0 && numSeams == 0) return;  // every element plain
+    plainFaces = Block<unsigned char>(topo.numF);
+    for (int f = 0; f < topo.numF; ++f) {
+        bool plain = true;
+        for (int k = 0; k < 4; ++k) plain = plain && valueCount(topo.faces[f].vertices[k]) == 1 && !seam(topo.faces[f].edges[k]);
+        plainFaces[f] = plain;
+    }
+    plainVertices = Block<unsigned char>(topo.numV);
+    for (int v = 0; v < topo.numV; ++v) {
+        bool plain = !mismatched[v];
+        for (int k = topo.ringStart[v]; k < topo.ringStart[v + 1] && plain; ++k)
+            plain = topo.ringFaces[k] < 0 || plainFaces[topo.ringFaces[k]];
+        plainVertices[v] = plain;
+    }
+}
+
+inline TexCoord& FaceVaryingLayout::vertexValue(Level& l, int v, int s) const {
     return s == 0 ? l.vertices[v] : l.extras[valueStart[v] - v + s - 1];
 }
-const TexCoord& FaceVaryingLayout::vertexValue(const Level& l, int v, int s) const {
+inline const TexCoord& FaceVaryingLayout::vertexValue(const Level& l, int v, int s) const {
     return s == 0 ? l.vertices[v] : l.extras[valueStart[v] - v + s - 1];
 }
 
-const TexCoord* FaceVaryingLayout::sideValues(const Level& l, int f, int side) const {
+inline const TexCoord* FaceVaryingLayout::sideValues(const Level& l, int f, int side) const {
     const int e = topo.faces[f].edges[side];
     if (seam(e) && sideOf(e, f) == 1) return l.seams.data() + seamSlots[e] * l.inner();
     return l.edges.data() + e * l.inner();
@@ -535,11 +553,12 @@ void FaceVaryingLayout::gatherGrid(const Level& l, int f, TexCoord* grid) const 
     const int m = l.cells, n = m + 1;
     const int* corners = topo.faces[f].vertices;
     const int at[4] = {0, m * n, m * n + m, m};
-    for (int k = 0; k < 4; ++k) grid[at[k]] = vertexValue(l, corners[k], siblingAt(f, k));
+    const bool plain = plainFace(f);
+    for (int k = 0; k < 4; ++k) grid[at[k]] = plain ? l.vertices[corners[k]] : vertexValue(l, corners[k], siblingAt(f, k));
     // Side s starts at `start` in the grid and advances by `step` per value.
     const int start[4] = {0, m * n, m, 0}, step[4] = {n, 1, n, 1};
     for (int s = 0; s < 4; ++s) {
-        const TexCoord* inner = sideValues(l, f, s);
+        const TexCoord* inner = plain ? l.edges.data() + topo.faces[f].edges[s] * l.inner() : sideValues(l, f, s);
         if (topo.sideFromStart(f, s))
             for (int k = 1; k < m; ++k) grid[start[s] + k * step[s]] = inner[k - 1];
         else
@@ -549,7 +568,7 @@ void FaceVaryingLayout::gatherGrid(const Level& l, int f, TexCoord* grid) const 
     for (int i = 1; i < m; ++i) std::copy(inner + (i - 1) * (m - 1), inner + i * (m - 1), grid + i * n + 1);
 }
 
-void FaceVaryingLayout::faceRow(const Level& l, int e, int i, TexCoord* row) const {
+inline void FaceVaryingLayout::faceRow(const Level& l, int e, int i, TexCoord* row) const {
     const int f = topo.edges[e].faces[i], m = l.cells;
     const bool fromStart = topo.frameFromStart(e, i);
     // Grid point of local (c, 1) is (i0 + c di, j0 + c dj).
@@ -561,8 +580,10 @@ void FaceVaryingLayout::faceRow(const Level& l, int e, int i, TexCoord* row) con
     default: i0 = 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
     }
     // The ends lie on the face's two sides across the edge's ends, one step in.
+    const bool plain = plainFace(f);
     auto onSide = [&](int side, int k) {
-        return sideValues(l, f, side)[(topo.sideFromStart(f, side) ? k : m - k) - 1];
+        const TexCoord* values = plain ? l.edges.data() + topo.faces[f].edges[side] * l.inner() : sideValues(l, f, side);
+        return values[(topo.sideFromStart(f, side) ? k : m - k) - 1];
     };
     if (m == 1) {
         row[0] = valueOf(l, f, i0, j0);
@@ -580,7 +601,7 @@ void FaceVaryingLayout::faceRow(const Level& l, int e, int i, TexCoord* row) con
     for (int c = 1; c < m; ++c) row[c] = values[base + c * step];
 }
 
-TexCoord FaceVaryingLayout::along(const Level& l, int slot, int faceSlot) const {
+inline TexCoord FaceVaryingLayout::along(const Level& l, int slot, int faceSlot) const {
     const int e = topo.ringEdges[slot], f = topo.ringFaces[faceSlot], m = l.cells;
     const bool fromEnd = topo.ringFromEnd(slot);
     if (m == 1) {
@@ -594,7 +615,7 @@ TexCoord FaceVaryingLayout::along(const Level& l, int slot, int faceSlot) const 
     return l.edges[e * l.inner() + k];
 }
 
-TexCoord FaceVaryingLayout::diagonal(const Level& l, int slot) const {
+inline TexCoord FaceVaryingLayout::diagonal(const Level& l, int slot) const {
     const int f = topo.ringFaces[slot], corner = topo.ringCorner(slot), m = l.cells;
     if (m == 1) {
         const int across = (corner + 2) % 4;
@@ -669,10 +690,21 @@ void FaceVaryingLayout::reclassify(int v, bool parentSemi, int child, unsigned c
 }
 
 TexCoord FaceVaryingLayout::refinedVertexValue(const Level& l, int level, int v, int s) const {
-    const TexCoord p = vertexValue(l, v, s);
+    const TexCoord p = mismatched[v] ? vertexValue(l, v, s) : l.vertices[v];
     if (topo.edgeVal(v) == 0) return p;
     const int first = topo.ringStart[v], nf = topo.faceVal(v);
     if (!mismatched[v]) {
+        if (l.cells == 1 && plainVertex(v))
+            return vertexRule(
+                topo, v, level, p,
+                [&](int k) {
+                    const int slot = first + k, e = topo.ringEdges[slot];
+                    return l.vertices[topo.edges[e].vertices[topo.ringFromEnd(slot) ? 0 : 1]];
+                },
+                [&](int k) {
+                    const int slot = first + k;
+                    return l.vertices[topo.faces[topo.ringFaces[slot]].vertices[(topo.ringCorner(slot) + 2) % 4]];
+                });
         if (l.cells == 1)
             return vertexRule(
                 topo, v, level, p, [&](int k) { return along(l, first + k, first + (k < nf ? k : k - 1)); },
@@ -705,9 +737,14 @@ void FaceVaryingLayout::refineLevel(const Level& from, Level& to, int level, int
     const int m = from.cells;
     const std::size_t inner = from.inner(), newInner = to.inner();
     parallelFor(topo.numV, threads, grainFor(8), [&](std::size_t begin, std::size_t end) {
-        for (std::size_t v = begin; v < end; ++v)
-            for (int s = 0; s < valueCount(static_cast<int>(v)); ++s)
-                vertexValue(to, static_cast<int>(v), s) = refinedVertexValue(from, level, static_cast<int>(v), s);
+        for (std::size_t n = begin; n < end; ++n) {
+            const int v = static_cast<int>(n);
+            if (!mismatched[v]) {  // one value, the points' rule
+                to.vertices[v] = refinedVertexValue(from, level, v, 0);
+                continue;
+            }
+            for (int s = 0; s < valueCount(v); ++s) vertexValue(to, v, s) = refinedVertexValue(from, level, v, s);
+        }
     });
     parallelFor(topo.numE, threads, grainFor(2 * m), [&](std::size_t begin, std::size_t end) {
         std::vector<TexCoord> scratch(6 * static_cast<std::size_t>(m + 1));
@@ -717,19 +754,29 @@ void FaceVaryingLayout::refineLevel(const Level& from, Level& to, int level, int
             const MrEdgeTopology& edge = topo.edges[e];
             // The edge's values on face(side)'s side, from its vertex(0).
             auto gatherSide = [&](int side) {
-                const int f = edge.faces[side], k = topo.frameSide(e, side);
-                const bool forward = topo.faces[f].vertices[k] == edge.vertices[0];
-                p[0] = vertexValue(from, edge.vertices[0], siblingAt(f, forward ? k : (k + 1) % 4));
-                p[m] = vertexValue(from, edge.vertices[1], siblingAt(f, forward ? (k + 1) % 4 : k));
+                const int f = edge.faces[side];
+                if (plainFace(f)) {
+                    p[0] = from.vertices[edge.vertices[0]];
+                    p[m] = from.vertices[edge.vertices[1]];
+                } else {
+                    const int k = topo.frameSide(e, side);
+                    const bool forward = topo.faces[f].vertices[k] == edge.vertices[0];
+                    p[0] = vertexValue(from, edge.vertices[0], siblingAt(f, forward ? k : (k + 1) % 4));
+                    p[m] = vertexValue(from, edge.vertices[1], siblingAt(f, forward ? (k + 1) % 4 : k));
+                }
                 const TexCoord* values =
                     side == 1 && seam(e) ? from.seams.data() + seamSlots[e] * inner : from.edges.data() + e * inner;
                 std::copy(values, values + inner, p + 1);
             };
             if (!seam(e) && !linear(e) && m == 1) {
-                to.edges[e] = levelZeroEdgeRule<TexCoord>(topo, e, [&](int i, int c) {
-                    const int f = edge.faces[i];
-                    return vertexValue(from, topo.faces[f].vertices[c], siblingAt(f, c));
-                });
+                if (plainFace(edge.faces[0]) && (edge.faces[1] < 0 || plainFace(edge.faces[1])))
+                    to.edges[e] = levelZeroEdgeRule<TexCoord>(
+                        topo, e, [&](int i, int c) { return from.vertices[topo.faces[edge.faces[i]].vertices[c]]; });
+                else
+                    to.edges[e] = levelZeroEdgeRule<TexCoord>(topo, e, [&](int i, int c) {
+                        const int f = edge.faces[i];
+                        return vertexValue(from, topo.faces[f].vertices[c], siblingAt(f, c));
+                    });
                 continue;
             }
             if (!seam(e) && !linear(e)) {
@@ -755,7 +802,10 @@ void FaceVaryingLayout::refineLevel(const Level& from, Level& to, int level, int
         for (std::size_t f = begin; f < end; ++f) {
             if (m == 1) {  // the face point of four corners
                 const int* corners = topo.faces[f].vertices;
-                auto corner = [&](int k) { return vertexValue(from, corners[k], siblingAt(static_cast<int>(f), k)); };
+                const bool plain = plainFace(static_cast<int>(f));
+                auto corner = [&](int k) {
+                    return plain ? from.vertices[corners[k]] : vertexValue(from, corners[k], siblingAt(static_cast<int>(f), k));
+                };
                 to.faces[f] = quadFacePoint(corner(0), corner(3), corner(1), corner(2));
                 continue;
             }

@@ -126,6 +126,15 @@ private:
     Block<int> valueStart;               // numV + 1: vertex v's values are valueStart[v] .. valueStart[v+1]-1
     Block<unsigned char> mismatched;     // per vertex: 1 where the layout does not run on across it
     Block<unsigned char> cornerSiblings; // 4 per face: the value its corner sees (empty when every vertex has one)
+    // Where the layout runs on as the points do, the values are read as the
+    // points are: a plain face has one value at each corner and no seam for
+    // a side; a plain vertex's layout runs on across it and its ring's faces
+    // are plain. Both empty when nothing is parted (all plain).
+    Block<unsigned char> plainFaces;
+    Block<unsigned char> plainVertices;
+    bool plainFace(int f) const { return plainFaces.size() == 0 || plainFaces[f]; }
+    bool plainVertex(int v) const { return plainVertices.size() == 0 || plainVertices[v]; }
+    void findPlainElements();
     std::vector<Ends> ends;              // per value of a mismatched vertex (others unused)
     std::vector<std::vector<unsigned char>> kinds;  // [level][value]: Kind bits of mismatched vertices' values
     std::vector<std::unique_ptr<Level>> levels;     // [0] and the finest level kept
