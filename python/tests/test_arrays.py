@@ -168,6 +168,11 @@ def test_the_uv_rule_from_arrays_is_the_same_tag_in_an_obj_file(tmp_path, number
     surface.subdivide()
     assert np.array_equal(surface.uvs(), expected.uvs)
     assert np.array_equal(surface.points(), expected.points)
+    # Their limits, as --limit writes them; under "all", linear, the values.
+    limits = refined_obj(tmp_path, tagged, 2, "--limit").uvs
+    assert np.array_equal(surface.uvs(limit=True), limits)
+    assert np.array_equal(limits, expected.uvs) or rule != "all"
+    assert not np.array_equal(limits, expected.uvs) or rule != "none"  # the layout's corners move
     # The rule goes with the mesh into the file a Surface writes.
     written = tmp_path / "written.obj"
     surface.write(written)
