@@ -570,15 +570,7 @@ void FaceVaryingLayout::gatherGrid(const Level& l, int f, TexCoord* grid) const 
 
 inline void FaceVaryingLayout::faceRow(const Level& l, int e, int i, TexCoord* row) const {
     const int f = topo.edges[e].faces[i], m = l.cells;
-    const bool fromStart = topo.frameFromStart(e, i);
-    // Grid point of local (c, 1) is (i0 + c di, j0 + c dj).
-    int i0, j0, di, dj;
-    switch (topo.frameSide(e, i)) {
-    case 0: i0 = fromStart ? 0 : m, j0 = 1, di = fromStart ? 1 : -1, dj = 0; break;
-    case 1: i0 = m - 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
-    case 2: i0 = fromStart ? 0 : m, j0 = m - 1, di = fromStart ? 1 : -1, dj = 0; break;
-    default: i0 = 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
-    }
+    const auto [i0, j0, di, dj] = topo.rowFrame(e, i, m);
     // The ends lie on the face's two sides across the edge's ends, one step in.
     const bool plain = plainFace(f);
     auto onSide = [&](int side, int k) {

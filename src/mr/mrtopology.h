@@ -145,6 +145,22 @@ struct MrTopology {
     bool frameFromStart(int e, int i) const { return edgeFrames[2 * e + i] & kFlagBit; }
     static unsigned char packFrame(int side, bool fromStart) { return pack(side, fromStart); }
 
+    // The row of grid points one step into face(i) of edge e, read along the
+    // edge from its vertex(0), at a level of m cells: point c (0 to m) of the
+    // row is grid point (i0 + c di, j0 + c dj) of the face.
+    struct RowFrame {
+        int i0, j0, di, dj;
+    };
+    RowFrame rowFrame(int e, int i, int m) const {
+        const bool fromStart = frameFromStart(e, i);
+        switch (frameSide(e, i)) {
+        case 0: return {fromStart ? 0 : m, 1, fromStart ? 1 : -1, 0};
+        case 1: return {m - 1, fromStart ? 0 : m, 0, fromStart ? 1 : -1};
+        case 2: return {fromStart ? 0 : m, m - 1, fromStart ? 1 : -1, 0};
+        default: return {1, fromStart ? 0 : m, 0, fromStart ? 1 : -1};
+        }
+    }
+
     // Fills faceSides and edgeFrames (allocated) from the faces and edges, on
     // up to `threads` threads.
     void completeFrames(int threads);

@@ -35,15 +35,7 @@ Vector diagonalIn(const MrTopology& t, int slot, const LevelPoints& p) {
 
 void faceRow(const MrTopology& t, int e, int i, const LevelPoints& p, Vector* row) {
     const int f = t.edges[e].faces[i], m = p.cells;
-    const bool fromStart = t.frameFromStart(e, i);
-    // Grid point of local (c, 1) is (i0 + c di, j0 + c dj).
-    int i0, j0, di, dj;
-    switch (t.frameSide(e, i)) {
-    case 0: i0 = fromStart ? 0 : m, j0 = 1, di = fromStart ? 1 : -1, dj = 0; break;
-    case 1: i0 = m - 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
-    case 2: i0 = fromStart ? 0 : m, j0 = m - 1, di = fromStart ? 1 : -1, dj = 0; break;
-    default: i0 = 1, j0 = fromStart ? 0 : m, di = 0, dj = fromStart ? 1 : -1; break;
-    }
+    const auto [i0, j0, di, dj] = t.rowFrame(e, i, m);
     row[0] = gridPointAt(t, f, i0, j0, p);
     row[m] = gridPointAt(t, f, i0 + m * di, j0 + m * dj, p);
     if (m < 2) return;
