@@ -1,6 +1,7 @@
 #include "mr/facevarying.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "mesh/pointrules.h"
 #include "mr/gridrules.h"
@@ -52,7 +53,7 @@ struct ControlLayout {
     std::vector<unsigned char> mismatched;   // per control vertex
     std::vector<int> valueStart;             // numV + 1
     std::vector<int> valueCoordinate;        // per value, its texture coordinate's index
-    std::vector<unsigned char> ringSiblings; // per ring entry: the value its face sees
+    std::vector<int> ringSiblings;           // per ring entry: the value its face sees
     std::vector<unsigned char> kinds;        // per value
     std::vector<int> ends;                   // 4 per value: face slot, edge slot, face slot, edge slot (ring entries)
     std::vector<int> ringCoordinate;         // per ring entry: its face's texture coordinate at the vertex, -1 past the last face
@@ -87,6 +88,7 @@ ControlLayout analyseControl(const Mesh& mesh, const RuleTraits& rule) {
     // a vertex's boundary edges stay linear when it is not yet known to be
     // parted by the time it is reached.
     std::vector<int> siblings;
+    std::unordered_map<int, int> table;
     for (int v = 0; v < c.numV; ++v) {
         const int first = c.ringStart[v], n = c.edgeVal(v), nf = c.faceVal(v);
         const bool boundary = n != nf;
@@ -107,17 +109,28 @@ ControlLayout analyseControl(const Mesh& mesh, const RuleTraits& rule) {
                 out.mismatched[v] = 1;
             }
         }
-        // The distinct values in order of first appearance round the ring.
-        siblings.clear();
+        // The distinct values in order of first appearance round the ring
+        // (looked up in a table where the ring is long).
         const int start = static_cast<int>(out.valueCoordinate.size());
+        siblings.clear();
+        table.clear();
         for (int i = 0; i < nf; ++i) {
-            auto found = std::find(siblings.begin(), siblings.end(), value[i]);
-            if (found == siblings.end()) {
-                siblings.push_back(value[i]);
-                out.valueCoordinate.push_back(value[i]);
-                found = siblings.end() - 1;
+            int sibling = -1;
+            if (i > 0 && value[i] == value[i - 1]) {
+                sibling = out.ringSiblings[first + i - 1];
+            } else if (nf <= 16) {
+                const auto found = std::find(siblings.begin(), siblings.end(), value[i]);
+                if (found != siblings.end()) sibling = static_cast<int>(found - siblings.begin());
+            } else if (const auto found = table.find(value[i]); found != table.end()) {
+                sibling = found->second;
             }
-            out.ringSiblings[first + i] = static_cast<unsigned char>(found - siblings.begin());
+            if (sibling < 0) {
+                sibling = static_cast<int>(siblings.size());
+                siblings.push_back(value[i]);
+                if (nf > 16) table.emplace(value[i], sibling);
+                out.valueCoordinate.push_back(value[i]);
+            }
+            out.ringSiblings[first + i] = sibling;
         }
         if (nf == 0) out.valueCoordinate.push_back(-1);  // a vertex no face uses keeps a place
         out.valueStart[v] = start;
@@ -134,7 +147,7 @@ ControlLayout analyseControl(const Mesh& mesh, const RuleTraits& rule) {
         const bool boundary = n != nf;
         const float vs = mesh.vertex(v)->sharpness();
         const bool infSharpVertex = isSharp(vs) && !isSemiSharp(vs), semiSharpVertex = isSemiSharp(vs);
-        const unsigned char* sib = out.ringSiblings.data() + first;
+        const int* sib = out.ringSiblings.data() + first;
         spans.assign(count, Span());
         auto countEdge = [&](Span& span, int k) {
             const int e = c.ringEdges[first + k];
@@ -161,7 +174,6 @@ ControlLayout analyseControl(const Mesh& mesh, const RuleTraits& rule) {
                     countEdge(span, k);
                 }
             }
-            // countEdge counted no parted edges here: they were taken above
             span.size = nf;
         } else if (nf > 0) {
             spans[0].size = 1;
@@ -334,25 +346,27 @@ void FaceVaryingLayout::buildLevelZero(const Mesh& mesh, const LevelZeroNumberin
         int slot = 0;
         for (int e = 0; e < topo.numE; ++e) seamSlots[e] = seam(e) ? slot++ : -1;
     }
-    // Which value each face's corners see.
+    // Which value each face's corners see, ring by ring. On the refinement
+    // path ring entry k of a control vertex's point is that of control ring
+    // entry k (its half of the edge, the quad of the face's corner there).
     if (numExtras) {
-        cornerSiblings = Block<unsigned char>(4 * static_cast<std::size_t>(topo.numF));
-        for (int f = 0; f < topo.numF; ++f)
-            for (int k = 0; k < 4; ++k) {
-                const int v = topo.faces[f].vertices[k];
-                if (valueCount(v) < 2) continue;
-                unsigned char sibling = 0;
-                if (!refined) {
-                    sibling = control.ringSiblings[ringFaceSlot(topo, v, f)];
-                } else if (const int e = numbering.controlEdgeAt(v); e >= 0) {
+        cornerSiblings = Block<int>(4 * static_cast<std::size_t>(topo.numF));
+        for (int v = 0; v < numV; ++v) {
+            if (valueCount(v) < 2) continue;
+            const int e = refined ? numbering.controlEdgeAt(v) : -1, cv = refined ? v - c.numF - c.numE : v;
+            for (int slot = topo.ringStart[v]; slot < topo.ringStart[v + 1]; ++slot) {
+                const int f = topo.ringFaces[slot];
+                if (f < 0) continue;
+                int sibling;
+                if (!refined)
+                    sibling = control.ringSiblings[slot];
+                else if (e >= 0)
                     sibling = c.edgeFaces[2 * e] == cornerFace[f] ? 0 : 1;
-                } else {
-                    const int cv = v - c.numF - c.numE, face = cornerFace[f];
-                    for (int slot = c.ringStart[cv]; slot < c.ringStart[cv + 1]; ++slot)
-                        if (c.ringFaces[slot] == face) sibling = control.ringSiblings[slot];
-                }
-                cornerSiblings[4 * f + k] = sibling;
+                else
+                    sibling = control.ringSiblings[c.ringStart[cv] + (slot - topo.ringStart[v])];
+                cornerSiblings[4 * f + topo.ringCorner(slot)] = sibling;
             }
+        }
     }
     // The kinds and crease ends of the parted vertices' values at level 0.
     ends.assign(valueStart[numV], Ends());
@@ -369,17 +383,12 @@ void FaceVaryingLayout::buildLevelZero(const Mesh& mesh, const LevelZeroNumberin
                 kinds0[valueStart[v] + s] = control.kinds[value];
                 const int* e = control.ends.data() + 4 * static_cast<std::size_t>(value);
                 if (e[0] < 0) continue;
+                // the same ring entries, on the refinement path of the control vertex's point
+                const int shift = refined ? topo.ringStart[v] - c.ringStart[cv] : 0;
                 Ends& ends_ = ends[valueStart[v] + s];
                 for (int end = 0; end < 2; ++end) {
-                    const int cFace = c.ringFaces[e[2 * end]], cEdge = c.ringEdges[e[2 * end + 1]];
-                    if (!refined) {
-                        ends_.face[end] = e[2 * end];
-                        ends_.edge[end] = e[2 * end + 1];
-                    } else {
-                        ends_.face[end] = ringFaceSlot(topo, v, quadAt(cFace, cv));
-                        const int half = numbering.edgeHalf(cEdge, c.edgeVertices[2 * cEdge] == cv ? 0 : 1);
-                        ends_.edge[end] = ringEdgeSlot(topo, v, half);
-                    }
+                    ends_.face[end] = e[2 * end] + shift;
+                    ends_.edge[end] = e[2 * end + 1] + shift;
                 }
             }
             if (refined) {
@@ -481,8 +490,7 @@ void FaceVaryingLayout::buildLevelZero(const Mesh& mesh, const LevelZeroNumberin
                     if (boundary ? (k == 0 || k == n - 1) : false) continue;
                     const int before = k ? slot - 1 : first + nf - 1;
                     if (control.ringSiblings[before] != span || control.ringSiblings[slot] != span) continue;
-                    const int half = numbering.edgeHalf(ce, c.edgeVertices[2 * ce] == cv ? 0 : 1);
-                    t.add(mesh.edge(ce)->ruleSharpness(), topo.ringEdgeRuleSharpnessAt(ringEdgeSlot(topo, v, half), 0));
+                    t.add(mesh.edge(ce)->ruleSharpness(), topo.ringEdgeRuleSharpnessAt(topo.ringStart[v] + k, 0));
                 }
                 corner = t.weight();
             }
@@ -653,7 +661,7 @@ void FaceVaryingLayout::extendKinds(int level) {
 
 void FaceVaryingLayout::reclassify(int v, bool parentSemi, int child, unsigned char* kv) const {
     if (!parentSemi || isSharp(topo.vertexSharpnessAt(v, child))) return;
-    const int first = topo.ringStart[v], n = topo.edgeVal(v), nf = topo.faceVal(v), count = valueCount(v);
+    const int first = topo.ringStart[v], n = topo.edgeVal(v), count = valueCount(v);
     bool childSemiEdges = false;
     for (int slot = first; slot < first + n && !childSemiEdges; ++slot)
         childSemiEdges = isSemiSharp(topo.ringEdgeRuleSharpnessAt(slot, child));
@@ -661,7 +669,7 @@ void FaceVaryingLayout::reclassify(int v, bool parentSemi, int child, unsigned c
         if (!(kv[s] & kSemiKind)) continue;
         bool stillSemi = false;
         if (!childSemiEdges) {
-            stillSemi = false;
+            // nothing semi-sharp is left round the vertex
         } else if (kv[s] & kDependentKind) {
             stillSemi = true;  // a dependent value waits for its partner
         } else {
@@ -672,7 +680,6 @@ void FaceVaryingLayout::reclassify(int v, bool parentSemi, int child, unsigned c
         }
         if (!stillSemi) kv[s] = kCreaseKind;
     }
-    (void)nf;
     if (count == 2 && dependentSharpness && childSemiEdges) {
         if ((kv[0] & kDependentKind) && !(kv[1] & kSemiKind))
             kv[0] &= static_cast<unsigned char>(~kDependentKind);

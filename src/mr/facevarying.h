@@ -125,7 +125,7 @@ private:
     Block<int> seamSlots;                // per edge, its place among the seams or -1 (empty without seams)
     Block<int> valueStart;               // numV + 1: vertex v's values are valueStart[v] .. valueStart[v+1]-1
     Block<unsigned char> mismatched;     // per vertex: 1 where the layout does not run on across it
-    Block<unsigned char> cornerSiblings; // 4 per face: the value its corner sees (empty when every vertex has one)
+    Block<int> cornerSiblings;           // 4 per face: the value its corner sees (empty when every vertex has one)
     // Where the layout runs on as the points do, the values are read as the
     // points are: a plain face has one value at each corner and no seam for
     // a side; a plain vertex's layout runs on across it and its ring's faces

@@ -11,7 +11,8 @@
 // meridian; a UV sphere, triangle fans at its poles, one value per pole
 // triangle and a seam meridian; open grids (quads, and quads with triangles)
 // with one continuous layout; the catalogue's oriented meshes with seams
-// split around random edges (fixed seeds), and two with a chart per face.
+// split around random edges (fixed seeds), and two with a chart per face;
+// a sphere whose poles have 20 values each.
 // Each smooth and with random creases and corners, semi-sharp ones among
 // them; the open ones under every boundary rule of the points; all six
 // face-varying rules; Chaikin creasing and smooth triangles on a few. UVs
@@ -271,6 +272,8 @@ const std::vector<UvLayout>& layouts() {
             for (double share : {0.15, 0.5}) all.push_back(randomSeams(*entry, seed++, share));
         all.push_back(facePerFace(catalogueMesh("exampleAntiprism")));
         all.push_back(facePerFace(catalogueMesh("openPatch")));
+        // Poles of 20 values each: a ring longer than the short search's.
+        all.push_back(uvSphere(20, 4));
         return all;
     }();
     return list;
