@@ -287,3 +287,22 @@ TEST(FaceVaryingRules, TheRuleAllIsTodaysBilinearLayout) {
     EXPECT_FLOAT_EQ(0.5f * (centre.second + corner.second), middle.second);
     EXPECT_EQ(limitAt(*b, 0, 1, 3), uvAt(*b, 0, 1, 3));  // linear: its limit is itself
 }
+
+// The memory guard counts the next level's texture coordinates: at least 8
+// bytes a point more than the points alone, and a level whose points fit
+// but whose texture coordinates do not is refused, leaving the level as it was.
+TEST(FaceVaryingRules, TheMemoryGuardCountsTheTextureCoordinates) {
+    Loaded plain = loadObjText(seamedSheet(true)), smooth = loadObjText(seamedSheet(true) + "t facevaryinginterpolateboundary 1/0/0 0\n");
+    auto all = surfaceOf(plain, 1), none = surfaceOf(smooth, 1);
+    const std::size_t pointsOnly = all->bytesForNextLevel(), withUVs = none->bytesForNextLevel();
+    ASSERT_EQ(0u, pointsOnly % sizeof(Vector));  // nothing but points under "all"
+    EXPECT_GE(withUVs - pointsOnly, pointsOnly / sizeof(Vector) * sizeof(TexCoord));
+    // Room for the points and half the texture coordinates, past the guard's reserve and margin.
+    const std::size_t between = pointsOnly + (withUVs - pointsOnly) / 2, available = (between + (std::size_t(64) << 20)) / 7 * 8;
+    for (MrMesh* s : {all.get(), none.get()}) s->setMemoryProbe([available] { return available; });
+    const auto before = cornerUVs(*none);
+    EXPECT_TRUE(all->subdivide().ok);
+    EXPECT_FALSE(none->subdivide().ok);
+    EXPECT_EQ(1, none->curRes());
+    EXPECT_TRUE(before == cornerUVs(*none));
+}
