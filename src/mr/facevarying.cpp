@@ -1,9 +1,9 @@
 #include "mr/facevarying.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "mesh/pointrules.h"
+#include "mr/facevaryingcontrol.h"
 #include "mr/gridrules.h"
 #include "mr/parallel.h"
 #include "rules/limitmasks.h"
@@ -22,226 +22,24 @@ struct FaceVaryingLayout::Level {
 
 namespace {
 
-// How the rule treats the layout, as the interpolation options of a
-// refinement library define it.
-struct RuleTraits {
-    bool linearBoundaries;     // the seams and the boundary stay linear
-    bool dependentSharpness;   // a vertex's two values may sharpen each other
-    bool sharpenBothIfOneCorner;
-    bool sharpenDarts;         // a seam ending inside the layout keeps its end
-    bool cornersAreSharp;      // a value of one face keeps its value
-    bool smoothCornersSharp;   // ... where the points' corner is smooth, the layout's is sharp
-};
-
-RuleTraits traitsOf(const SchemeOptions& options) {
-    const FaceVaryingInterpolation r = options.faceVarying;
-    RuleTraits t;
-    t.linearBoundaries = r == FaceVaryingInterpolation::Boundaries || r == FaceVaryingInterpolation::All;
-    t.dependentSharpness = r == FaceVaryingInterpolation::CornersPlus1 || r == FaceVaryingInterpolation::CornersPlus2;
-    t.sharpenBothIfOneCorner = r == FaceVaryingInterpolation::CornersPlus2;
-    t.sharpenDarts = t.sharpenBothIfOneCorner || t.linearBoundaries;
-    t.cornersAreSharp = r != FaceVaryingInterpolation::None;
-    t.smoothCornersSharp = options.boundary != BoundaryInterpolation::EdgeAndCorner && t.cornersAreSharp;
-    return t;
+// The corners of edge e's vertex(0) and vertex(1) in its face(i).
+void endCorners(const MrTopology& t, int e, int i, int& c0, int& c1) {
+    const int k = t.frameSide(e, i);
+    const bool forward = t.faces[t.edges[e].faces[i]].vertices[k] == t.edges[e].vertices[0];
+    c0 = forward ? k : (k + 1) % 4;
+    c1 = forward ? (k + 1) % 4 : k;
 }
 
-// The texture coordinates' layout of the control mesh: which edges are seams,
-// each vertex's values and which face sees which, and what kind each value
-// is, found vertex by vertex in index order.
-struct ControlLayout {
-    std::vector<unsigned char> edgeFlags;    // per control edge
-    std::vector<unsigned char> mismatched;   // per control vertex
-    std::vector<int> valueStart;             // numV + 1
-    std::vector<int> valueCoordinate;        // per value, its texture coordinate's index
-    std::vector<int> ringSiblings;           // per ring entry: the value its face sees
-    std::vector<unsigned char> kinds;        // per value
-    std::vector<int> ends;                   // 4 per value: face slot, edge slot, face slot, edge slot (ring entries)
-    std::vector<int> ringCoordinate;         // per ring entry: its face's texture coordinate at the vertex, -1 past the last face
-};
-
-// The faces of one value around a vertex, and the sharp and parted edges among them.
-struct Span {
-    int size = 0, start = 0, parted = 0, semiSharp = 0, infSharp = 0;
-};
-
-}  // namespace
-
-namespace {
-
-constexpr unsigned char kSeam = 1, kLinear = 2;
-constexpr unsigned char kCornerKind = 0, kCreaseKind = 1, kSemiKind = 2, kDependentKind = 4;
-
-ControlLayout analyseControl(const Mesh& mesh, const RuleTraits& rule) {
-    const MeshTopology& c = mesh.topology();
-    ControlLayout out;
-    out.edgeFlags.assign(c.numE, 0);
-    out.mismatched.assign(c.numV, 0);
-    out.valueStart.assign(c.numV + 1, 0);
-    out.ringSiblings.assign(c.ringEdges.size(), 0);
-    out.ringCoordinate.assign(c.ringEdges.size(), -1);
-    for (int v = 0; v < c.numV; ++v)
-        for (int k = c.ringStart[v]; k < c.ringStart[v + 1]; ++k) {
-            const int f = c.ringFaces[k];
-            if (f >= 0) out.ringCoordinate[k] = mesh.cornerTextureCoordinate(f, c.cornerOf(f, v));
-        }
-    // Seams, and the vertices they and the boundary part, in vertex order:
-    // a vertex's boundary edges stay linear when it is not yet known to be
-    // parted by the time it is reached.
-    std::vector<int> siblings;
-    std::unordered_map<int, int> table;
-    for (int v = 0; v < c.numV; ++v) {
-        const int first = c.ringStart[v], n = c.edgeVal(v), nf = c.faceVal(v);
-        const bool boundary = n != nf;
-        const int* value = out.ringCoordinate.data() + first;
-        for (int i = boundary ? 1 : 0; i < nf; ++i) {
-            const int prev = i ? i - 1 : nf - 1;
-            if (value[i] == value[prev]) continue;
-            const int e = c.ringEdges[first + i];
-            out.mismatched[c.edgeVertices[2 * e]] = out.mismatched[c.edgeVertices[2 * e + 1]] = 1;
-            out.edgeFlags[e] |= kSeam | (rule.linearBoundaries ? kLinear : 0);
-        }
-        if (boundary && !out.mismatched[v]) {
-            if (rule.linearBoundaries && nf > 0) {
-                out.mismatched[v] = 1;
-                out.edgeFlags[c.ringEdges[first]] |= kLinear;
-                out.edgeFlags[c.ringEdges[first + n - 1]] |= kLinear;
-            } else if (nf == 1 && rule.smoothCornersSharp) {
-                out.mismatched[v] = 1;
-            }
-        }
-        // The distinct values in order of first appearance round the ring
-        // (looked up in a table where the ring is long).
-        const int start = static_cast<int>(out.valueCoordinate.size());
-        siblings.clear();
-        table.clear();
-        for (int i = 0; i < nf; ++i) {
-            int sibling = -1;
-            if (i > 0 && value[i] == value[i - 1]) {
-                sibling = out.ringSiblings[first + i - 1];
-            } else if (nf <= 16) {
-                const auto found = std::find(siblings.begin(), siblings.end(), value[i]);
-                if (found != siblings.end()) sibling = static_cast<int>(found - siblings.begin());
-            } else if (const auto found = table.find(value[i]); found != table.end()) {
-                sibling = found->second;
-            }
-            if (sibling < 0) {
-                sibling = static_cast<int>(siblings.size());
-                siblings.push_back(value[i]);
-                if (nf > 16) table.emplace(value[i], sibling);
-                out.valueCoordinate.push_back(value[i]);
-            }
-            out.ringSiblings[first + i] = sibling;
-        }
-        if (nf == 0) out.valueCoordinate.push_back(-1);  // a vertex no face uses keeps a place
-        out.valueStart[v] = start;
-        out.valueStart[v + 1] = static_cast<int>(out.valueCoordinate.size());
-    }
-    const int values = out.valueStart[c.numV];
-    out.kinds.assign(values, kCornerKind);
-    out.ends.assign(4 * static_cast<std::size_t>(values), -1);
-    // What kind each value of a parted vertex is.
-    std::vector<Span> spans;
-    for (int v = 0; v < c.numV; ++v) {
-        if (!out.mismatched[v]) continue;
-        const int first = c.ringStart[v], n = c.edgeVal(v), nf = c.faceVal(v), count = out.valueStart[v + 1] - out.valueStart[v];
-        const bool boundary = n != nf;
-        const float vs = mesh.vertex(v)->sharpness();
-        const bool infSharpVertex = isSharp(vs) && !isSemiSharp(vs), semiSharpVertex = isSemiSharp(vs);
-        const int* sib = out.ringSiblings.data() + first;
-        spans.assign(count, Span());
-        auto countEdge = [&](Span& span, int k) {
-            const int e = c.ringEdges[first + k];
-            const float s = mesh.edge(e)->ruleSharpness();
-            if (out.edgeFlags[e] & kSeam)
-                ++span.parted;
-            else if (isSharp(s) && !isSemiSharp(s))
-                ++span.infSharp;
-            else if (isSemiSharp(s))
-                ++span.semiSharp;
-        };
-        if (count == 1 && !boundary) {
-            // One value round the whole ring: the seams end here.
-            Span& span = spans[0];
-            for (int k = 0; k < n; ++k) {
-                if (out.edgeFlags[c.ringEdges[first + k]] & kSeam) {
-                    if (span.size > 0) {
-                        span.parted = 1;
-                        break;
-                    }
-                    span.size = nf;
-                    span.start = k;
-                } else {
-                    countEdge(span, k);
-                }
-            }
-            span.size = nf;
-        } else if (nf > 0) {
-            spans[0].size = 1;
-            if (!boundary && sib[nf - 1] == 0) countEdge(spans[0], 0);
-            for (int i = 1; i < nf; ++i) {
-                Span& span = spans[sib[i]];
-                if (sib[i] == sib[i - 1]) {
-                    countEdge(span, i);
-                } else {
-                    if (span.size > 0) ++span.parted;
-                    span.start = i;
-                }
-                ++span.size;
-            }
-            if (sib[nf - 1] == 0 && !boundary) --spans[0].parted;
-        }
-        bool allSharp = rule.linearBoundaries || infSharpVertex || (rule.dependentSharpness && count > 2) ||
-                        (rule.sharpenDarts && count == 1 && !boundary);
-        bool dependentToSharpen = false;
-        if (!allSharp && rule.dependentSharpness && count == 2) {
-            allSharp = spans[0].infSharp || spans[1].infSharp || spans[0].parted || spans[1].parted;
-            if (rule.sharpenBothIfOneCorner) allSharp = allSharp || spans[0].size == 1 || spans[1].size == 1;
-            dependentToSharpen = (spans[0].semiSharp > 0) != (spans[1].semiSharp > 0);
-        }
-        for (int s = 0; s < count; ++s) {
-            const int value = out.valueStart[v] + s;
-            const Span& span = spans[s];
-            if (span.parted || nf == 0) continue;  // a corner
-            const bool infSharp = allSharp || span.infSharp || (span.size == 1 && rule.cornersAreSharp);
-            if (infSharp) continue;
-            if (span.semiSharp || semiSharpVertex)
-                out.kinds[value] = kSemiKind;
-            else if (dependentToSharpen)
-                out.kinds[value] = kSemiKind | kDependentKind;
-            else
-                out.kinds[value] = kCreaseKind;
-            const int startFace = span.start;
-            const int endFace = (s == 0 && span.start != 0) ? span.start + span.size - 1 - nf : span.start + span.size - 1;
-            int* e = out.ends.data() + 4 * static_cast<std::size_t>(value);
-            e[0] = first + startFace;
-            e[1] = first + startFace;
-            e[2] = first + endFace;
-            e[3] = first + (endFace + 1) % n;
-        }
-    }
-    return out;
-}
-
-int cornerIn(const MrTopology& t, int f, int v) {
-    const int* corners = t.faces[f].vertices;
-    for (int c = 0; c < 4; ++c)
-        if (corners[c] == v) return c;
-    FACETRY_ASSERT(false);
-    return 0;
-}
-
-// The ring entry of vertex v whose face is f, or whose edge is e.
+// The ring entry of vertex v whose face is f, and whose edge is e (v has them).
 int ringFaceSlot(const MrTopology& t, int v, int f) {
-    for (int k = t.ringStart[v]; k < t.ringStart[v + 1]; ++k)
-        if (t.ringFaces[k] == f) return k;
-    FACETRY_ASSERT(false);
-    return -1;
+    int slot = t.ringStart[v];
+    while (t.ringFaces[slot] != f) ++slot;
+    return slot;
 }
 int ringEdgeSlot(const MrTopology& t, int v, int e) {
-    for (int k = t.ringStart[v]; k < t.ringStart[v + 1]; ++k)
-        if (t.ringEdges[k] == e) return k;
-    FACETRY_ASSERT(false);
-    return -1;
+    int slot = t.ringStart[v];
+    while (t.ringEdges[slot] != e) ++slot;
+    return slot;
 }
 
 // The weight of a semi-sharp value's corner rule in the step where it turns
@@ -271,7 +69,7 @@ TexCoord creaseValue(const TexCoord& p, const TexCoord& end0, const TexCoord& en
 
 FaceVaryingLayout::FaceVaryingLayout(const Mesh& mesh, const LevelZeroNumbering& numbering, const MrTopology& topology)
     : topo(topology), rule(mesh.options().faceVarying) {
-    const RuleTraits traits = traitsOf(mesh.options());
+    const FaceVaryingTraits traits = faceVaryingTraits(mesh.options());
     smoothBoundaries = !traits.linearBoundaries;
     dependentSharpness = traits.dependentSharpness;
     buildLevelZero(mesh, numbering);
@@ -297,24 +95,34 @@ std::size_t FaceVaryingLayout::bytesAt(int level) const {
 }
 
 void FaceVaryingLayout::buildLevelZero(const Mesh& mesh, const LevelZeroNumbering& numbering) {
-    const RuleTraits traits = traitsOf(mesh.options());
-    const ControlLayout control = analyseControl(mesh, traits);
-    const MeshTopology& c = mesh.topology();
+    const ControlLayout control = analyseControlLayout(mesh);
+    takeValuesAndEdges(mesh, control, numbering);
+    takeCornerSiblings(mesh, control, numbering);
+    takeKinds(mesh, control, numbering);
+    findPlainElements();
+    levels.clear();
+    levels.push_back(allocate(0));
+    Level& l = *levels[0];
+    if (numbering.refined()) return controlStep(mesh, control, numbering, l);
     const std::vector<float>& uv = mesh.textureCoordinates();
-    auto coordinate = [&uv](int index) { return index < 0 ? TexCoord() : TexCoord(uv[2 * index], uv[2 * index + 1]); };
+    for (int v = 0; v < topo.numV; ++v)
+        for (int s = 0; s < valueCount(v); ++s) {
+            const int index = control.valueCoordinate[control.valueStart[v] + s];
+            if (index >= 0) vertexValue(l, v, s) = TexCoord(uv[2 * index], uv[2 * index + 1]);
+        }
+}
+
+// On the quad path level 0's elements are the control mesh's. On the
+// refinement path a control vertex's point has the control vertex's values,
+// a control edge's point one per face on a seam, a face point one; the
+// halves of a control edge take its flags, the edges inside faces none.
+void FaceVaryingLayout::takeValuesAndEdges(const Mesh& mesh, const ControlLayout& control, const LevelZeroNumbering& numbering) {
+    const MeshTopology& c = mesh.topology();
+    const bool refined = numbering.refined();
     const int numV = topo.numV;
     edgeFlags = Block<unsigned char>(topo.numE);
     mismatched = Block<unsigned char>(numV);
     valueStart = Block<int>(numV + 1);
-    const bool refined = numbering.refined();
-    // The control face of each control corner (level 0's quads on the refinement path).
-    std::vector<int> cornerFace;
-    if (refined) {
-        cornerFace.resize(c.cornerVertices.size());
-        for (int f = 0; f < c.numF; ++f) std::fill(cornerFace.begin() + c.faceStart[f], cornerFace.begin() + c.faceStart[f + 1], f);
-    }
-    auto controlEdgeFaces = [&c](int e) { return c.edgeFaces[2 * e + 1] < 0 ? 1 : 2; };
-    // Per vertex of level 0: its values, and whether it is parted.
     for (int v = 0; v < numV; ++v) {
         int count = 1;
         bool parted = false;
@@ -323,7 +131,7 @@ void FaceVaryingLayout::buildLevelZero(const Mesh& mesh, const LevelZeroNumberin
             parted = control.mismatched[v];
         } else if (const int e = numbering.controlEdgeAt(v); e >= 0) {
             parted = control.edgeFlags[e] != 0;
-            count = (control.edgeFlags[e] & kSeam) ? controlEdgeFaces(e) : 1;
+            count = (control.edgeFlags[e] & kSeamEdge) && c.edgeFaces[2 * e + 1] >= 0 ? 2 : 1;
         } else if (v >= c.numF + c.numE) {
             const int cv = v - c.numF - c.numE;
             count = control.valueStart[cv + 1] - control.valueStart[cv];
@@ -334,100 +142,110 @@ void FaceVaryingLayout::buildLevelZero(const Mesh& mesh, const LevelZeroNumberin
     }
     numExtras = valueStart[numV] - numV;
     for (int e = 0; e < topo.numE; ++e) {
-        if (!refined) {
+        if (!refined)
             edgeFlags[e] = control.edgeFlags[e];
-        } else if (e < 2 * c.numE) {
+        else if (e < 2 * c.numE)
             edgeFlags[e] = control.edgeFlags[e / 2];
-        }
-        if (edgeFlags[e] & kSeam) ++numSeams;
+        if (edgeFlags[e] & kSeamEdge) ++numSeams;
     }
     if (numSeams) {
         seamSlots = Block<int>(topo.numE);
         int slot = 0;
         for (int e = 0; e < topo.numE; ++e) seamSlots[e] = seam(e) ? slot++ : -1;
     }
-    // Which value each face's corners see, ring by ring. On the refinement
-    // path ring entry k of a control vertex's point is that of control ring
-    // entry k (its half of the edge, the quad of the face's corner there).
-    if (numExtras) {
-        cornerSiblings = Block<int>(4 * static_cast<std::size_t>(topo.numF));
-        for (int v = 0; v < numV; ++v) {
-            if (valueCount(v) < 2) continue;
-            const int e = refined ? numbering.controlEdgeAt(v) : -1, cv = refined ? v - c.numF - c.numE : v;
-            for (int slot = topo.ringStart[v]; slot < topo.ringStart[v + 1]; ++slot) {
-                const int f = topo.ringFaces[slot];
-                if (f < 0) continue;
-                int sibling;
-                if (!refined)
-                    sibling = control.ringSiblings[slot];
-                else if (e >= 0)
-                    sibling = c.edgeFaces[2 * e] == cornerFace[f] ? 0 : 1;
-                else
-                    sibling = control.ringSiblings[c.ringStart[cv] + (slot - topo.ringStart[v])];
-                cornerSiblings[4 * f + topo.ringCorner(slot)] = sibling;
-            }
+}
+
+// Which value each face's corners see, ring by ring. On the refinement path
+// ring entry k of a control vertex's point is that of control ring entry k
+// (its half of the edge, the quad of the face's corner there), and a seam's
+// point has a value per control face.
+void FaceVaryingLayout::takeCornerSiblings(const Mesh& mesh, const ControlLayout& control, const LevelZeroNumbering& numbering) {
+    if (!numExtras) return;
+    const MeshTopology& c = mesh.topology();
+    const bool refined = numbering.refined();
+    std::vector<int> cornerFace;  // the control face of each control corner: level 0's quads
+    if (refined) {
+        cornerFace.resize(c.cornerVertices.size());
+        for (int f = 0; f < c.numF; ++f) std::fill(cornerFace.begin() + c.faceStart[f], cornerFace.begin() + c.faceStart[f + 1], f);
+    }
+    cornerSiblings = Block<int>(4 * static_cast<std::size_t>(topo.numF));
+    for (int v = 0; v < topo.numV; ++v) {
+        if (valueCount(v) < 2) continue;
+        const int e = refined ? numbering.controlEdgeAt(v) : -1, cv = refined ? v - c.numF - c.numE : v;
+        for (int slot = topo.ringStart[v]; slot < topo.ringStart[v + 1]; ++slot) {
+            const int f = topo.ringFaces[slot];
+            if (f < 0) continue;
+            int sibling;
+            if (!refined)
+                sibling = control.ringSiblings[slot];
+            else if (e >= 0)
+                sibling = c.edgeFaces[2 * e] == cornerFace[f] ? 0 : 1;
+            else
+                sibling = control.ringSiblings[c.ringStart[cv] + (slot - topo.ringStart[v])];
+            cornerSiblings[4 * f + topo.ringCorner(slot)] = sibling;
         }
     }
-    // The kinds and crease ends of the parted vertices' values at level 0.
-    ends.assign(valueStart[numV], Ends());
-    kinds.assign(1, std::vector<unsigned char>(valueStart[numV], kCornerKind));
+}
+
+// The kinds and crease ends of the parted vertices' values at level 0: the
+// control mesh's on the quad path; on the refinement path the control
+// vertices' one level down, and a seam's point a crease (a corner where the
+// seams stay linear) along the seam's two halves.
+void FaceVaryingLayout::takeKinds(const Mesh& mesh, const ControlLayout& control, const LevelZeroNumbering& numbering) {
+    const MeshTopology& c = mesh.topology();
+    const bool refined = numbering.refined();
+    ends.assign(valueStart[topo.numV], Ends());
+    kinds.assign(1, std::vector<unsigned char>(valueStart[topo.numV], kCornerValue));
     std::vector<unsigned char>& kinds0 = kinds[0];
-    // The level-0 quad of control face f at its corner at control vertex cv.
-    auto quadAt = [&c](int f, int cv) { return c.faceStart[f] + c.cornerOf(f, cv); };
-    for (int v = 0; v < numV; ++v) {
+    for (int v = 0; v < topo.numV; ++v) {
         if (!mismatched[v]) continue;
-        if (!refined || v >= c.numF + c.numE) {
-            const int cv = refined ? v - c.numF - c.numE : v;
+        if (const int e = numbering.controlEdgeAt(v); e >= 0) {
             for (int s = 0; s < valueCount(v); ++s) {
-                const int value = control.valueStart[cv] + s;
-                kinds0[valueStart[v] + s] = control.kinds[value];
-                const int* e = control.ends.data() + 4 * static_cast<std::size_t>(value);
-                if (e[0] < 0) continue;
-                // the same ring entries, on the refinement path of the control vertex's point
-                const int shift = refined ? topo.ringStart[v] - c.ringStart[cv] : 0;
-                Ends& ends_ = ends[valueStart[v] + s];
-                for (int end = 0; end < 2; ++end) {
-                    ends_.face[end] = e[2 * end] + shift;
-                    ends_.edge[end] = e[2 * end + 1] + shift;
-                }
-            }
-            if (refined) {
-                // One step down from the control mesh already.
-                const MeshVertex* vertex = mesh.vertex(cv);
-                bool parentSemi = isSemiSharp(vertex->sharpness());
-                for (int k = 0; k < vertex->edgeVal() && !parentSemi; ++k) parentSemi = isSemiSharp(vertex->edge(k)->ruleSharpness());
-                reclassify(v, parentSemi, 0, kinds0.data() + valueStart[v]);
-            }
-        } else {
-            // The point of a control seam: one crease (or corner) per face,
-            // along the edge's two halves.
-            const int e = numbering.controlEdgeAt(v);
-            for (int s = 0; s < valueCount(v); ++s) {
-                const unsigned char kind = (control.edgeFlags[e] & kSeam) && smoothBoundaries ? kCreaseKind : kCornerKind;
+                const unsigned char kind = (control.edgeFlags[e] & kSeamEdge) && smoothBoundaries ? kCreaseValue : kCornerValue;
                 kinds0[valueStart[v] + s] = kind;
-                if (kind != kCreaseKind) continue;
+                if (kind != kCreaseValue) continue;
                 const int face = c.edgeFaces[2 * e + s];
-                Ends& ends_ = ends[valueStart[v] + s];
+                Ends& at = ends[valueStart[v] + s];
                 for (int end = 0; end < 2; ++end) {
-                    ends_.face[end] = ringFaceSlot(topo, v, quadAt(face, c.edgeVertices[2 * e + end]));
-                    ends_.edge[end] = ringEdgeSlot(topo, v, numbering.edgeHalf(e, end));
+                    const int cv = c.edgeVertices[2 * e + end];
+                    at.face[end] = ringFaceSlot(topo, v, c.faceStart[face] + c.cornerOf(face, cv));
+                    at.edge[end] = ringEdgeSlot(topo, v, numbering.edgeHalf(e, end));
                 }
+            }
+            continue;
+        }
+        const int cv = refined ? v - c.numF - c.numE : v;
+        // the same ring entries, on the refinement path of the control vertex's point
+        const int shift = refined ? topo.ringStart[v] - c.ringStart[cv] : 0;
+        for (int s = 0; s < valueCount(v); ++s) {
+            const int value = control.valueStart[cv] + s;
+            kinds0[valueStart[v] + s] = control.kinds[value];
+            const int* e = control.ends.data() + 4 * static_cast<std::size_t>(value);
+            if (e[0] < 0) continue;
+            Ends& at = ends[valueStart[v] + s];
+            for (int end = 0; end < 2; ++end) {
+                at.face[end] = e[2 * end] + shift;
+                at.edge[end] = e[2 * end + 1] + shift;
             }
         }
+        if (!refined) continue;
+        const MeshVertex* vertex = mesh.vertex(cv);
+        bool parentSemi = isSemiSharp(vertex->sharpness());
+        for (int k = 0; k < vertex->edgeVal() && !parentSemi; ++k) parentSemi = isSemiSharp(vertex->edge(k)->ruleSharpness());
+        reclassify(v, parentSemi, 0, kinds0.data() + valueStart[v]);
     }
-    findPlainElements();
-    // Level 0's values.
-    levels.clear();
-    levels.push_back(allocate(0));
-    Level& l = *levels[0];
-    if (!refined) {
-        for (int v = 0; v < numV; ++v)
-            for (int s = 0; s < valueCount(v); ++s)
-                vertexValue(l, v, s) = coordinate(control.valueCoordinate[control.valueStart[v] + s]);
-        return;
-    }
-    // One step of the control layout: face points, edge points and vertex
-    // points, each value by the points' rules where the layout runs on.
+}
+
+// One step of the control layout into level 0: face points, edge points and
+// vertex points, each value by the points' rules where the layout runs on,
+// a seam's midpoints side by side, and a parted vertex's values by their
+// kinds at level 0 (a value turning from corner to crease in the step blends
+// the two rules by the sharpness inside its span that wears off).
+void FaceVaryingLayout::controlStep(const Mesh& mesh, const ControlLayout& control, const LevelZeroNumbering& numbering,
+                                    Level& l) const {
+    const MeshTopology& c = mesh.topology();
+    const std::vector<float>& uv = mesh.textureCoordinates();
+    auto coordinate = [&uv](int index) { return index < 0 ? TexCoord() : TexCoord(uv[2 * index], uv[2 * index + 1]); };
     auto cornerUV = [&](int f, int cv) { return coordinate(mesh.cornerTextureCoordinate(f, c.cornerOf(f, cv))); };
     std::vector<TexCoord> facePoints(c.numF);
     for (int f = 0; f < c.numF; ++f) {
@@ -449,14 +267,12 @@ void FaceVaryingLayout::buildLevelZero(const Mesh& mesh, const LevelZeroNumberin
         l.vertices[v] = mesh.edge(e)->edgePointOf(cornerUV(f0, v0), cornerUV(f0, v1), facePoints[f0],
                                                    f1 >= 0 ? facePoints[f1] : TexCoord());
     }
-    // The next level's kinds of the control vertices' values first: a value
-    // turning from corner to crease blends the two rules.
     for (int cv = 0; cv < c.numV; ++cv) {
-        const int v = numbering.vertexVertex(cv), first = c.ringStart[cv], n = c.edgeVal(cv), nf = c.faceVal(cv);
+        const int v = numbering.vertexVertex(cv), first = c.ringStart[cv], nf = c.faceVal(cv);
         const MeshVertex* vertex = mesh.vertex(cv);
-        // The far end of control ring edge k as seen from ring face slot `faceSlot`.
-        auto farEnd = [&](int k, int faceSlot) {
-            const int e = c.ringEdges[k];
+        // The far end of control ring entry `slot`'s edge as ring entry `faceSlot`'s face sees it.
+        auto farEnd = [&](int slot, int faceSlot) {
+            const int e = c.ringEdges[slot];
             return cornerUV(c.ringFaces[faceSlot], c.edgeVertices[2 * e] == cv ? c.edgeVertices[2 * e + 1] : c.edgeVertices[2 * e]);
         };
         if (!control.mismatched[cv]) {
@@ -469,32 +285,25 @@ void FaceVaryingLayout::buildLevelZero(const Mesh& mesh, const LevelZeroNumberin
         for (int s = 0; s < valueCount(v); ++s) {
             const int value = control.valueStart[cv] + s;
             const TexCoord p = coordinate(control.valueCoordinate[value]);
-            const unsigned char after = kinds0[valueStart[v] + s];
-            if (!(after & kCreaseKind)) {
+            if (!(kindAt(0, valueStart[v] + s) & kCreaseValue)) {
                 vertexValue(l, v, s) = p;
                 continue;
             }
             const int* e = control.ends.data() + 4 * static_cast<std::size_t>(value);
-            const TexCoord end0 = farEnd(e[1], e[0]), end1 = farEnd(e[3], e[2]);
-            const bool transition = control.kinds[value] & kSemiKind;
+            const bool transition = control.kinds[value] & kSemiSharpValue;
             float corner = 0;
             if (transition) {
-                // The span whose sharpness decides: its own, or its partner's.
-                const int span = control.kinds[value] & kDependentKind ? 1 - s : s;
+                // The span whose sharpness decides: its own, or its partner's;
+                // level 0's ring entries are the control vertex's.
                 Transition t;
                 t.add(vertex->sharpness(), topo.vertexSharpnessAt(v, 0));
-                for (int k = 0; k < n; ++k) {
-                    const int slot = first + k, ce = c.ringEdges[slot];
-                    if (control.edgeFlags[ce] & kSeam) continue;
-                    const bool boundary = n != nf;
-                    if (boundary ? (k == 0 || k == n - 1) : false) continue;
-                    const int before = k ? slot - 1 : first + nf - 1;
-                    if (control.ringSiblings[before] != span || control.ringSiblings[slot] != span) continue;
-                    t.add(mesh.edge(ce)->ruleSharpness(), topo.ringEdgeRuleSharpnessAt(topo.ringStart[v] + k, 0));
-                }
+                forEachSpanEdge(v, control.kinds[value] & kDependentValue ? 1 - s : s, [&](int slot) {
+                    const int ce = c.ringEdges[c.ringStart[cv] + (slot - topo.ringStart[v])];
+                    t.add(mesh.edge(ce)->ruleSharpness(), topo.ringEdgeRuleSharpnessAt(slot, 0));
+                });
                 corner = t.weight();
             }
-            vertexValue(l, v, s) = creaseValue(p, end0, end1, transition, corner);
+            vertexValue(l, v, s) = creaseValue(p, farEnd(e[1], e[0]), farEnd(e[3], e[2]), transition, corner);
         }
     }
 }
@@ -628,7 +437,7 @@ inline TexCoord FaceVaryingLayout::diagonal(const Level& l, int slot) const {
 
 float FaceVaryingLayout::transitionWeight(int v, int s, int level) const {
     const int value = valueStart[v] + s;
-    const int span = kindAt(level, value) & kDependentKind ? 1 - s : s;
+    const int span = kindAt(level, value) & kDependentValue ? 1 - s : s;
     Transition t;
     t.add(topo.vertexSharpnessAt(v, level), topo.vertexSharpnessAt(v, level + 1));
     forEachSpanEdge(v, span, [&](int slot) {
@@ -666,11 +475,11 @@ void FaceVaryingLayout::reclassify(int v, bool parentSemi, int child, unsigned c
     for (int slot = first; slot < first + n && !childSemiEdges; ++slot)
         childSemiEdges = isSemiSharp(topo.ringEdgeRuleSharpnessAt(slot, child));
     for (int s = 0; s < count; ++s) {
-        if (!(kv[s] & kSemiKind)) continue;
+        if (!(kv[s] & kSemiSharpValue)) continue;
         bool stillSemi = false;
         if (!childSemiEdges) {
             // nothing semi-sharp is left round the vertex
-        } else if (kv[s] & kDependentKind) {
+        } else if (kv[s] & kDependentValue) {
             stillSemi = true;  // a dependent value waits for its partner
         } else {
             // Still semi-sharp while an edge inside its span is.
@@ -678,13 +487,13 @@ void FaceVaryingLayout::reclassify(int v, bool parentSemi, int child, unsigned c
                 stillSemi = stillSemi || isSemiSharp(topo.ringEdgeRuleSharpnessAt(slot, child));
             });
         }
-        if (!stillSemi) kv[s] = kCreaseKind;
+        if (!stillSemi) kv[s] = kCreaseValue;
     }
     if (count == 2 && dependentSharpness && childSemiEdges) {
-        if ((kv[0] & kDependentKind) && !(kv[1] & kSemiKind))
-            kv[0] &= static_cast<unsigned char>(~kDependentKind);
-        else if ((kv[1] & kDependentKind) && !(kv[0] & kSemiKind))
-            kv[1] &= static_cast<unsigned char>(~kDependentKind);
+        if ((kv[0] & kDependentValue) && !(kv[1] & kSemiSharpValue))
+            kv[0] &= static_cast<unsigned char>(~kDependentValue);
+        else if ((kv[1] & kDependentValue) && !(kv[0] & kSemiSharpValue))
+            kv[1] &= static_cast<unsigned char>(~kDependentValue);
     }
 }
 
@@ -725,10 +534,10 @@ TexCoord FaceVaryingLayout::refinedVertexValue(const Level& l, int level, int v,
             });
     }
     const int value = valueStart[v] + s;
-    if (!(kindAt(level + 1, value) & kCreaseKind)) return p;
+    if (!(kindAt(level + 1, value) & kCreaseValue)) return p;
     const Ends& e = ends[value];
     const TexCoord end0 = along(l, e.edge[0], e.face[0]), end1 = along(l, e.edge[1], e.face[1]);
-    const bool transition = kindAt(level, value) & kSemiKind;
+    const bool transition = kindAt(level, value) & kSemiSharpValue;
     return creaseValue(p, end0, end1, transition, transition ? transitionWeight(v, s, level) : 0.0f);
 }
 
@@ -758,10 +567,10 @@ void FaceVaryingLayout::refineLevel(const Level& from, Level& to, int level, int
                     p[0] = from.vertices[edge.vertices[0]];
                     p[m] = from.vertices[edge.vertices[1]];
                 } else {
-                    const int k = topo.frameSide(e, side);
-                    const bool forward = topo.faces[f].vertices[k] == edge.vertices[0];
-                    p[0] = vertexValue(from, edge.vertices[0], siblingAt(f, forward ? k : (k + 1) % 4));
-                    p[m] = vertexValue(from, edge.vertices[1], siblingAt(f, forward ? (k + 1) % 4 : k));
+                    int c0, c1;
+                    endCorners(topo, e, side, c0, c1);
+                    p[0] = vertexValue(from, edge.vertices[0], siblingAt(f, c0));
+                    p[m] = vertexValue(from, edge.vertices[1], siblingAt(f, c1));
                 }
                 const TexCoord* values =
                     side == 1 && seam(e) ? from.seams.data() + seamSlots[e] * inner : from.edges.data() + e * inner;
@@ -863,7 +672,7 @@ TexCoord FaceVaryingLayout::limitVertexValue(const Level& l, int level, int v, i
     if (n == 0) return p;
     if (mismatched[v]) {
         const int value = valueStart[v] + s;
-        if (!(kindAt(level, value) & kCreaseKind)) return p;
+        if (!(kindAt(level, value) & kCreaseValue)) return p;
         const Ends& e = ends[value];
         return creaseLimitPoint(p, along(l, e.edge[0], e.face[0]) + along(l, e.edge[1], e.face[1]));
     }
@@ -890,9 +699,11 @@ TexCoord FaceVaryingLayout::limitEdgeValue(const Level& l, int level, int e, int
     const int m = l.cells;
     const MrEdgeTopology& edge = topo.edges[e];
     const int f = edge.faces[side];
+    int c0, c1;
+    endCorners(topo, e, side, c0, c1);
     auto onEdge = [&](int c) {
-        if (c == 0) return vertexValue(l, edge.vertices[0], siblingAt(f, cornerIn(topo, f, edge.vertices[0])));
-        if (c == m) return vertexValue(l, edge.vertices[1], siblingAt(f, cornerIn(topo, f, edge.vertices[1])));
+        if (c == 0) return vertexValue(l, edge.vertices[0], siblingAt(f, c0));
+        if (c == m) return vertexValue(l, edge.vertices[1], siblingAt(f, c1));
         if (side == 1 && seam(e)) return l.seams[seamSlots[e] * l.inner() + (c - 1)];
         return l.edges[e * l.inner() + (c - 1)];
     };

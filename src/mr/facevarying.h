@@ -24,6 +24,7 @@
 #include "math/vector.h"
 #include "mesh/mesh.h"
 #include "mr/block.h"
+#include "mr/facevaryingcontrol.h"
 #include "mr/levelzero.h"
 #include "mr/mrtopology.h"
 
@@ -62,8 +63,6 @@ private:
         int block;  // 0 vertices, 1 extra values, 2 edges, 3 seams' other sides, 4 faces
         std::size_t index;
     };
-    // A kind of value of a vertex whose layout does not run on across it.
-    enum Kind : unsigned char { kCorner = 0, kCrease = 1, kSemiSharp = 2, kDependent = 4 };
     // One value of such a vertex: the span of its faces, and the two ends
     // its crease rule reads, each one step along a seam bounding the span
     // as seen from the span's face beside it (ring entries of level 0).
@@ -72,7 +71,15 @@ private:
         int edge[2] = {-1, -1};
     };
 
+    // Level 0 from the control mesh's layout, step by step: each vertex's
+    // values and the edges' flags, which value each face corner sees, the
+    // values' kinds and crease ends, and the values (one step of the control
+    // layout on the refinement path).
     void buildLevelZero(const Mesh& mesh, const LevelZeroNumbering& numbering);
+    void takeValuesAndEdges(const Mesh& mesh, const ControlLayout& control, const LevelZeroNumbering& numbering);
+    void takeCornerSiblings(const Mesh& mesh, const ControlLayout& control, const LevelZeroNumbering& numbering);
+    void takeKinds(const Mesh& mesh, const ControlLayout& control, const LevelZeroNumbering& numbering);
+    void controlStep(const Mesh& mesh, const ControlLayout& control, const LevelZeroNumbering& numbering, Level& l) const;
     void refineLevel(const Level& from, Level& to, int level, int threads) const;
     void extendKinds(int level);
     // The kinds `kv` of vertex v's values from the level above to `child`.
@@ -107,13 +114,11 @@ private:
     TexCoord limitVertexValue(const Level& l, int level, int v, int s) const;
     TexCoord limitEdgeValue(const Level& l, int level, int e, int side, int k) const;
     float transitionWeight(int v, int s, int level) const;
-    bool seam(int e) const { return edgeFlags[e] & kSeamFlag; }
-    bool linear(int e) const { return edgeFlags[e] & kLinearFlag; }
+    bool seam(int e) const { return edgeFlags[e] & kSeamEdge; }
+    bool linear(int e) const { return edgeFlags[e] & kLinearEdge; }
     int sideOf(int e, int f) const { return topo.edges[e].faces[0] == f ? 0 : 1; }
     int valueCount(int v) const { return valueStart[v + 1] - valueStart[v]; }
     unsigned char kindAt(int level, int value) const;
-
-    static constexpr unsigned char kSeamFlag = 1, kLinearFlag = 2;
 
     const MrTopology& topo;
     FaceVaryingInterpolation rule;
@@ -121,7 +126,7 @@ private:
     bool dependentSharpness;   // corners plus one or two: a value may be sharp for its partner's sake
     int numSeams = 0;
     int numExtras = 0;
-    Block<unsigned char> edgeFlags;      // per edge: kSeamFlag, kLinearFlag
+    Block<unsigned char> edgeFlags;      // per edge: kSeamEdge, kLinearEdge
     Block<int> seamSlots;                // per edge, its place among the seams or -1 (empty without seams)
     Block<int> valueStart;               // numV + 1: vertex v's values are valueStart[v] .. valueStart[v+1]-1
     Block<unsigned char> mismatched;     // per vertex: 1 where the layout does not run on across it
@@ -136,7 +141,7 @@ private:
     bool plainVertex(int v) const { return plainVertices.size() == 0 || plainVertices[v]; }
     void findPlainElements();
     std::vector<Ends> ends;              // per value of a mismatched vertex (others unused)
-    std::vector<std::vector<unsigned char>> kinds;  // [level][value]: Kind bits of mismatched vertices' values
+    std::vector<std::vector<unsigned char>> kinds;  // [level][value]: kind bits (facevaryingcontrol.h) of mismatched vertices' values
     std::vector<std::unique_ptr<Level>> levels;     // [0] and the finest level kept
 };
 
