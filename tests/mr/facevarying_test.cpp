@@ -306,3 +306,19 @@ TEST(FaceVaryingRules, TheMemoryGuardCountsTheTextureCoordinates) {
     EXPECT_EQ(1, none->curRes());
     EXPECT_TRUE(before == cornerUVs(*none));
 }
+
+// The bundled example: a cube cut along seven edges into a cross of 14
+// values, refined under "corners only"; level 2 writes each of its values
+// once: 9 inside each face, 3 on each of the 5 uncut edges, 3 on each side
+// of the 7 cut ones and the 14 of the corners.
+TEST(FaceVaryingRules, TheBundledCrossCube) {
+    Loaded loaded = loadFile(std::string(FACETRY_SOURCE_DIR) + "/examples/uv-cube.obj");
+    auto s = surfaceOf(loaded, 2);
+    ASSERT_EQ(FaceVaryingInterpolation::CornersOnly, s->options().faceVarying);
+    EXPECT_EQ(7, s->faceVaryingLayout()->seamCount());
+    EXPECT_EQ(14 - 8, s->faceVaryingLayout()->extraValueCount());
+    const std::string text = written(*s);
+    int vt = 0;
+    for (std::size_t at = 0; (at = text.find("\nvt ", at)) != std::string::npos; ++at) ++vt;
+    EXPECT_EQ(6 * 9 + 5 * 3 + 7 * 3 * 2 + 14, vt);
+}
