@@ -3,9 +3,11 @@
 // the time one level's texture coordinates take to refine under the rule
 // "none" against the time its points take, and the bytes they keep against
 // the points' bytes, at levels 1 to the level asked for (default 4), on one
-// thread and on all. Best of three runs per cell. The points are refined by
-// a surface whose rule is "all", whose texture coordinates cost nothing to
-// refine; the texture coordinates by a layout over the same level 0.
+// thread and on all. Best of three runs per cell. The points alone are
+// refined by a surface whose rule is "all", whose texture coordinates cost
+// nothing to refine; the texture coordinates cost what a surface under
+// "none" takes more for the same step, which refines both in one pass, and
+// alone, by a layout over the same level 0.
 //
 // Usage: facetry_uvbench [max level] [mesh name ...]
 
@@ -112,9 +114,9 @@ double seconds(F f) {
 
 }  // namespace
 
-// On a virtual machine the first write to memory the process has never had
-// costs the host's page fault as well, which can take longer than the
-// refinement: the memory the benchmark will use is touched once first.
+// On a virtual machine the first write to memory new to the guest costs the
+// host's page fault as well, which at level 4 takes longer than the
+// refinement: the memory a level will take is written once before it.
 void touchMemory(std::size_t bytes) {
     void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) return;
@@ -125,7 +127,6 @@ void touchMemory(std::size_t bytes) {
 
 int main(int argc, char** argv) {
     const int maxLevel = argc > 1 ? std::atoi(argv[1]) : 4;
-    touchMemory(std::size_t(3) << (24 + 2 * std::max(1, std::min(maxLevel, 4))));  // 12 GiB for level 4
     std::vector<std::string> wanted(argv + std::min(argc, 2), argv + argc);
     struct Input {
         BenchMesh mesh;
@@ -136,34 +137,56 @@ int main(int argc, char** argv) {
     if (want("torus-300x300-quads")) inputs.push_back({quadTorusOf(300, 300), true});
     if (want("scan-242k-triangles")) inputs.push_back({scannedSphere(), false});
     const int machine = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    std::printf("| mesh | seams | level | threads | points ms | UVs ms | UVs / points | UV bytes / point bytes |\n");
-    std::printf("|---|---|---|---|---|---|---|---|\n");
+    std::printf("| mesh | seams | level | threads | points ms | points and UVs ms | UVs / points | UVs alone ms | alone / points | UV bytes / point bytes |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
     for (const Input& input : inputs) {
         const std::string plain = texturedObj(input.mesh.text, input.torus, "");
         const std::string smooth = "t facevaryinginterpolateboundary 1/0/0 0\n" + plain;
         for (int threads : {1, machine}) {
-            std::vector<double> pointTime(maxLevel + 1, 1e9), uvTime(maxLevel + 1, 1e9);
-            double seamShare = 0, byteShare[16] = {};
+            std::vector<double> pointTime(maxLevel + 1, 1e9), bothTime(maxLevel + 1, 1e9), uvTime(maxLevel + 1, 1e9);
+            double seamShare = 0, byteShare[16] = {}, pointBytes[16] = {};
             for (int run = 0; run < 3; ++run) {
-                std::unique_ptr<Mesh> pointsMesh = loaded(plain), uvMesh = loaded(smooth);
-                MrMesh surface;  // rule "all": its texture coordinates cost nothing to refine
+                // One surface at a time, so that no run takes the memory of another.
+                std::unique_ptr<Mesh> pointsMesh = loaded(plain), uvMesh = loaded(smooth), bothMesh = loaded(smooth);
+                MrMesh surface;  // rule "all", whose texture coordinates cost nothing to refine
                 surface.setThreads(threads);
                 if (!surface.build(*pointsMesh).ok) return 1;
-                FaceVaryingLayout layout(*uvMesh, surface.levelZeroNumbering(), surface.topology());
-                seamShare = double(layout.seamCount()) / surface.numEdges();
+                const double pointBytes0 = 12.0 * (surface.numVertices() + surface.numEdges() + surface.numFaces());
+                // The memory a level will take written just before it: on a
+                // virtual machine memory the guest gave back costs the host's
+                // page faults again when it is taken.
+                auto warm = [&](int level) {
+                    if (level >= 3) touchMemory(std::size_t(3 * pointBytes0 * (1 << (2 * level))));
+                };
                 for (int level = 1; level <= maxLevel; ++level) {
+                    warm(level);
                     pointTime[level] = std::min(pointTime[level], seconds([&] { surface.subdivide(); }));
-                    uvTime[level] = std::min(uvTime[level], seconds([&] { layout.keepLevel(level, threads); }));
                     const double inner = (1 << level) - 1;
-                    const double pointBytes = 12.0 * (surface.numVertices() + surface.numEdges() * inner +
-                                                      surface.numFaces() * inner * inner);
-                    byteShare[level] = layout.bytesAt(level) / pointBytes;
+                    pointBytes[level] = 12.0 * (surface.numVertices() + surface.numEdges() * inner + surface.numFaces() * inner * inner);
+                }
+                surface.reset();
+                {
+                    FaceVaryingLayout layout(*uvMesh, surface.levelZeroNumbering(), surface.topology());
+                    seamShare = double(layout.seamCount()) / surface.numEdges();
+                    for (int level = 1; level <= maxLevel; ++level) {
+                        warm(level);
+                        uvTime[level] = std::min(uvTime[level], seconds([&] { layout.keepLevel(level, threads); }));
+                        byteShare[level] = layout.bytesAt(level) / pointBytes[level];
+                    }
+                }
+                MrMesh both;  // rule "none": points and texture coordinates in one pass
+                both.setThreads(threads);
+                if (!both.build(*bothMesh).ok) return 1;
+                for (int level = 1; level <= maxLevel; ++level) {
+                    warm(level);
+                    bothTime[level] = std::min(bothTime[level], seconds([&] { both.subdivide(); }));
                 }
             }
             for (int level = 1; level <= maxLevel; ++level)
-                std::printf("| %s | %.2f%% | %d | %d | %.1f | %.1f | %.2f | %.2f |\n", input.mesh.name.c_str(), 100 * seamShare,
-                            level, threads, 1e3 * pointTime[level], 1e3 * uvTime[level], uvTime[level] / pointTime[level],
-                            byteShare[level]);
+                std::printf("| %s | %.2f%% | %d | %d | %.1f | %.1f | %.2f | %.1f | %.2f | %.2f |\n", input.mesh.name.c_str(),
+                            100 * seamShare, level, threads, 1e3 * pointTime[level], 1e3 * bothTime[level],
+                            (bothTime[level] - pointTime[level]) / pointTime[level], 1e3 * uvTime[level],
+                            uvTime[level] / pointTime[level], byteShare[level]);
             std::fflush(stdout);
         }
     }

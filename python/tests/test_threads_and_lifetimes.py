@@ -57,7 +57,8 @@ def level_seven():
 # Each works for a good part of a second on one thread; were the lock held,
 # the spinner would not count at all meanwhile.
 WORK = [
-    ("subdivide", lambda s: s.subdivide()),
+    # a step on and back, several times: one step is over too soon on a machine whose memory is warm
+    ("subdivide", lambda s: [(s.subdivide(), s.undivide()) for _ in range(4)]),
     ("limit", lambda s: [s.limit() for _ in range(3)]),
     ("points and quads", lambda s: [(s.points(), s.quads()) for _ in range(3)]),
     ("move_vertex", lambda s: [s.move_vertex(k, (0.1 * k, 0, 1)) for k in range(20)]),

@@ -541,12 +541,13 @@ TexCoord FaceVaryingLayout::refinedVertexValue(const Level& l, int level, int v,
     return creaseValue(p, end0, end1, transition, transition ? transitionWeight(v, s, level) : 0.0f);
 }
 
-void FaceVaryingLayout::refineLevel(const Level& from, Level& to, int level, int threads) const {
+void FaceVaryingLayout::refineLevel(const Level& from, Level& to, int level, int threads, const PointStep* points) const {
     const int m = from.cells;
     const std::size_t inner = from.inner(), newInner = to.inner();
     parallelFor(topo.numV, threads, grainFor(8), [&](std::size_t begin, std::size_t end) {
         for (std::size_t n = begin; n < end; ++n) {
             const int v = static_cast<int>(n);
+            if (points) points->to.vertex(v) = refinedVertex(topo, v, points->from);
             if (!mismatched[v]) {  // one value, the points' rule
                 to.vertices[v] = refinedVertexValue(from, level, v, 0);
                 continue;
@@ -556,9 +557,11 @@ void FaceVaryingLayout::refineLevel(const Level& from, Level& to, int level, int
     });
     parallelFor(topo.numE, threads, grainFor(2 * m), [&](std::size_t begin, std::size_t end) {
         std::vector<TexCoord> scratch(6 * static_cast<std::size_t>(m + 1));
+        std::vector<Vector> pointScratch(points ? ruleScratchSize(m) : 0);
         TexCoord *p = scratch.data(), *a = p + (m + 1), *b = a + (m + 1), *rest = b + (m + 1);
         for (std::size_t n = begin; n < end; ++n) {
             const int e = static_cast<int>(n);
+            if (points) refineEdge(topo, e, points->from, points->to.edgeInner(e), pointScratch.data());
             const MrEdgeTopology& edge = topo.edges[e];
             // The edge's values on face(side)'s side, from its vertex(0).
             auto gatherSide = [&](int side) {
@@ -607,7 +610,9 @@ void FaceVaryingLayout::refineLevel(const Level& from, Level& to, int level, int
     parallelFor(topo.numF, threads, grainFor(4 * static_cast<std::size_t>(m) * m), [&](std::size_t begin, std::size_t end) {
         const std::size_t n = static_cast<std::size_t>(m + 1);
         std::vector<TexCoord> scratch(n * n + static_cast<std::size_t>(m) * m + 2 * static_cast<std::size_t>(m));
+        std::vector<Vector> pointScratch(points ? ruleScratchSize(m) : 0);
         for (std::size_t f = begin; f < end; ++f) {
+            if (points) refineFace(topo, static_cast<int>(f), points->from, points->to.faceInner(static_cast<int>(f)), pointScratch.data());
             if (m == 1) {  // the face point of four corners
                 const int* corners = topo.faces[f].vertices;
                 const bool plain = plainFace(static_cast<int>(f));
@@ -627,12 +632,13 @@ bool FaceVaryingLayout::hasLevel(int level) const {
     return level < static_cast<int>(levels.size()) && levels[level] != nullptr;
 }
 
+void FaceVaryingLayout::keepOnly(int level) {
+    for (std::size_t r = 1; r < levels.size(); ++r)
+        if (static_cast<int>(r) != level) levels[r].reset();
+}
+
 void FaceVaryingLayout::keepLevel(int level, int threads) {
-    if (hasLevel(level)) {
-        for (std::size_t r = 1; r < levels.size(); ++r)
-            if (static_cast<int>(r) != level) levels[r].reset();
-        return;
-    }
+    if (hasLevel(level)) return keepOnly(level);
     extendKinds(level);
     int from = 0;
     for (int r = level - 1; r > 0; --r)
@@ -648,8 +654,18 @@ void FaceVaryingLayout::keepLevel(int level, int threads) {
     }
     if (static_cast<int>(levels.size()) <= level) levels.resize(level + 1);
     levels[level] = std::move(current);
-    for (std::size_t r = 1; r < levels.size(); ++r)
-        if (static_cast<int>(r) != level) levels[r].reset();
+    keepOnly(level);
+}
+
+void FaceVaryingLayout::stepWithPoints(int level, const LevelPoints& from, const LevelPoints& to, int threads) {
+    FACETRY_ASSERT(level > 0 && hasLevel(level - 1));
+    extendKinds(level);
+    std::unique_ptr<Level> next = allocate(level);
+    const PointStep points{from, to};
+    refineLevel(*levels[level - 1], *next, level - 1, threads, &points);
+    if (static_cast<int>(levels.size()) <= level) levels.resize(level + 1);
+    levels[level] = std::move(next);
+    keepOnly(level);
 }
 
 TexCoord FaceVaryingLayout::valueAt(int level, int f, int i, int j) const {

@@ -27,6 +27,7 @@
 #include "mr/facevaryingcontrol.h"
 #include "mr/levelzero.h"
 #include "mr/mrtopology.h"
+#include "mr/refinement.h"
 
 namespace facetry {
 
@@ -42,6 +43,12 @@ public:
     // the finest level kept below it, on up to `threads` threads. Throws
     // std::bad_alloc, leaving what was kept.
     void keepLevel(int level, int threads);
+    // The step from level - 1, which is kept, to `level` of the texture
+    // coordinates and, in the same pass, of the points (`from` into `to`,
+    // as refineStep makes it), element by element, so that an element's
+    // neighbourhood is read once for both. Throws std::bad_alloc before it
+    // writes anything.
+    void stepWithPoints(int level, const LevelPoints& from, const LevelPoints& to, int threads);
     bool hasLevel(int level) const;
     // The bytes a level's values take.
     std::size_t bytesAt(int level) const;
@@ -80,7 +87,13 @@ private:
     void takeCornerSiblings(const Mesh& mesh, const ControlLayout& control, const LevelZeroNumbering& numbering);
     void takeKinds(const Mesh& mesh, const ControlLayout& control, const LevelZeroNumbering& numbering);
     void controlStep(const Mesh& mesh, const ControlLayout& control, const LevelZeroNumbering& numbering, Level& l) const;
-    void refineLevel(const Level& from, Level& to, int level, int threads) const;
+    // One step of the values from `level`; with `points`, of the points too.
+    struct PointStep {
+        const LevelPoints& from;
+        const LevelPoints& to;
+    };
+    void refineLevel(const Level& from, Level& to, int level, int threads, const PointStep* points = nullptr) const;
+    void keepOnly(int level);
     void extendKinds(int level);
     // The kinds `kv` of vertex v's values from the level above to `child`.
     void reclassify(int v, bool parentSemi, int child, unsigned char* kv) const;

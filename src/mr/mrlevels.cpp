@@ -108,8 +108,16 @@ Status MrMesh::refineAll() {
         to.vertices = blocks->vertices.data();
         to.edges = blocks->edges.data();
         to.faces = blocks->faces.data();
-        refineStep(topo, from, to, StepElements{}, threadCount);
-        if (uvLayout) uvLayout->keepLevel(next, threadCount);
+        // The first two steps, where each element's few points cost less
+        // than reading its neighbourhood, refine the texture coordinates in
+        // the points' pass; the finer ones, long runs of values, each in a
+        // pass of its own.
+        if (uvLayout && uvLayout->hasLevel(level) && next <= 2) {
+            uvLayout->stepWithPoints(next, from, to, threadCount);
+        } else {
+            refineStep(topo, from, to, StepElements{}, threadCount);
+            if (uvLayout) uvLayout->keepLevel(next, threadCount);
+        }
     } catch (const std::bad_alloc&) {
         return {false, format("Not subdivided to level %d: not enough memory", next)};
     }
