@@ -59,8 +59,8 @@ bool loadMesh(MeshFormat format, const std::uint8_t* data, std::size_t size, Mes
 }
 
 // Refines, edits one control vertex (moving it a little, as a drag does),
-// writes the surface with its limit positions, normals, texture coordinates
-// and tags, and steps back a level: every level operation the surface has.
+// writes the surface with its limit positions, normals, the limits of its
+// texture coordinates and tags, and steps back a level: every level operation the surface has.
 int workSurface(Mesh& mesh) {
     MrMesh surface;
     surface.setMemoryProbe([] { return kExerciseMemoryBudget; });
@@ -75,6 +75,7 @@ int workSurface(Mesh& mesh) {
     SurfaceExtras extras;
     extras.positions = &positions;
     extras.normals = &normals;
+    extras.limitTextureCoordinates = true;
     if (FILE* out = std::fopen("/dev/null", "w")) {
         writeSurface(out, surface, MeshFormat::Obj, extras);
         std::fclose(out);
