@@ -68,7 +68,7 @@ TexCoord creaseValue(const TexCoord& p, const TexCoord& end0, const TexCoord& en
 }  // namespace
 
 FaceVaryingLayout::FaceVaryingLayout(const Mesh& mesh, const LevelZeroNumbering& numbering, const MrTopology& topology)
-    : topo(topology), rule(mesh.options().faceVarying) {
+    : topo(topology) {
     const FaceVaryingTraits traits = faceVaryingTraits(mesh.options());
     smoothBoundaries = !traits.linearBoundaries;
     dependentSharpness = traits.dependentSharpness;
@@ -734,12 +734,13 @@ TexCoord FaceVaryingLayout::limitEdgeValue(const Level& l, int level, int e, int
         pointRule = isSharp(topo.edgeSharpnessAt(e, level)) ? VertexRule::Crease : VertexRule::Smooth;
     if (pointRule == VertexRule::Crease) return creaseLimitPoint(p, onEdge(k - 1) + onEdge(k + 1));
     if (pointRule == VertexRule::Corner) return p;
-    std::vector<TexCoord> rows(2 * static_cast<std::size_t>(m + 1));
-    faceRow(l, e, 0, rows.data());
-    faceRow(l, e, 1, rows.data() + (m + 1));
-    const TexCoord* a = rows.data();
-    const TexCoord* b = rows.data() + (m + 1);
-    return regularLimitPoint(p, onEdge(k - 1) + onEdge(k + 1) + a[k] + b[k], a[k - 1] + a[k + 1] + b[k - 1] + b[k + 1]);
+    // Point c of the row one step into face(i), read along the edge.
+    auto beside = [&](int i, int c) {
+        const auto [i0, j0, di, dj] = topo.rowFrame(e, i, m);
+        return valueOf(l, edge.faces[i], i0 + c * di, j0 + c * dj);
+    };
+    return regularLimitPoint(p, onEdge(k - 1) + onEdge(k + 1) + beside(0, k) + beside(1, k),
+                             beside(0, k - 1) + beside(0, k + 1) + beside(1, k - 1) + beside(1, k + 1));
 }
 
 TexCoord FaceVaryingLayout::limitAt(int level, int f, int i, int j) const {

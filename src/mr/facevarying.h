@@ -134,7 +134,6 @@ private:
     unsigned char kindAt(int level, int value) const;
 
     const MrTopology& topo;
-    FaceVaryingInterpolation rule;
     bool smoothBoundaries;     // seams refine as curves (not kept linear)
     bool dependentSharpness;   // corners plus one or two: a value may be sharp for its partner's sake
     int numSeams = 0;
